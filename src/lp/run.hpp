@@ -1,0 +1,14 @@
+// The whole solve_lp_text path: read the text, solve, return the outcome.
+#pragma once
+
+#include <string_view>
+
+#include "core/cancel.hpp"
+#include "core/outcome.hpp"
+#include "core/solver_result.hpp"
+
+namespace mivex::lp {
+
+Outcome<LpResult> solve_text(std::string_view text, Cancel& cancel);
+
+}  // namespace mivex::lp
