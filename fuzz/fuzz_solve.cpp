@@ -1,0 +1,50 @@
+// libFuzzer target for one whole solve path (reader + solver), chosen at
+// compile time by MIVEX_FUZZ_PATH (sat, lp, milp or cp).
+//
+// Inputs are kept small and every solve runs under a step budget (through
+// the cancellation hook), so a hard but valid problem ends the run early
+// instead of being reported as a hang. Anything else that escapes - an
+// internal stop, a sanitizer report - is a finding.
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <new>
+#include <string_view>
+
+#include "core/cancel.hpp"
+#include "cp/run.hpp"
+#include "lp/run.hpp"
+#include "milp/run.hpp"
+#include "sat/run.hpp"
+
+extern "C" const char* __asan_default_options() { return "allocator_may_return_null=1"; }
+
+namespace {
+
+constexpr std::size_t kMaxInput = 512;
+constexpr int kMaxPolls = 64;
+
+bool over_budget(void* polls) { return ++*static_cast<int*>(polls) > kMaxPolls; }
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  if (size > kMaxInput) return -1;  // keep it out of the corpus
+  std::string_view text(reinterpret_cast<const char*>(data), size);
+  int polls = 0;
+  mivex::Cancel budget(&over_budget, &polls);
+  try {
+    auto outcome = mivex::MIVEX_FUZZ_PATH::solve_text(text, budget);
+    (void)outcome;
+  } catch (const mivex::Interrupted&) {
+    // budget spent: fine
+  } catch (const mivex::MemoryRefusal&) {
+    // refused before allocating: fine
+  } catch (const std::bad_alloc&) {
+    // fine: the boundary reports MemoryError
+  } catch (const mivex::Stop& stop) {
+    std::fprintf(stderr, "internal stop: %s\n", stop.what());
+    std::abort();
+  }
+  return 0;
+}
