@@ -1,0 +1,30 @@
+// The pivoting loop of one simplex phase, and the drive-out of artificial
+// columns left basic after phase 1.
+#pragma once
+
+#include <cstddef>
+#include <vector>
+
+#include "core/cancel.hpp"
+#include "lp/tableau.hpp"
+
+namespace mivex::lp {
+
+struct PhaseEnd {
+  bool optimal;           // no entering column left
+  std::size_t entering;   // otherwise: the column no row bounds
+};
+
+// Pivot until row 0 has no positive entry outside `pass_over` (optimal) or
+// an entering column has no positive entry (unbounded direction). Dantzig's
+// rule with lowest-index ties; once a basis repeats without the objective
+// having moved, Bland's rule for the rest of the phase, which cannot cycle.
+PhaseEnd run_phase(Tableau& t, const std::vector<bool>& pass_over, Cancel& cancel);
+
+// For each row (in order) whose basic column is artificial, pivot in the
+// lowest-index non-artificial column with a nonzero entry there; rows with
+// none are redundant and keep their artificial. Call only when every
+// artificial is at zero (end of a successful phase 1).
+void drive_out_artificials(Tableau& t, const std::vector<bool>& is_artificial, Cancel& cancel);
+
+}  // namespace mivex::lp
