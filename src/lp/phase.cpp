@@ -7,23 +7,31 @@ namespace mivex::lp {
 PhaseEnd run_phase(Tableau& t, const std::vector<bool>& pass_over, Cancel& cancel) {
   CycleGuard guard;
   guard.revisits(t.basis());
-  bool bland = false;
+  PhaseEnd end;
   for (;;) {
     cancel.check();
-    auto entering = bland ? t.find_entering_bland(pass_over) : t.find_entering(pass_over);
-    if (!entering) return {true, 0};
-    auto leaving = bland ? t.find_leaving_bland(*entering) : t.find_leaving(*entering);
-    if (!leaving) return {false, *entering};
+    auto entering = end.bland ? t.find_entering_bland(pass_over) : t.find_entering(pass_over);
+    if (!entering) {
+      end.optimal = true;
+      return end;
+    }
+    auto leaving = end.bland ? t.find_leaving_bland(*entering) : t.find_leaving(*entering);
+    if (!leaving) {
+      end.entering = *entering;
+      return end;
+    }
     // The objective moves exactly when the step length (the ratio) is nonzero.
     bool moves = !t.at(leaving->first, t.rhs_col()).is_zero();
     t.pivot(leaving->first, *entering);
-    if (bland) continue;
+    ++end.pivots;
+    if (end.bland) continue;
     if (moves) guard.reset();
-    if (guard.revisits(t.basis()) && !moves) bland = true;
+    if (guard.revisits(t.basis())) end.bland = true;
   }
 }
 
-void drive_out_artificials(Tableau& t, const std::vector<bool>& is_artificial, Cancel& cancel) {
+std::size_t drive_out_artificials(Tableau& t, const std::vector<bool>& is_artificial, Cancel& cancel) {
+  std::size_t pivots = 0;
   for (std::size_t r = 1; r <= t.num_rows(); ++r) {
     std::size_t b = t.basic(r);
     if (b == Tableau::kNone || !is_artificial[b]) continue;
@@ -31,9 +39,11 @@ void drive_out_artificials(Tableau& t, const std::vector<bool>& is_artificial, C
       if (is_artificial[j] || t.at(r, j).is_zero()) continue;
       cancel.check();
       t.pivot(r, j);
+      ++pivots;
       break;
     }
   }
+  return pivots;
 }
 
 }  // namespace mivex::lp

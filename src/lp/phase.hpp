@@ -11,8 +11,10 @@
 namespace mivex::lp {
 
 struct PhaseEnd {
-  bool optimal;           // no entering column left
-  std::size_t entering;   // otherwise: the column no row bounds
+  bool optimal = false;       // no entering column left
+  std::size_t entering = 0;   // otherwise: the column no row bounds
+  std::size_t pivots = 0;
+  bool bland = false;         // whether a repeated basis switched the rule
 };
 
 // Pivot until row 0 has no positive entry outside `pass_over` (optimal) or
@@ -23,8 +25,8 @@ PhaseEnd run_phase(Tableau& t, const std::vector<bool>& pass_over, Cancel& cance
 
 // For each row (in order) whose basic column is artificial, pivot in the
 // lowest-index non-artificial column with a nonzero entry there; rows with
-// none are redundant and keep their artificial. Call only when every
+// none are redundant and keep their artificial. Returns the pivot count. Call only when every
 // artificial is at zero (end of a successful phase 1).
-void drive_out_artificials(Tableau& t, const std::vector<bool>& is_artificial, Cancel& cancel);
+std::size_t drive_out_artificials(Tableau& t, const std::vector<bool>& is_artificial, Cancel& cancel);
 
 }  // namespace mivex::lp

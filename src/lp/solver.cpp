@@ -42,6 +42,12 @@ LpResult LpSolver::solve(Cancel& cancel) {
   columns_.clear();
   values_.clear();
   objective_ = Rational();
+  stats_ = SolveStats();
+  auto count = [this](const PhaseEnd& end) {
+    stats_.pivots += end.pivots;
+    stats_.bland = stats_.bland || end.bland;
+    return end;
+  };
   if (!system_) return LpResult::unknown(UnknownReason::internal("no system loaded"));
   const LinearSystem& sys = *system_;
   const std::size_t n = sys.variables.size();
@@ -124,7 +130,7 @@ LpResult LpSolver::solve(Cancel& cancel) {
     for (std::size_t r = 1; r <= m; ++r) {
       if (is_artificial[t.basic(r)]) t.price_out(r);
     }
-    if (!run_phase(t, {}, cancel).optimal) return LpResult::infeasible();
+    if (!count(run_phase(t, {}, cancel)).optimal) return LpResult::infeasible();
     if (!t.objective_value().is_zero()) return LpResult::infeasible();
     // Artificials still basic (at zero) may be pushed up by phase 2; keep
     // this point to start over from if that happens.
@@ -138,7 +144,7 @@ LpResult LpSolver::solve(Cancel& cancel) {
     for (std::size_t r = 1; r <= m; ++r) t.price_out(r);
   }
 
-  PhaseEnd end = run_phase(t, is_artificial, cancel);
+  PhaseEnd end = count(run_phase(t, is_artificial, cancel));
   // The answer is unsound when a basic artificial has left zero, or when the
   // unbounded direction would move one. Then start phase 2 again from a
   // basis without artificials in the non-redundant rows.
@@ -152,10 +158,11 @@ LpResult LpSolver::solve(Cancel& cancel) {
   if (!sound()) {
     if (!after_phase1) stop("basic artificial column without a phase-1 basis");
     t = std::move(*after_phase1);
-    drive_out_artificials(t, is_artificial, cancel);
+    stats_.restarted = true;
+    stats_.pivots += drive_out_artificials(t, is_artificial, cancel);
     t.set_row(0, objective_row);
     for (std::size_t r = 1; r <= m; ++r) t.price_out(r);
-    end = run_phase(t, is_artificial, cancel);
+    end = count(run_phase(t, is_artificial, cancel));
     if (!sound()) stop("artificial column left zero after the drive-out");
   }
   if (!end.optimal) return LpResult::unbounded();

@@ -22,6 +22,13 @@ struct Column {
   std::uint64_t var;  // the variable of a structural column; 0 otherwise
 };
 
+// How the last solve went (for tests and benchmarks).
+struct SolveStats {
+  std::size_t pivots = 0;     // all pivots, both phases and any restart
+  bool bland = false;         // a repeated basis switched a phase to Bland's rule
+  bool restarted = false;     // phase 2 ran again after driving out artificials
+};
+
 class LpSolver {
  public:
   LpSolver() = default;
@@ -40,12 +47,14 @@ class LpSolver {
   // of the objective (zero without one).
   const std::vector<Rational>& exact_values() const { return values_; }
   const Rational& exact_objective() const { return objective_; }
+  const SolveStats& stats() const { return stats_; }
 
  private:
   std::optional<LinearSystem> system_;
   std::vector<Column> columns_;
   std::vector<Rational> values_;
   Rational objective_;
+  SolveStats stats_;
 };
 
 }  // namespace mivex::lp

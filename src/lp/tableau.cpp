@@ -128,6 +128,7 @@ void Tableau::pivot(std::size_t r, std::size_t e) {
     for (std::size_t j : pivot_nz_) target[j].sub_mul(f, source[j]);
   }
   basis_[r] = e;
+  ++pivots_;
 }
 
 Rational Tableau::value_of(std::size_t col) const {

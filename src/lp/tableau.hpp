@@ -55,6 +55,9 @@ class Tableau {
   Rational value_of(std::size_t col) const;
   const Rational& objective_value() const { return cells_[rhs_col()]; }
 
+  // Pivots performed so far.
+  std::size_t pivots() const { return pivots_; }
+
   std::vector<Rational> row(std::size_t r) const;
   void set_row(std::size_t r, const std::vector<Rational>& values);
 
@@ -71,6 +74,7 @@ class Tableau {
   std::vector<Rational> cells_;       // row by row, (num_rows + 1) * num_cols
   std::vector<std::size_t> basis_;    // per row; entry 0 stays kNone
   std::vector<std::size_t> pivot_nz_; // scratch: nonzero columns of the pivot row
+  std::size_t pivots_ = 0;
 };
 
 }  // namespace mivex::lp
