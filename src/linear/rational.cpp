@@ -78,7 +78,9 @@ void set_mpz(mpz_ptr out, i128 v) {
 
 // The word-sized arithmetic. Each function returns false, leaving `out`
 // untouched, when the exact result does not fit in the two words; the
-// caller then repeats the operation in GMP.
+// caller then tries a wider path. First all in 64 bits with one reduction at
+// the end (the common case: small numbers), then with 128-bit intermediates
+// and early cancellation, then in GMP.
 struct BigOps {
   // out = n/d for a reduced pair with d > 0.
   static bool store(Rational& out, i128 n, i128 d) {
@@ -89,69 +91,103 @@ struct BigOps {
     return true;
   }
 
+  // out = n/d reduced, d > 0.
+  static bool store_reduced(Rational& out, std::int64_t n, std::int64_t d) {
+    if (n == 0) return store(out, 0, 1);
+    if (d != 1) {
+      auto g = static_cast<std::int64_t>(gcd(magnitude(n), static_cast<u64>(d)));
+      n /= g;
+      d /= g;
+    }
+    return store(out, n, d);
+  }
+
+  static bool add64(Rational& out, std::int64_t an, std::int64_t ad, std::int64_t bn, std::int64_t bd) {
+    std::int64_t n, d, x, y;
+    if (ad == bd) {
+      if (__builtin_add_overflow(an, bn, &n)) return false;
+      return store_reduced(out, n, ad);
+    }
+    if (__builtin_mul_overflow(an, bd, &x) || __builtin_mul_overflow(bn, ad, &y) ||
+        __builtin_add_overflow(x, y, &n) || __builtin_mul_overflow(ad, bd, &d)) {
+      return false;
+    }
+    return store_reduced(out, n, d);
+  }
+
   // out = an/ad + bn/bd, |an|, |bn| <= 2^63, 0 < ad, bd < 2^63, both reduced.
-  static bool add(Rational& out, i128 an, i128 ad, i128 bn, i128 bd) {
+  static bool add128(Rational& out, i128 an, std::int64_t ad, i128 bn, std::int64_t bd) {
     if (ad == bd) {
       i128 n = an + bn;
       if (n == 0) return store(out, 0, 1);
       if (ad == 1) return store(out, n, 1);
       u64 g = gcd(static_cast<u64>(wide_magnitude(n) % static_cast<u64>(ad)), static_cast<u64>(ad));
-      return store(out, n / g, ad / g);
+      return store(out, n / g, ad / static_cast<std::int64_t>(g));
     }
     if (ad == 1) return store(out, an * bd + bn, bd);  // reduced as bn/bd is
     if (bd == 1) return store(out, an + bn * ad, ad);
-    u64 g = gcd(static_cast<u64>(ad), static_cast<u64>(bd));
+    auto g = static_cast<std::int64_t>(gcd(static_cast<u64>(ad), static_cast<u64>(bd)));
     if (g == 1) {
       i128 n = an * bd + bn * ad;  // coprime to ad * bd unless zero
       if (n == 0) return store(out, 0, 1);
-      return store(out, n, ad * bd);
+      return store(out, n, static_cast<i128>(ad) * bd);
     }
-    i128 t = an * (bd / g) + bn * (ad / g);
+    std::int64_t ad_g = ad / g, bd_g = bd / g;
+    i128 t = an * bd_g + bn * ad_g;
     if (t == 0) return store(out, 0, 1);
-    u64 g2 = gcd(static_cast<u64>(wide_magnitude(t) % g), g);
-    i128 d = (ad / g) * (bd / g2);
-    return store(out, t / g2, d);
+    auto g2 = static_cast<std::int64_t>(gcd(static_cast<u64>(wide_magnitude(t) % static_cast<u64>(g)), static_cast<u64>(g)));
+    return store(out, g2 == 1 ? t : t / g2, static_cast<i128>(ad_g) * (bd / g2));
   }
 
   // (pn, pd) = an/ad * bn/bd reduced, as 128-bit values.
-  static void mul(i128 an, i128 ad, i128 bn, i128 bd, i128& pn, i128& pd) {
+  static void mul128(std::int64_t an, std::int64_t ad, std::int64_t bn, std::int64_t bd, i128& pn, i128& pd) {
     if (an == 0 || bn == 0) {
       pn = 0;
       pd = 1;
       return;
     }
-    u64 g1 = gcd(magnitude(an), static_cast<u64>(bd));
-    u64 g2 = gcd(magnitude(bn), static_cast<u64>(ad));
-    pn = (an / g1) * (bn / g2);
-    pd = (ad / g2) * (bd / g1);
+    // Both divisors are at most a denominator, so they fit and are positive.
+    auto g1 = static_cast<std::int64_t>(gcd(magnitude(an), static_cast<u64>(bd)));
+    auto g2 = static_cast<std::int64_t>(gcd(magnitude(bn), static_cast<u64>(ad)));
+    pn = static_cast<i128>(an / g1) * (bn / g2);
+    pd = static_cast<i128>(ad / g2) * (bd / g1);
   }
 
-  // (qn, qd) = (an/ad) / (bn/bd) reduced, bn != 0.
-  static void div(i128 an, i128 ad, i128 bn, i128 bd, i128& qn, i128& qd) {
-    if (an == 0) {
-      qn = 0;
-      qd = 1;
-      return;
+  static bool mul(Rational& out, const Rational& a, const Rational& b) {
+    std::int64_t n, d;
+    if (!__builtin_mul_overflow(a.num_, b.num_, &n) && !__builtin_mul_overflow(a.den_, b.den_, &d)) {
+      return store_reduced(out, n, d);
     }
-    u64 g1 = gcd(magnitude(an), magnitude(bn));
-    u64 g2 = gcd(static_cast<u64>(ad), static_cast<u64>(bd));
-    qn = (an / g1) * (bd / g2);
-    qd = (ad / g2) * (bn / g1);
-    if (qd < 0) {
-      qn = -qn;
-      qd = -qd;
-    }
+    i128 pn, pd;
+    mul128(a.num_, a.den_, b.num_, b.den_, pn, pd);
+    return store(out, pn, pd);
   }
 
-  static bool mul_store(Rational& out, const Rational& a, const Rational& b) {
-    i128 n, d;
-    mul(a.num_, a.den_, b.num_, b.den_, n, d);
-    return store(out, n, d);
+  static bool div(Rational& out, const Rational& a, const Rational& b) {
+    std::int64_t n, d;
+    if (!__builtin_mul_overflow(a.num_, b.den_, &n) && !__builtin_mul_overflow(a.den_, b.num_, &d) &&
+        n != kMin && d != kMin) {
+      return d < 0 ? store_reduced(out, -n, -d) : store_reduced(out, n, d);
+    }
+    if (a.num_ == 0) return store(out, 0, 1);
+    u64 g1 = gcd(magnitude(a.num_), magnitude(b.num_));
+    auto g2 = static_cast<std::int64_t>(gcd(static_cast<u64>(a.den_), static_cast<u64>(b.den_)));
+    i128 qn = (static_cast<i128>(a.num_) / g1) * (b.den_ / g2);
+    i128 qd = (a.den_ / g2) * (static_cast<i128>(b.num_) / g1);
+    return qd < 0 ? store(out, -qn, -qd) : store(out, qn, qd);
   }
-  static bool div_store(Rational& out, const Rational& a, const Rational& b) {
-    i128 n, d;
-    div(a.num_, a.den_, b.num_, b.den_, n, d);
-    return store(out, n, d);
+
+  // out = c - f * x
+  static bool sub_mul(Rational& out, const Rational& c, const Rational& f, const Rational& x) {
+    std::int64_t pn, pd, l, r, n, d;
+    if (!__builtin_mul_overflow(f.num_, x.num_, &pn) && !__builtin_mul_overflow(f.den_, x.den_, &pd) &&
+        !__builtin_mul_overflow(c.num_, pd, &l) && !__builtin_mul_overflow(pn, c.den_, &r) &&
+        !__builtin_sub_overflow(l, r, &n) && !__builtin_mul_overflow(c.den_, pd, &d)) {
+      return store_reduced(out, n, d);
+    }
+    i128 wn, wd;
+    mul128(f.num_, f.den_, x.num_, x.den_, wn, wd);
+    return fits(wn) && wd <= kMax && add128(out, c.num_, c.den_, -wn, static_cast<std::int64_t>(wd));
   }
 
   // The GMP forms.
@@ -297,14 +333,19 @@ std::string Rational::text() const {
 
 Rational operator+(const Rational& a, const Rational& b) {
   Rational out;
-  if (a.den_ != 0 && b.den_ != 0 && BigOps::add(out, a.num_, a.den_, b.num_, b.den_)) return out;
+  if (a.den_ != 0 && b.den_ != 0 &&
+      (BigOps::add64(out, a.num_, a.den_, b.num_, b.den_) || BigOps::add128(out, a.num_, a.den_, b.num_, b.den_))) {
+    return out;
+  }
   BigOps::big(out, a, b, &mpq_add);
   return out;
 }
 
 Rational operator-(const Rational& a, const Rational& b) {
   Rational out;
-  if (a.den_ != 0 && b.den_ != 0 && BigOps::add(out, a.num_, a.den_, -static_cast<i128>(b.num_), b.den_)) {
+  if (a.den_ != 0 && b.den_ != 0 &&
+      ((b.num_ != kMin && BigOps::add64(out, a.num_, a.den_, -b.num_, b.den_)) ||
+       BigOps::add128(out, a.num_, a.den_, -static_cast<i128>(b.num_), b.den_))) {
     return out;
   }
   BigOps::big(out, a, b, &mpq_sub);
@@ -313,7 +354,7 @@ Rational operator-(const Rational& a, const Rational& b) {
 
 Rational operator*(const Rational& a, const Rational& b) {
   Rational out;
-  if (a.den_ != 0 && b.den_ != 0 && BigOps::mul_store(out, a, b)) return out;
+  if (a.den_ != 0 && b.den_ != 0 && BigOps::mul(out, a, b)) return out;
   BigOps::big(out, a, b, &mpq_mul);
   return out;
 }
@@ -321,7 +362,7 @@ Rational operator*(const Rational& a, const Rational& b) {
 Rational operator/(const Rational& a, const Rational& b) {
   if (b.is_zero()) zero_denominator();
   Rational out;
-  if (a.den_ != 0 && b.den_ != 0 && BigOps::div_store(out, a, b)) return out;
+  if (a.den_ != 0 && b.den_ != 0 && BigOps::div(out, a, b)) return out;
   BigOps::big(out, a, b, &mpq_div);
   return out;
 }
@@ -337,11 +378,7 @@ Rational Rational::operator-() const {
 }
 
 void Rational::sub_mul(const Rational& f, const Rational& x) {
-  if (den_ != 0 && f.den_ != 0 && x.den_ != 0) {
-    i128 pn, pd;
-    BigOps::mul(f.num_, f.den_, x.num_, x.den_, pn, pd);
-    if (fits(pn) && pd <= kMax && BigOps::add(*this, num_, den_, -pn, pd)) return;
-  }
+  if (den_ != 0 && f.den_ != 0 && x.den_ != 0 && BigOps::sub_mul(*this, *this, f, x)) return;
   Scratch& s = scratch();
   mpq_srcptr pf = f.den_ == 0 ? f.big_ : (f.load(s.a), s.a);
   mpq_srcptr px = x.den_ == 0 ? x.big_ : (x.load(s.b), s.b);
@@ -361,7 +398,7 @@ void Rational::sub_mul(const Rational& f, const Rational& x) {
 
 void Rational::div_by(const Rational& p) {
   if (p.is_zero()) zero_denominator();
-  if (den_ != 0 && p.den_ != 0 && BigOps::div_store(*this, *this, p)) return;
+  if (den_ != 0 && p.den_ != 0 && BigOps::div(*this, *this, p)) return;
   if (den_ == 0 && p.den_ == 0) {
     mpq_div(big_, big_, p.big_);
     if (mpz_fits_slong_p(mpq_numref(big_)) && mpz_fits_slong_p(mpq_denref(big_))) {
