@@ -275,6 +275,14 @@ void Rational::load(mpq_ptr out) const {
   }
 }
 
+Rational Rational::from_mpq(mpq_srcptr value) {
+  Rational out;
+  Scratch& s = scratch();
+  mpq_set(s.r, value);
+  out.assign(s.r);
+  return out;
+}
+
 Rational Rational::from_f64(double x) {
   auto saturate = [](double v) -> std::int64_t {
     if (std::isnan(v)) return 0;

@@ -60,6 +60,10 @@ class Rational {
   bool is_negative() const { return sign() < 0; }
   bool is_integer() const;
 
+  // Exchange with GMP (for code that builds values from GMP integers).
+  void to_mpq(mpq_ptr out) const { load(out); }
+  static Rational from_mpq(mpq_srcptr value);
+
   // "n" for integers, "n/d" otherwise, in decimal.
   std::string text() const;
 

@@ -1,10 +1,13 @@
 #include "lp/phase.hpp"
 
 #include "lp/cycle_guard.hpp"
+#include "lp/scaled_tableau.hpp"
+#include "lp/tableau.hpp"
 
 namespace mivex::lp {
 
-PhaseEnd run_phase(Tableau& t, const std::vector<bool>& pass_over, Cancel& cancel) {
+template <class T>
+PhaseEnd run_phase(T& t, const std::vector<bool>& pass_over, Cancel& cancel) {
   CycleGuard guard;
   guard.revisits(t.basis());
   PhaseEnd end;
@@ -21,7 +24,7 @@ PhaseEnd run_phase(Tableau& t, const std::vector<bool>& pass_over, Cancel& cance
       return end;
     }
     // The objective moves exactly when the step length (the ratio) is nonzero.
-    bool moves = !t.at(leaving->first, t.rhs_col()).is_zero();
+    bool moves = t.sign_at(leaving->first, t.rhs_col()) != 0;
     t.pivot(leaving->first, *entering);
     ++end.pivots;
     if (end.bland) continue;
@@ -30,13 +33,14 @@ PhaseEnd run_phase(Tableau& t, const std::vector<bool>& pass_over, Cancel& cance
   }
 }
 
-std::size_t drive_out_artificials(Tableau& t, const std::vector<bool>& is_artificial, Cancel& cancel) {
+template <class T>
+std::size_t drive_out_artificials(T& t, const std::vector<bool>& is_artificial, Cancel& cancel) {
   std::size_t pivots = 0;
   for (std::size_t r = 1; r <= t.num_rows(); ++r) {
     std::size_t b = t.basic(r);
-    if (b == Tableau::kNone || !is_artificial[b]) continue;
+    if (b == T::kNone || !is_artificial[b]) continue;
     for (std::size_t j = 0; j < t.rhs_col(); ++j) {
-      if (is_artificial[j] || t.at(r, j).is_zero()) continue;
+      if (is_artificial[j] || t.sign_at(r, j) == 0) continue;
       cancel.check();
       t.pivot(r, j);
       ++pivots;
@@ -45,5 +49,10 @@ std::size_t drive_out_artificials(Tableau& t, const std::vector<bool>& is_artifi
   }
   return pivots;
 }
+
+template PhaseEnd run_phase(Tableau&, const std::vector<bool>&, Cancel&);
+template PhaseEnd run_phase(ScaledTableau&, const std::vector<bool>&, Cancel&);
+template std::size_t drive_out_artificials(Tableau&, const std::vector<bool>&, Cancel&);
+template std::size_t drive_out_artificials(ScaledTableau&, const std::vector<bool>&, Cancel&);
 
 }  // namespace mivex::lp

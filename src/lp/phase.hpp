@@ -1,12 +1,12 @@
 // The pivoting loop of one simplex phase, and the drive-out of artificial
-// columns left basic after phase 1.
+// columns left basic after phase 1; for either tableau (Tableau or
+// ScaledTableau).
 #pragma once
 
 #include <cstddef>
 #include <vector>
 
 #include "core/cancel.hpp"
-#include "lp/tableau.hpp"
 
 namespace mivex::lp {
 
@@ -21,12 +21,14 @@ struct PhaseEnd {
 // an entering column has no positive entry (unbounded direction). Dantzig's
 // rule with lowest-index ties; once a basis repeats without the objective
 // having moved, Bland's rule for the rest of the phase, which cannot cycle.
-PhaseEnd run_phase(Tableau& t, const std::vector<bool>& pass_over, Cancel& cancel);
+template <class T>
+PhaseEnd run_phase(T& t, const std::vector<bool>& pass_over, Cancel& cancel);
 
 // For each row (in order) whose basic column is artificial, pivot in the
 // lowest-index non-artificial column with a nonzero entry there; rows with
 // none are redundant and keep their artificial. Returns the pivot count. Call only when every
 // artificial is at zero (end of a successful phase 1).
-std::size_t drive_out_artificials(Tableau& t, const std::vector<bool>& is_artificial, Cancel& cancel);
+template <class T>
+std::size_t drive_out_artificials(T& t, const std::vector<bool>& is_artificial, Cancel& cancel);
 
 }  // namespace mivex::lp

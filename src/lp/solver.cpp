@@ -4,6 +4,7 @@
 
 #include "core/error.hpp"
 #include "lp/phase.hpp"
+#include "lp/scaled_tableau.hpp"
 #include "lp/tableau.hpp"
 
 namespace mivex::lp {
@@ -39,6 +40,11 @@ Value value_of(const Rational& v) {
 }  // namespace
 
 LpResult LpSolver::solve(Cancel& cancel) {
+  return engine_ == Engine::Scaled ? solve_on<ScaledTableau>(cancel) : solve_on<Tableau>(cancel);
+}
+
+template <class T>
+LpResult LpSolver::solve_on(Cancel& cancel) {
   columns_.clear();
   values_.clear();
   objective_ = Rational();
@@ -66,7 +72,7 @@ LpResult LpSolver::solve(Cancel& cancel) {
                         std::to_string(width) + " columns");
   }
 
-  Tableau t(n + aux, m);
+  T t(n + aux, m);
   columns_.reserve(n + aux);
   for (std::uint64_t v : sys.variables) columns_.push_back({Column::Kind::Structural, v});
   std::vector<bool> is_artificial(n + aux, false);
@@ -74,20 +80,22 @@ LpResult LpSolver::solve(Cancel& cancel) {
     if (var >= n) stop("constraint names an unknown variable");
   };
 
+  std::vector<Rational> row(n + aux + 1);
   std::size_t next = n;
   for (std::size_t i = 0; i < m; ++i) {
     const auto& c = sys.constraints[i];
     const std::size_t r = i + 1;
+    std::fill(row.begin(), row.end(), Rational());
     // The constraint is terms + constant (op) 0, so its right-hand side is
     // -constant; a row with a negative one is stored negated.
     const bool negated = c.expr.constant.is_positive();
     for (const auto& term : c.expr.terms) {
       check_var(term.var);
-      t.set(r, term.var, negated ? -term.coef : term.coef);
+      row[term.var] = negated ? -term.coef : term.coef;
     }
-    t.set(r, t.rhs_col(), negated ? c.expr.constant : -c.expr.constant);
+    row.back() = negated ? c.expr.constant : -c.expr.constant;
     auto add_column = [&](Column::Kind kind, int entry, bool basic) {
-      t.set(r, next, Rational(entry));
+      row[next] = Rational(entry);
       columns_.push_back({kind, 0});
       if (kind == Column::Kind::Artificial) is_artificial[next] = true;
       if (basic) t.set_basic(r, next);
@@ -101,23 +109,26 @@ LpResult LpSolver::solve(Cancel& cancel) {
         add_column(Column::Kind::Artificial, 1, true);
         break;
     }
+    t.set_row(r, row);
   }
 
   // Row 0 minimises: -c for a minimisation, +c for a maximisation.
   const bool maximize = sys.objective && sys.objective->sense == ObjectiveSense::Maximize;
   if (sys.objective) {
+    std::fill(row.begin(), row.end(), Rational());
     const auto& expr = sys.objective->expr;
     for (const auto& term : expr.terms) {
       check_var(term.var);
-      t.set(0, term.var, maximize ? term.coef : -term.coef);
+      row[term.var] = maximize ? term.coef : -term.coef;
     }
-    t.set(0, t.rhs_col(), maximize ? -expr.constant : expr.constant);
+    row.back() = maximize ? -expr.constant : expr.constant;
+    t.set_row(0, row);
   }
   for (std::size_t r = 1; r <= m; ++r) t.price_out(r);
 
   // Phase 1: minimise the sum of the artificial columns.
   std::vector<Rational> objective_row;
-  std::optional<Tableau> after_phase1;
+  std::optional<T> after_phase1;
   bool any_artificial = false;
   for (bool a : is_artificial) any_artificial = any_artificial || a;
   if (any_artificial) {
@@ -151,7 +162,7 @@ LpResult LpSolver::solve(Cancel& cancel) {
   auto sound = [&] {
     for (std::size_t r = 1; r <= m; ++r) {
       if (!is_artificial[t.basic(r)]) continue;
-      if (end.optimal ? !t.at(r, t.rhs_col()).is_zero() : !t.at(r, end.entering).is_zero()) return false;
+      if (t.sign_at(r, end.optimal ? t.rhs_col() : end.entering) != 0) return false;
     }
     return true;
   };

@@ -31,8 +31,14 @@ struct SolveStats {
 
 class LpSolver {
  public:
+  // Two stores for the same tableau and the same pivots: rows of scaled
+  // integers (fast) or one rational per cell (the plain form, kept as a
+  // reference for tests and benchmarks).
+  enum class Engine : std::uint8_t { Scaled, Dense };
+
   LpSolver() = default;
   explicit LpSolver(LinearSystem system) : system_(std::move(system)) {}
+  void set_engine(Engine engine) { engine_ = engine; }
 
   void set_system(LinearSystem system) { system_ = std::move(system); }
   const std::optional<LinearSystem>& system() const { return system_; }
@@ -50,7 +56,11 @@ class LpSolver {
   const SolveStats& stats() const { return stats_; }
 
  private:
+  template <class T>
+  LpResult solve_on(Cancel& cancel);
+
   std::optional<LinearSystem> system_;
+  Engine engine_ = Engine::Scaled;
   std::vector<Column> columns_;
   std::vector<Rational> values_;
   Rational objective_;

@@ -29,6 +29,7 @@ class Tableau {
   std::size_t rhs_col() const { return num_cols_ - 1; }
 
   const Rational& at(std::size_t row, std::size_t col) const;
+  int sign_at(std::size_t row, std::size_t col) const { return at(row, col).sign(); }
   void set(std::size_t row, std::size_t col, Rational value);
   // The column basic in `row`, or kNone.
   std::size_t basic(std::size_t row) const;
