@@ -217,15 +217,17 @@ void Integer::gcd_into(Integer& g) const {
     }
   }
   Scratch& s = scratch();
-  load(s.a);
-  g.load(s.b);
+  mpz_srcptr self = big_ != nullptr ? big_ : (mpz_set_si(s.a, small_), s.a);
   if (g.big_ == nullptr && g.small_ > 0) {
     // gcd with a word: one remainder, then a word gcd.
-    unsigned long r = mpz_gcd_ui(nullptr, s.a, static_cast<unsigned long>(g.small_));
-    g = Integer(static_cast<std::int64_t>(r));
+    g.small_ = static_cast<std::int64_t>(mpz_gcd_ui(nullptr, self, static_cast<unsigned long>(g.small_)));
     return;
   }
-  mpz_gcd(s.c, s.a, s.b);
+  if (g.big_ == nullptr) {  // g = 0: gcd(0, x) = |x|
+    mpz_abs(s.c, self);
+  } else {
+    mpz_gcd(s.c, self, g.big_);
+  }
   g.take(s.c);
 }
 

@@ -139,7 +139,15 @@ void ScaledTableau::combine(std::size_t i, std::size_t r, const Integer& u, cons
       }
     }
   }
+  // The content, starting from a word-sized entry if there is one: each
+  // further step is then one remainder.
   Integer content(0);
+  for (std::size_t j = 0; j < num_cols_; ++j) {
+    if (target[j].is_small() && !target[j].is_zero()) {
+      target[j].gcd_into(content);
+      break;
+    }
+  }
   for (std::size_t j = 0; j < num_cols_ && !content.is_one(); ++j) target[j].gcd_into(content);
   if (content.is_zero()) {
     scale_[i] = Rational(1);
