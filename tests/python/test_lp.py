@@ -101,3 +101,9 @@ def test_lines_after_end_and_comments_are_ignored():
 
 def test_declared_integers_do_not_change_the_lp():
     assert solve("int x0", "max x0", "2*x0 <= 3")["model"] == {"x0": 1.5}
+
+
+def test_a_tableau_too_large_for_memory_is_refused():
+    # 20000 fresh variables in 20000 rows: a dense tableau of 8e8 cells.
+    with pytest.raises(MemoryError):
+        mivex.solve_lp_text("\n".join("y <= 1" for _ in range(20000)))

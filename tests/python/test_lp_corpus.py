@@ -1,6 +1,6 @@
 """The LP corpus (netlib models, Klee-Minty cubes, small textbook models):
-each ends with its documented status and optimum. The slowest models run
-only with MIVEX_SLOW_TESTS=1 (bench/lp_bench.py times them all)."""
+each ends with its documented status and optimum (bench/lp_bench.py times
+them against peers)."""
 import csv
 import os
 import time
@@ -9,9 +9,6 @@ from pathlib import Path
 import pytest
 
 import mivex
-
-# Models that take more than a few seconds here.
-SLOW = {"brandy.lp", "vtp.base.lp"}
 
 # The index lists -2331389.2548 for scagr7, transposing digits of netlib's
 # -2.3313898243E+06; HiGHS on the MPS original and on the LP text agrees with
@@ -30,8 +27,6 @@ def lp_rows():
 
 @pytest.mark.parametrize("name", lp_rows())
 def test_corpus_lp(corpus, name):
-    if name in SLOW and not os.environ.get("MIVEX_SLOW_TESTS"):
-        pytest.skip("slow model: set MIVEX_SLOW_TESTS=1")
     with open(corpus / "index.csv", newline="") as f:
         row = next(r for r in csv.DictReader(f) if r["family"] == "lp" and r["file"] == name)
     text = (corpus / "lp" / name).read_text()
