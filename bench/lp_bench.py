@@ -6,8 +6,9 @@ in one run, and print the time ratios.
     python bench/lp_bench.py [--corpus ../shared/corpus] [--models afiro,kb2] [--repeat 3]
 
 mivex is timed on solve_lp_text(text) (reading included); glpsol on one
-process run reading the MPS original; HiGHS on readModel + run of the MPS
-original. Each time is the best of --repeat runs.
+process run reading the MPS original, given up after --timeout seconds;
+HiGHS on readModel + run of the MPS original. Each time is the best of
+--repeat runs.
 """
 import argparse
 import csv
@@ -33,7 +34,7 @@ def best_of(repeat, fn):
     return best, out
 
 
-def run_glpsol(mps):
+def run_glpsol(mps, timeout):
     """glpsol reads no OBJSENSE section: drop it and pass --max instead."""
     with tempfile.TemporaryDirectory() as tmp:
         lines = Path(mps).read_text().splitlines()
@@ -53,8 +54,11 @@ def run_glpsol(mps):
         extra = ["--max"] if sense and sense[0].upper().startswith("MAX") else []
         sol = Path(tmp) / "out.sol"
         for fmt in ("--mps", "--freemps"):
-            proc = subprocess.run(["glpsol", "--exact", fmt, str(source), "-o", str(sol), *extra],
-                                  capture_output=True, text=True)
+            try:
+                proc = subprocess.run(["glpsol", "--exact", fmt, str(source), "-o", str(sol), *extra],
+                                      capture_output=True, text=True, timeout=timeout)
+            except subprocess.TimeoutExpired:
+                return "TIMEOUT", None
             if proc.returncode == 0 and sol.exists():
                 break
         else:
@@ -82,6 +86,8 @@ def main():
     parser.add_argument("--corpus", type=Path, default=DEFAULT_CORPUS)
     parser.add_argument("--models", default="", help="comma-separated model names (default: all LP models)")
     parser.add_argument("--repeat", type=int, default=1)
+    parser.add_argument("--timeout", type=float, default=60.0,
+                        help="seconds before a glpsol run is given up (its time then reads as this limit)")
     args = parser.parse_args()
 
     wanted = {m if m.endswith(".lp") else m + ".lp" for m in args.models.split(",") if m}
@@ -102,7 +108,7 @@ def main():
         text = (args.corpus / "lp" / row["file"]).read_text()
         mps = args.corpus / "mps" / row["source"]
         t_mivex, result = best_of(args.repeat, lambda: mivex.solve_lp_text(text))
-        t_glp, glp = best_of(args.repeat, lambda: run_glpsol(mps)) if have_glpsol else (float("nan"), ("-", None))
+        t_glp, glp = best_of(args.repeat, lambda: run_glpsol(mps, args.timeout)) if have_glpsol else (float("nan"), ("-", None))
         t_highs, highs = best_of(args.repeat, lambda: run_highs(mps)) if have_highs else (float("nan"), ("-", None))
         agree = []
         ours = result["status"]
