@@ -126,6 +126,11 @@ LpResult LpSolver::solve_on(Cancel& cancel) {
   }
   for (std::size_t r = 1; r <= m; ++r) t.price_out(r);
 
+  auto artificial_basic = [&](std::size_t r) {
+    std::size_t b = t.basic(r);
+    return b != T::kNone && is_artificial[b];
+  };
+
   // Phase 1: minimise the sum of the artificial columns.
   std::vector<Rational> objective_row;
   std::optional<T> after_phase1;
@@ -139,14 +144,14 @@ LpResult LpSolver::solve_on(Cancel& cancel) {
     }
     t.set_row(0, phase1_row);
     for (std::size_t r = 1; r <= m; ++r) {
-      if (is_artificial[t.basic(r)]) t.price_out(r);
+      if (artificial_basic(r)) t.price_out(r);
     }
     if (!count(run_phase(t, {}, cancel)).optimal) return LpResult::infeasible();
     if (!t.objective_value().is_zero()) return LpResult::infeasible();
     // Artificials still basic (at zero) may be pushed up by phase 2; keep
     // this point to start over from if that happens.
     for (std::size_t r = 1; r <= m; ++r) {
-      if (is_artificial[t.basic(r)]) {
+      if (artificial_basic(r)) {
         after_phase1.emplace(t);
         break;
       }
@@ -161,7 +166,7 @@ LpResult LpSolver::solve_on(Cancel& cancel) {
   // basis without artificials in the non-redundant rows.
   auto sound = [&] {
     for (std::size_t r = 1; r <= m; ++r) {
-      if (!is_artificial[t.basic(r)]) continue;
+      if (!artificial_basic(r)) continue;
       if (t.sign_at(r, end.optimal ? t.rhs_col() : end.entering) != 0) return false;
     }
     return true;
