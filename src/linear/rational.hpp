@@ -1,0 +1,101 @@
+// Exact rational numbers. A value is two machine words: numerator and
+// denominator as signed 64-bit integers, reduced, denominator positive, zero
+// stored as 0/1. A result that does not fit those words is promoted to a GMP
+// rational on the heap (marked by den_ == 0, the pointer in place of the
+// numerator) and demoted again as soon as it fits, so every value has exactly
+// one representation and the common small case never touches GMP.
+#pragma once
+
+#include <compare>
+#include <cstdint>
+#include <string>
+#include <utility>
+
+#include <gmp.h>
+
+namespace mivex::linear {
+
+class Rational {
+ public:
+  Rational() noexcept : num_(0), den_(1) {}
+  // n/1
+  Rational(std::int64_t n) noexcept : num_(n), den_(1) {}  // NOLINT: implicit on purpose
+  // n/d reduced, sign on the numerator; stops with "Rational denominator
+  // cannot be zero" when d is 0.
+  Rational(std::int64_t n, std::int64_t d);
+
+  Rational(const Rational& other) : num_(other.num_), den_(other.den_) {
+    if (den_ == 0) copy_big(other);
+  }
+  Rational(Rational&& other) noexcept : num_(other.num_), den_(other.den_) {
+    other.num_ = 0;
+    other.den_ = 1;
+  }
+  Rational& operator=(const Rational& other);
+  Rational& operator=(Rational&& other) noexcept {
+    std::swap(num_, other.num_);
+    std::swap(den_, other.den_);
+    return *this;
+  }
+  ~Rational() {
+    if (den_ == 0) free_big();
+  }
+
+  // A decimal number with at most nine places: integral values exactly
+  // (saturated to 64 bits), others as round(x * 1e9) / 1e9, halves away
+  // from zero; NaN gives 0.
+  static Rational from_f64(double x);
+  // Small values: num / den, each converted to the nearest double. Larger
+  // ones: the double nearest to the exact value.
+  double to_f64() const;
+
+  // Whether the value lives in the two words (then num() and den() are valid).
+  bool is_small() const { return den_ != 0; }
+  std::int64_t num() const { return num_; }
+  std::int64_t den() const { return den_; }
+
+  int sign() const;
+  bool is_zero() const { return den_ != 0 && num_ == 0; }
+  bool is_positive() const { return sign() > 0; }
+  bool is_negative() const { return sign() < 0; }
+  bool is_integer() const;
+
+  // Exchange with GMP (for code that builds values from GMP integers).
+  void to_mpq(mpq_ptr out) const { load(out); }
+  static Rational from_mpq(mpq_srcptr value);
+
+  // "n" for integers, "n/d" otherwise, in decimal.
+  std::string text() const;
+
+  friend Rational operator+(const Rational& a, const Rational& b);
+  friend Rational operator-(const Rational& a, const Rational& b);
+  friend Rational operator*(const Rational& a, const Rational& b);
+  // Stops with "Rational denominator cannot be zero" when b is zero.
+  friend Rational operator/(const Rational& a, const Rational& b);
+  Rational operator-() const;
+
+  // In-place forms for hot loops; they reuse this value's storage.
+  void sub_mul(const Rational& f, const Rational& x);  // *this -= f * x
+  void div_by(const Rational& p);                      // *this /= p
+
+  friend bool operator==(const Rational& a, const Rational& b);
+  friend std::strong_ordering operator<=>(const Rational& a, const Rational& b);
+
+ private:
+  friend struct BigOps;
+  void copy_big(const Rational& other);
+  void free_big();
+  // Take the value of `r` (a GMP rational in canonical form), demoting it
+  // when it fits; may swap storage with `r`.
+  void assign(mpq_ptr r);
+  // Load this value into `out`.
+  void load(mpq_ptr out) const;
+
+  union {
+    std::int64_t num_;
+    mpq_ptr big_;
+  };
+  std::int64_t den_;  // 0 marks a promoted value
+};
+
+}  // namespace mivex::linear

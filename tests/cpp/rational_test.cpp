@@ -1,0 +1,178 @@
+#include <gtest/gtest.h>
+#include <gmpxx.h>
+
+#include <cmath>
+#include <cstdint>
+#include <limits>
+#include <random>
+#include <vector>
+
+#include "core/error.hpp"
+#include "linear/rational.hpp"
+
+using mivex::Stop;
+using mivex::linear::Rational;
+
+namespace {
+
+constexpr std::int64_t kMax = std::numeric_limits<std::int64_t>::max();
+constexpr std::int64_t kMin = std::numeric_limits<std::int64_t>::min();
+
+mpq_class ref(const Rational& r) { return mpq_class(r.text()); }
+
+// Same value, and in the two words exactly when the reduced value fits.
+void expect_matches(const Rational& r, const mpq_class& expected) {
+  mpq_class e = expected;
+  e.canonicalize();
+  ASSERT_EQ(ref(r), e) << r.text();
+  bool fits = e.get_num().fits_slong_p() && e.get_den().fits_slong_p();
+  ASSERT_EQ(r.is_small(), fits) << r.text();
+  if (fits) {
+    EXPECT_EQ(r.num(), e.get_num().get_si());
+    EXPECT_EQ(r.den(), e.get_den().get_si());
+  }
+}
+
+void expect_stop(auto&& action, const char* message) {
+  try {
+    action();
+    ADD_FAILURE() << "expected a stop";
+  } catch (const Stop& stop) {
+    EXPECT_STREQ(stop.what(), message);
+  }
+}
+
+}  // namespace
+
+TEST(Rational, NormalisesAndStopsOnZeroDenominator) {
+  Rational a(4, -6);
+  EXPECT_EQ(a.num(), -2);
+  EXPECT_EQ(a.den(), 3);
+  Rational z(0, -5);
+  EXPECT_EQ(z.num(), 0);
+  EXPECT_EQ(z.den(), 1);
+  expect_stop([] { Rational(3, 0); }, "Rational denominator cannot be zero");
+  expect_stop([] { (void)(Rational(1, 2) / Rational(0)); }, "Rational denominator cannot be zero");
+  Rational r(1);
+  expect_stop([&] { r.div_by(Rational()); }, "Rational denominator cannot be zero");
+}
+
+TEST(Rational, ArithmeticExamples) {
+  EXPECT_EQ(Rational(1, 2) + Rational(1, 3), Rational(5, 6));
+  EXPECT_EQ((Rational(1, 2) - Rational(1, 2)).den(), 1);
+  EXPECT_EQ(Rational(2, 3) * Rational(3, 4), Rational(1, 2));
+  EXPECT_EQ(Rational(1, 2) / Rational(-1, 4), Rational(-2));
+  Rational negated_zero = -Rational(0);
+  EXPECT_EQ(negated_zero.num(), 0);
+  EXPECT_EQ(negated_zero.den(), 1);
+  EXPECT_TRUE(Rational(-1, 2) < Rational(1, 3));
+  EXPECT_FALSE(Rational(1, 2) < Rational(1, 2));
+  EXPECT_TRUE(Rational(1, 3) < Rational(1, 2));
+  EXPECT_EQ(Rational(1, 3).to_f64(), 1.0 / 3.0);
+}
+
+TEST(Rational, FromF64) {
+  auto expect = [](double x, std::int64_t n, std::int64_t d) {
+    Rational r = Rational::from_f64(x);
+    EXPECT_EQ(r.num(), n) << x;
+    EXPECT_EQ(r.den(), d) << x;
+  };
+  expect(-0.0, 0, 1);
+  expect(7.0, 7, 1);
+  expect(-2.5, -5, 2);
+  expect(0.0000000004, 0, 1);
+  expect(0.0000000005, 1, 1000000000);
+  expect(1e30, kMax, 1);
+  expect(-1e30, kMin, 1);
+  expect(std::numeric_limits<double>::infinity(), kMax, 1000000000);
+  expect(-std::numeric_limits<double>::infinity(), kMin / 512, 1000000000 / 512);
+  expect(std::nan(""), 0, 1);
+  expect(0.5, 1, 2);
+  expect(0.1, 1, 10);
+  expect(1.0 / 3.0, 333333333, 1000000000);
+  expect(0.1234567891, 123456789, 1000000000);
+}
+
+// Every operation against GMP on operands that straddle the 64-bit edge:
+// results are exact, and in the two words exactly when they fit.
+TEST(Rational, MatchesGmpAcrossPromotion) {
+  std::mt19937_64 rng(12345);
+  std::vector<std::int64_t> pool = {0, 1, -1, 2, 3, 7, 1000000000, kMax, kMin, kMin + 1, kMax - 1,
+                                    (std::int64_t{1} << 62), -(std::int64_t{1} << 62),
+                                    3037000499, 3037000507, 4294967291, 4294967311};
+  auto pick = [&]() -> std::int64_t {
+    switch (rng() % 4) {
+      case 0: return pool[rng() % pool.size()];
+      case 1: return static_cast<std::int64_t>(rng() % 2000) - 1000;
+      case 2: return static_cast<std::int64_t>(rng() >> (rng() % 64)) * ((rng() & 1) ? 1 : -1);
+      default: return static_cast<std::int64_t>(rng());
+    }
+  };
+  auto pick_rational = [&](std::vector<Rational>& made) -> Rational {
+    if (!made.empty() && rng() % 3 == 0) return made[rng() % made.size()];  // promoted values too
+    std::int64_t d = pick();
+    while (d == 0) d = pick();
+    return Rational(pick(), d);
+  };
+  std::vector<Rational> made;
+  for (int round = 0; round < 20000; ++round) {
+    Rational a = pick_rational(made), b = pick_rational(made), c = pick_rational(made);
+    mpq_class ra = ref(a), rb = ref(b), rc = ref(c);
+    Rational sum = a + b, diff = a - b, prod = a * b, neg = -a;
+    expect_matches(sum, ra + rb);
+    expect_matches(diff, ra - rb);
+    expect_matches(prod, ra * rb);
+    expect_matches(neg, -ra);
+    if (!b.is_zero()) {
+      expect_matches(a / b, ra / rb);
+      Rational q = a;
+      q.div_by(b);
+      expect_matches(q, ra / rb);
+    }
+    Rational fused = c;
+    fused.sub_mul(a, b);
+    expect_matches(fused, rc - ra * rb);
+    EXPECT_EQ(a < b, ra < rb);
+    EXPECT_EQ(a == b, ra == rb);
+    EXPECT_EQ(a.sign(), sgn(ra));
+    EXPECT_EQ(a.is_integer(), ra.get_den() == 1);
+    if (rng() % 8 == 0) made.push_back(prod);
+    if (made.size() > 64) made.erase(made.begin());
+  }
+}
+
+TEST(Rational, ProductsOfLargePrimesStayExact) {
+  // 2^61 - 1 and 2^31 - 1 are prime; their powers overflow at once.
+  const std::int64_t p = (std::int64_t{1} << 61) - 1, q = 2147483647;
+  Rational x(p, q), acc(1);
+  mpq_class rx{mpz_class(p), mpz_class(q)}, racc{1};
+  for (int i = 0; i < 12; ++i) {
+    acc = acc * x;
+    racc *= rx;
+    expect_matches(acc, racc);
+  }
+  for (int i = 0; i < 12; ++i) acc = acc / x;  // back down to 1, demoted
+  EXPECT_TRUE(acc.is_small());
+  EXPECT_EQ(acc, Rational(1));
+  // kMin / -1 does not fit; negating it back does.
+  Rational big = Rational(kMin) / Rational(-1);
+  EXPECT_FALSE(big.is_small());
+  EXPECT_EQ(big.text(), "9223372036854775808");
+  EXPECT_EQ(-big, Rational(kMin));
+  EXPECT_TRUE((-big).is_small());
+}
+
+TEST(Rational, ToF64OfPromotedValuesRoundsToNearest) {
+  std::mt19937_64 rng(7);
+  for (int i = 0; i < 2000; ++i) {
+    Rational r(static_cast<std::int64_t>(rng()) | 1, static_cast<std::int64_t>(rng() >> 1) | 1);
+    for (int k = 0; k < 1 + static_cast<int>(rng() % 4); ++k) r = r * Rational(static_cast<std::int64_t>(rng() >> 3) | 1, kMax);
+    if (r.is_small()) continue;
+    double d = r.to_f64();
+    mpq_class exact = ref(r), here(d);
+    mpq_class up(std::nextafter(d, INFINITY)), down(std::nextafter(d, -INFINITY));
+    mpq_class err = abs(exact - here);
+    EXPECT_LE(err, abs(exact - up));
+    EXPECT_LE(err, abs(exact - down));
+  }
+}
