@@ -1,0 +1,188 @@
+#include "milp/solver.hpp"
+
+#include <cmath>
+#include <limits>
+#include <utility>
+
+#include "core/error.hpp"
+#include "lp/solver.hpp"
+#include "milp/node_heap.hpp"
+
+namespace mivex::milp {
+
+using linear::CmpOp;
+using linear::LinearConstraint;
+using linear::LinearExpr;
+using linear::ObjectiveSense;
+
+namespace {
+
+constexpr double kInf = std::numeric_limits<double>::infinity();
+
+bool is_integral(double v) { return std::fabs(v - std::round(v)) < INTEGRALITY_TOLERANCE; }
+
+// Every integer variable present in the LP solution and integral.
+bool all_integral(const Assignment& a, const std::vector<std::uint64_t>& integers) {
+  for (std::uint64_t var : integers) {
+    const Value* v = a.get(var);
+    if (v == nullptr || !is_integral(v->as_f64())) return false;
+  }
+  return true;
+}
+
+struct Branch {
+  std::uint64_t var;
+  double value;
+};
+
+// The first integer variable whose fractional part lies strictly inside the window.
+std::optional<Branch> branching_variable(const Assignment& a,
+                                         const std::vector<std::uint64_t>& integers) {
+  for (std::uint64_t var : integers) {
+    const Value* v = a.get(var);
+    if (v == nullptr) continue;
+    double x = v->as_f64();
+    double f = x - std::floor(x);
+    if (f > 1e-10 && f < 0.9999999999) return Branch{var, x};
+  }
+  return std::nullopt;
+}
+
+// One LP solve: the result and, when optimal, the exact point.
+struct LpOutcome {
+  LpResult result;
+  std::vector<Rational> exact;
+};
+
+LpOutcome solve_lp(LinearSystem system, Cancel& cancel) {
+  lp::LpSolver solver(std::move(system));
+  LpResult result = solver.solve(cancel);
+  std::vector<Rational> exact;
+  if (result.kind() == LpResult::Kind::Optimal) exact = solver.exact_values();
+  return {std::move(result), std::move(exact)};
+}
+
+// The system as read, plus each bound of the path as a constraint (lower
+// first, then upper).
+LinearSystem node_system(const LinearSystem& system, const Node& node) {
+  LinearSystem copy = system.clone();
+  copy.constraints.reserve(copy.constraints.size() + node.bounds.size());
+  for (const VarBound& b : node.bounds) {
+    if (b.lower) {
+      copy.add_constraint({LinearExpr::variable(b.var) - LinearExpr::constant_of(*b.lower),
+                           CmpOp::Ge, std::nullopt});
+    }
+    if (b.upper) {
+      copy.add_constraint({LinearExpr::variable(b.var) - LinearExpr::constant_of(*b.upper),
+                           CmpOp::Le, std::nullopt});
+    }
+  }
+  return copy;
+}
+
+// A solution handed back must hold exactly and be integral where required.
+void check_solution(const LinearSystem& system, const std::vector<std::uint64_t>& integers,
+                    const Assignment& model, const std::vector<Rational>& exact) {
+  for (const auto& c : system.constraints) {
+    if (!c.holds_at(exact)) stop("MILP solution violates a constraint");
+  }
+  if (!all_integral(model, integers)) stop("MILP solution is not integral");
+}
+
+}  // namespace
+
+LpResult BranchAndBound::solve(Cancel& cancel) {
+  stats_ = SearchStats();
+  std::vector<std::uint64_t> integers;
+  for (std::uint64_t var : system_.variables) {
+    if (system_.var_info(var).is_integer) integers.push_back(var);
+  }
+
+  ++stats_.lp_solves;
+  LpOutcome root = solve_lp(system_.clone(), cancel);
+  if (integers.empty() || root.result.kind() != LpResult::Kind::Optimal) return std::move(root.result);
+  if (all_integral(root.result.assignment(), integers)) {
+    check_solution(system_, integers, root.result.assignment(), root.exact);
+    return std::move(root.result);
+  }
+
+  const bool minimize = system_.objective && system_.objective->sense == ObjectiveSense::Minimize;
+  // A node is worth solving only if its parent's bound beats the incumbent.
+  double incumbent_objective = minimize ? kInf : -kInf;
+  auto survives = [&](const std::optional<double>& lp_bound) {
+    if (minimize) return lp_bound.value_or(-kInf) < incumbent_objective;
+    return incumbent_objective < lp_bound.value_or(kInf);
+  };
+  auto improves = [&](double z) { return minimize ? z < incumbent_objective : z > incumbent_objective; };
+
+  std::vector<Node> nodes;
+  NodeHeap heap;
+  auto add_children = [&](const Node* parent, std::optional<double> lp_bound, const Branch& branch,
+                          double key) {
+    const std::uint64_t depth = parent ? parent->depth + 1 : 1;
+    for (int up = 0; up < 2; ++up) {
+      Node child{lp_bound, parent ? parent->bounds : std::vector<VarBound>{}, depth};
+      Rational bound = Rational::from_f64(up ? std::ceil(branch.value) : std::floor(branch.value));
+      child.bounds.push_back(up ? VarBound{branch.var, std::move(bound), std::nullopt}
+                                : VarBound{branch.var, std::nullopt, std::move(bound)});
+      nodes.push_back(std::move(child));
+      heap.push({key, nodes.size() - 1});
+    }
+  };
+
+  auto first = branching_variable(root.result.assignment(), integers);
+  if (!first) stop("fractional LP solution without a branching variable");
+  add_children(nullptr, std::nullopt, *first, root.result.objective());
+
+  std::optional<Assignment> incumbent;
+  std::vector<Rational> incumbent_exact;
+  std::optional<std::size_t> unexamined;  // the node popped when the limit stopped the search
+  while (auto entry = heap.pop()) {
+    if (stats_.nodes == node_limit_) {
+      unexamined = entry->node;
+      break;
+    }
+    ++stats_.nodes;
+    cancel.check();
+    if (!survives(nodes[entry->node].lp_bound)) continue;
+
+    ++stats_.lp_solves;
+    LpOutcome lp = solve_lp(node_system(system_, nodes[entry->node]), cancel);
+    // An LP that could not finish says nothing about the node; claiming an
+    // optimum without it would be unfounded.
+    if (lp.result.kind() == LpResult::Kind::Unknown) return std::move(lp.result);
+    if (lp.result.kind() != LpResult::Kind::Optimal) continue;
+
+    const double z = lp.result.objective();
+    if (all_integral(lp.result.assignment(), integers)) {
+      if (improves(z)) {
+        incumbent_objective = z;
+        incumbent = std::move(lp.result.assignment());
+        incumbent_exact = std::move(lp.exact);
+      }
+      continue;
+    }
+    auto branch = branching_variable(lp.result.assignment(), integers);
+    if (!branch) stop("fractional LP solution without a branching variable");
+    // `nodes` grows below: copy what the children need first.
+    Node parent = nodes[entry->node];
+    add_children(&parent, z, *branch, z);
+  }
+
+  if (!incumbent) {
+    if (stats_.nodes >= node_limit_) return LpResult::unknown(UnknownReason(UnknownReason::Kind::ResourceLimit));
+    return LpResult::infeasible();
+  }
+  check_solution(system_, integers, *incumbent, incumbent_exact);
+  // Stopped by the limit: the incumbent is proven optimal only if no node
+  // left unexamined could still improve on it.
+  bool open_improvable = false;
+  if (unexamined) {
+    open_improvable = survives(nodes[*unexamined].lp_bound);
+    for (const auto& e : heap.entries()) open_improvable = open_improvable || survives(nodes[e.node].lp_bound);
+  }
+  if (open_improvable) return LpResult::feasible(std::move(*incumbent));
+  return LpResult::optimal(std::move(*incumbent), incumbent_objective);
+}
+
+}  // namespace mivex::milp
