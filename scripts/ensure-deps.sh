@@ -2,13 +2,17 @@
 # Install what a build or a test run needs, each piece only when missing.
 #   scripts/ensure-deps.sh build   compiler-side libraries (GMP)
 #   scripts/ensure-deps.sh test    the above, GoogleTest and the Python test packages
+#   scripts/ensure-deps.sh bench   the above and the peer solvers the benchmarks compare with
 set -euo pipefail
 cd "$(dirname "$0")/.."
 mode=${1:-build}
 PY=${PYTHON:-python3}
 
 apt_packages=(libgmp-dev)
-[ "$mode" = test ] && apt_packages+=(libgtest-dev)
+case "$mode" in
+  test) apt_packages+=(libgtest-dev) ;;
+  bench) apt_packages+=(libgtest-dev glpk-utils coinor-cbc minisat) ;;
+esac
 
 missing=()
 for pkg in "${apt_packages[@]}"; do
@@ -26,6 +30,9 @@ fi
 "$PY" -c "import scikit_build_core, ninja, cmake" 2>/dev/null \
   || "$PY" -m pip install -q --root-user-action=ignore scikit-build-core ninja cmake
 
-if [ "$mode" = test ]; then
+if [ "$mode" = test ] || [ "$mode" = bench ]; then
   "$PY" -m pip install -q --root-user-action=ignore -r requirements/test.txt
+fi
+if [ "$mode" = bench ]; then
+  "$PY" -m pip install -q --root-user-action=ignore -r requirements/bench.txt
 fi
