@@ -4,8 +4,7 @@
 
 #include "core/error.hpp"
 #include "parser/dimacs.hpp"
-#include "sat/memory.hpp"
-#include "sat/reference.hpp"
+#include "sat/solver.hpp"
 
 namespace mivex::sat {
 
@@ -36,8 +35,8 @@ Outcome<SolverResult> solve_text(std::string_view text, Cancel& cancel) {
   if (auto* message = std::get_if<std::string>(&parsed)) return ReaderMessage{std::move(*message)};
   const parser::DimacsProblem& problem = std::get<parser::DimacsProblem>(parsed);
 
-  require_memory_for_vars(problem.max_magnitude());
-  ReferenceSolver solver;
+  Solver solver;
+  solver.ensure_vars(problem.max_magnitude());  // one allocation, checked against free memory
   for (std::size_t i = 0; i < problem.clause_count(); ++i) solver.add_clause(problem.clause(i));
   SolverResult result = solver.solve(cancel);
   if (result.is_sat()) check_model(problem, result.assignment());
