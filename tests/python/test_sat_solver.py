@@ -166,6 +166,119 @@ GOLDEN = {
     "uf50-07.cnf": "50:349f7fc9c29bc", "uf50-08.cnf": "50:38381eb269fa1",
 }
 
+
+# ---------------------------------------------------------------- tests
+def solve(clauses, header="p cnf 0 0"):
+    return mivex.solve_sat(header + "\n" + "".join(" ".join(map(str, c)) + " 0\n" for c in clauses))
+
+
+def test_stated_models():
+    T, F = True, False
+    cases = [
+        ([], {}),
+        ([[1, 2]], {"x0": T, "x1": T}),
+        ([[1], [-1, 2], [-2, -3]], {"x0": T, "x1": T, "x2": F}),  # level 0 alone decides
+        ([[1, 3]], {"x0": T, "x1": T, "x2": T}),  # x1 occurs nowhere, is still decided true
+        ([[1], [1]], {"x0": T}),
+        # Decisions take the highest index first: x3 true forces x0 false, then x1.
+        ([[1, 2], [3, 4], [-4, -1]], {"x0": F, "x1": T, "x2": T, "x3": T}),
+    ]
+    for clauses, model in cases:
+        assert solve(clauses) == {"status": "SAT", "model": model}, clauses
+    unsat = [[[]], [[1], [-1]], [[1, 2], [1, -2], [-1, 2], [-1, -2]], [[2, 2], [-2]], [[1, -1], []]]
+    for clauses in unsat:
+        assert solve(clauses) == {"status": "UNSAT"}, clauses
+    # The declared counts play no part; literals beyond them are variables.
+    assert solve([[1, 5]], "p cnf 2 9") == {"status": "SAT", "model": {f"x{i}": T for i in range(5)}}
+
+
+@pytest.mark.parametrize("name", list(golden_instances()))
+def test_golden_generated(name):
+    assert model_hex(mivex.solve_sat(dimacs(golden_instances()[name]))) == GOLDEN[name]
+
+
+def test_golden_corpus(corpus):
+    for name in CORPUS_GOLDEN_FILES:
+        text = (corpus / "sat" / name).read_text()
+        assert model_hex(mivex.solve_sat(text)) == GOLDEN[name], name
+
+
+def test_random_3sat_agrees_with_minisat():
+    """Near the threshold both answers occur; every model is checked clause by clause."""
+    seen = {"SAT": 0, "UNSAT": 0}
+    for i in range(300):
+        n = 20 + (i % 9) * 10  # 20 .. 100
+        clauses = random_3sat(n, round(n * 4.26), 500_000 + i)
+        result = mivex.solve_sat(dimacs(clauses))
+        assert result["status"] == peer_status(clauses), i
+        if result["status"] == "SAT":
+            check_model(clauses, result)
+        seen[result["status"]] += 1
+    assert min(seen.values()) > 50
+
+
+def test_structured_agrees_with_peers():
+    import pycosat
+
+    instances = [pigeonhole(p, h) for p in range(3, 7) for h in range(3, 7)]
+    instances += [colouring(n, e, k, s) for n, e, k in ((15, 30, 3), (25, 60, 3), (30, 80, 4)) for s in range(4)]
+    for clauses in instances:
+        result = mivex.solve_sat(dimacs(clauses))
+        expected = "UNSAT" if pycosat.solve(clauses) == "UNSAT" else "SAT"
+        assert result["status"] == expected == peer_status(clauses)
+        if expected == "SAT":
+            check_model(clauses, result)
+
+
+def small_corpus_files(corpus):
+    """uf/uuf up to 100 variables, flat, aim and the small pigeonholes."""
+    with open(corpus / "index.csv") as f:
+        rows = [r for r in csv.DictReader(f) if r["family"] == "sat"]
+    keep = []
+    for r in rows:
+        name = r["file"]
+        stem = name.split("-")[0]
+        if stem in ("uf20", "uf50", "uf75", "uf100", "uuf50", "uuf75", "uuf100"):
+            keep.append(r)
+        elif name.startswith(("flat", "aim-")) or name in ("hole6.cnf", "hole7.cnf"):
+            keep.append(r)
+    return keep
+
+
+def test_corpus_statuses(corpus):
+    rows = small_corpus_files(corpus)
+    assert len(rows) > 40
+    for row in rows:
+        text = (corpus / "sat" / row["file"]).read_text()
+        result = mivex.solve_sat(text)
+        assert result["status"] == row["expected_status"], row["file"]
+        if result["status"] == "SAT":
+            check_model(read_cnf(text), result)
+
+
+def test_huge_literal_is_refused_cleanly():
+    for lit in ("-2147483648", "2147483647"):
+        with pytest.raises(MemoryError) as caught:
+            mivex.solve_sat(f"p cnf 1 1\n{lit} 0\n")
+        assert "variables needs about" in str(caught.value)
+    # Past the size where the check starts, a problem that fits still solves.
+    n = (1 << 20) + 1
+    result = mivex.solve_sat(f"p cnf {n} 1\n-{n} 0\n")
+    assert len(result["model"]) == n and result["model"][f"x{n - 1}"] is False
+
+
+def test_sigint_interrupts_a_long_search():
+    killer = subprocess.Popen(["sh", "-c", f"sleep 0.3; kill -INT {os.getpid()}"])
+    started = time.monotonic()
+    try:
+        with pytest.raises(KeyboardInterrupt):
+            mivex.solve_sat(dimacs(pigeonhole(12, 11)))
+    finally:
+        killer.wait()
+    assert time.monotonic() - started < 5
+    assert solve([[1]])["status"] == "SAT"
+
+
 if __name__ == "__main__":
     # Print the golden table from the current build: python test_sat_solver.py [corpus]
     import sys
