@@ -40,6 +40,7 @@ class Solver {
 
  private:
   ClauseRef propagate();
+  std::uint32_t first_free(const std::uint32_t* lits, std::uint32_t size, Lit other) const;
   // Learns from the conflict, backjumps and asserts the learnt literal.
   void resolve_conflict(ClauseRef conflict);
   // Analysis step: bump q's variable and, the first time it is met, mark it
