@@ -51,19 +51,26 @@ std::string at_line(std::size_t line, std::string_view what) {
   return "line " + std::to_string(line) + ": " + std::string(what);
 }
 
+// Bytes of the White_Space character at `pos` (0 if none); ASCII inline.
+inline std::size_t space_at(std::string_view text, std::size_t pos) {
+  const unsigned char c = static_cast<unsigned char>(text[pos]);
+  if (c < 0x80) return c == ' ' || (c >= 0x09 && c <= 0x0D) ? 1 : 0;
+  return space_length_at(text, pos);
+}
+
 // Calls `visit(token)` for each run of non-space characters; stops early and
 // returns false as soon as `visit` does.
 template <class Visit>
 bool for_each_token(std::string_view text, Visit visit) {
   std::size_t pos = 0;
   while (pos < text.size()) {
-    std::size_t space = space_length_at(text, pos);
+    std::size_t space = space_at(text, pos);
     if (space > 0) {
       pos += space;
       continue;
     }
     std::size_t start = pos++;
-    while (pos < text.size() && space_length_at(text, pos) == 0) ++pos;
+    while (pos < text.size() && space_at(text, pos) == 0) ++pos;
     if (!visit(text.substr(start, pos - start))) return false;
   }
   return true;

@@ -34,7 +34,7 @@ ClauseRef Solver::propagate() {
     for (std::size_t k = 0; k < walk_.length(); ++k) {
       const std::size_t pos = walk_.position(k);
       const ClauseRef c = list[pos];
-      if (k + 2 < walk_.length()) __builtin_prefetch(clauses_.words(list[walk_.position(k + 2)]));
+      if (k + 3 < walk_.length()) __builtin_prefetch(clauses_.words(list[walk_.position(k + 3)]));
       std::uint32_t* words = clauses_.words(c);
       const std::uint32_t size = words[0] >> 1;
       // The watch word holding f (the first, when both do) and the other one.

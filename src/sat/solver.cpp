@@ -13,8 +13,6 @@ void Solver::ensure_vars(std::size_t n) {
   trail_.grow(n);
   watches_.grow(n);
   seen_.resize(n, 0);
-  // Nothing has been bumped before the search, so the order starts afresh.
-  order_.reset(n);
 }
 
 void Solver::add_clause(std::span<const std::int32_t> dimacs) {
@@ -47,6 +45,7 @@ void Solver::add_clause(std::span<const std::int32_t> dimacs) {
 SolverResult Solver::solve(Cancel& cancel) {
   if (has_empty_) return SolverResult::unsat();
   trail_.reserve(num_vars_);
+  order_.reset(num_vars_);  // every activity 0.0, increment 1.0
   for (;;) {
     ClauseRef conflict = propagate();
     if (conflict != kNoClause) {
