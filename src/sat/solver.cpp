@@ -16,30 +16,31 @@ void Solver::ensure_vars(std::size_t n) {
 }
 
 void Solver::add_clause(std::span<const std::int32_t> dimacs) {
-  learnt_.clear();
-  for (std::int32_t d : dimacs) learnt_.push_back(Lit::from_dimacs(d));
-  if (learnt_.empty()) {
-    clauses_.add(learnt_, false);
+  std::vector<Lit>& lits = learnt_;  // free until the search starts
+  lits.clear();
+  for (std::int32_t d : dimacs) lits.push_back(Lit::from_dimacs(d));
+  if (lits.empty()) {
+    clauses_.add(lits, false);
     has_empty_ = true;
     return;
   }
   Var max_var = 0;
-  for (Lit l : learnt_) max_var = std::max(max_var, l.var());
+  for (Lit l : lits) max_var = std::max(max_var, l.var());
   ensure_vars(static_cast<std::size_t>(max_var) + 1);
-  if (learnt_.size() == 1) {
-    Lit l = learnt_[0];
+  if (lits.size() == 1) {
+    Lit l = lits[0];
     LBool value = trail_.value(l);
     if (value == LBool::Undef) {
-      trail_.assign(l, clauses_.add(learnt_, false));
+      trail_.assign(l, clauses_.add(lits, false));
     } else if (value == LBool::False) {
       clauses_.add({}, false);
       has_empty_ = true;
     }
     return;
   }
-  ClauseRef c = clauses_.add(learnt_, false);
-  watches_[learnt_[0]].push_back(c);
-  watches_[learnt_[1]].push_back(c);
+  ClauseRef c = clauses_.add(lits, false);
+  watches_[lits[0]].push_back(c);
+  watches_[lits[1]].push_back(c);
 }
 
 SolverResult Solver::solve(Cancel& cancel) {
