@@ -1,6 +1,10 @@
 """The DIMACS reader through solve_sat: every message with its exact text and
 line number, and the texts it must accept."""
+import re
+
 import pytest
+from hypothesis import given, settings
+from hypothesis import strategies as st
 
 import mivex
 
@@ -86,3 +90,79 @@ def test_crlf_reads_like_lf():
             with pytest.raises(ValueError) as caught:
                 mivex.solve_sat(variant)
             assert str(caught.value) == f"line 8: invalid literal '{bad}'"
+
+
+# ---------------------------------------------------------------- differential
+WHITE_SPACE = "\t\n\x0b\x0c\r \x85\xa0\u1680" + "".join(map(chr, range(0x2000, 0x200B))) + "\u2028\u2029\u202f\u205f\u3000"
+SPLIT = re.compile(f"[{re.escape(WHITE_SPACE)}]+")
+
+
+def python_reader(text):
+    """The reader's rules, restated independently: clauses, or the message."""
+    lines = text.split("\n")
+    if lines[-1] == "":
+        lines.pop()  # nothing follows a final "\n"
+    clauses, buffer, header = [], [], False
+    for number, raw in enumerate(lines, 1):
+        if raw.endswith("\r"):
+            raw = raw[:-1]
+        line = raw.strip(WHITE_SPACE)
+        if not line or line[0] == "c":
+            continue
+        tokens = [t for t in SPLIT.split(line) if t]
+        if line[0] == "p":
+            if len(tokens) < 4 or tokens[1] != "cnf":
+                return f"line {number}: {BAD_PROBLEM}"
+            for token, what in ((tokens[2], "variable"), (tokens[3], "clause")):
+                if not re.fullmatch(r"\+?[0-9]+", token) or int(token) >= 2**64:
+                    return f"line {number}: invalid {what} count"
+            if buffer:
+                return f"line {number}: clause before problem header not terminated"
+            header = True
+            continue
+        if not header:
+            return f"line {number}: data before 'p cnf' header"
+        for token in tokens:
+            if not re.fullmatch(r"[+-]?[0-9]+", token) or not -(2**31) <= int(token) < 2**31:
+                return f"line {number}: invalid literal '{token}'"
+            if int(token) == 0:
+                clauses.append(buffer)
+                buffer = []
+            else:
+                buffer.append(int(token))
+    if buffer:
+        clauses.append(buffer)
+    return clauses if header else "missing 'p cnf' header"
+
+
+HEADS = ["", "p cnf 4 3\n", "c x\r\np  cnf\t2 2 \u3000\n"]
+TOKENS = ["p", "cnf", "p cnf 4 3", "c", "0", "0", "0", "00", "-0", "1", "-1", "2", "-2", "-3", "3", "+4", "-4",
+          "x", "%", "+", "4294967296", "2147483648", "-2147483648", "\u200b", "é"]
+SEPARATORS = [" ", " ", " ", "\n", "\n", "", "\t", "\r\n", "\r", "\u3000", "\xa0", "\x85"]
+
+
+@settings(max_examples=500, deadline=None)
+@given(st.sampled_from(HEADS), st.lists(st.tuples(st.sampled_from(TOKENS), st.sampled_from(SEPARATORS)), max_size=40))
+def test_reader_and_solver_match_an_independent_reading(head, pieces):
+    """Random token soup: the same message, or the same answer as MiniSat with a valid model."""
+    from pysat.solvers import Minisat22
+
+    text = head + "".join(token + sep for token, sep in pieces)
+    expected = python_reader(text)
+    if isinstance(expected, str):
+        with pytest.raises(ValueError) as caught:
+            mivex.solve_sat(text)
+        assert str(caught.value) == expected
+        return
+    if any(abs(l) == 2**31 for c in expected for l in c):
+        with pytest.raises(MemoryError):
+            mivex.solve_sat(text)
+        return
+    result = mivex.solve_sat(text)
+    with Minisat22(bootstrap_with=[c for c in expected if c]) as peer:
+        status = "SAT" if peer.solve() and all(expected) else "UNSAT"
+    assert result["status"] == status
+    if status == "SAT":
+        model = result["model"]
+        assert len(model) == max((abs(l) for c in expected for l in c), default=0)
+        assert all(any(model[f"x{abs(l) - 1}"] == (l > 0) for l in c) for c in expected)
