@@ -57,6 +57,14 @@ bool borrow_text(PyObject* input, std::string_view& text) {
   return true;
 }
 
+void raise_value_error(std::string_view message) {
+  PyObject* text = PyUnicode_DecodeUTF8(message.data(), static_cast<Py_ssize_t>(message.size()),
+                                        "replace");
+  if (text == nullptr) return;  // the decoding error (out of memory) stands
+  PyErr_SetObject(PyExc_ValueError, text);
+  Py_DECREF(text);
+}
+
 PyObject* panic_type() {
   static PyObject* type = nullptr;
   if (type == nullptr) {

@@ -27,6 +27,9 @@ PyObject* bind_input(const char* function_name, PyObject* const* args, Py_ssize_
 // with TypeError (not a str) or UnicodeEncodeError (lone surrogates) set.
 bool borrow_text(PyObject* input, std::string_view& text);
 
+// Raise ValueError with `message` whole (it may quote input holding NUL).
+void raise_value_error(std::string_view message);
+
 // Raise the internal-stop exception with `message` as its single argument.
 void raise_panic(const char* message);
 
@@ -79,7 +82,7 @@ PyObject* run_entry(const char* function_name, PyObject* const* args, Py_ssize_t
     Cancel cancel = signal_cancel();
     Outcome<Result> outcome = solve(text, cancel);
     if (auto* message = std::get_if<ReaderMessage>(&outcome)) {
-      PyErr_SetString(PyExc_ValueError, message->text.c_str());
+      raise_value_error(message->text);
       return nullptr;
     }
     return to_dict(std::get<Result>(outcome));

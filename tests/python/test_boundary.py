@@ -69,7 +69,7 @@ def test_keyword_and_positional_agree(testhook):
 
 
 def test_reader_message_is_a_value_error_unchanged(testhook):
-    message = "line 4: invalid literal 'x' – ünïcode ≥"
+    message = "line 4: invalid literal 'x\x00y' – ünïcode ≥"
     with pytest.raises(ValueError) as caught:
         testhook.scripted("error:" + message)
     assert caught.value.args == (message,)
