@@ -1,0 +1,234 @@
+#include "cp/propagator.hpp"
+
+#include <algorithm>
+#include <type_traits>
+#include <unordered_map>
+
+#include "cp/wide_linear.hpp"
+
+namespace mivex::cp {
+
+namespace {
+
+using Rel = CpConstraint::Rel;
+
+std::uint32_t index32(std::size_t v) { return static_cast<std::uint32_t>(v); }
+
+Compiled always(bool truth) {
+  return {truth ? Compiled::Status::AlwaysTrue : Compiled::Status::AlwaysFalse, std::nullopt};
+}
+
+Compiled propagate_with(Propagator p) { return {Compiled::Status::Propagate, std::move(p)}; }
+
+bool rel_holds(int sign, Rel rel) {
+  return rel == Rel::Le ? sign <= 0 : rel == Rel::Eq ? sign == 0 : sign >= 0;
+}
+
+Compiled compile_linear(const CpConstraint::Linear& linear) {
+  // Merge in order of first appearance; 128 bits hold any sum of 64-bit coefficients.
+  std::vector<std::pair<i128, std::uint32_t>> merged;
+  std::unordered_map<std::size_t, std::size_t> slot;
+  for (const auto& term : linear.terms) {
+    auto [it, fresh] = slot.try_emplace(term.var, merged.size());
+    if (fresh) {
+      merged.push_back({term.coeff, index32(term.var)});
+    } else {
+      merged[it->second].first += term.coeff;
+    }
+  }
+  std::erase_if(merged, [](const auto& term) { return term.first == 0; });
+  if (merged.empty()) {
+    int sign = linear.rhs < 0 ? 1 : (linear.rhs > 0 ? -1 : 0);  // sign of 0 - rhs
+    return always(rel_holds(sign, linear.rel));
+  }
+  bool fits = std::all_of(merged.begin(), merged.end(), [](const auto& term) {
+    return term.first >= kMin64 && term.first <= kMax64;
+  });
+  Propagator p{};
+  p.rel = linear.rel;
+  p.c = linear.rhs;
+  if (!fits) {
+    p.kind = Propagator::Kind::WideLinear;
+    p.wide = make_wide_linear(merged, linear.rhs, linear.rel);
+    for (const auto& term : merged) p.vars.push_back(term.second);
+    return propagate_with(std::move(p));
+  }
+  p.kind = Propagator::Kind::Linear;
+  for (const auto& term : merged) p.terms.push_back({static_cast<std::int64_t>(term.first), term.second});
+  return propagate_with(std::move(p));
+}
+
+Compiled compile_all_different(const CpConstraint::AllDifferent& all) {
+  std::vector<std::uint32_t> vars;
+  for (std::size_t v : all.vars) vars.push_back(index32(v));
+  std::vector<std::uint32_t> sorted = vars;
+  std::sort(sorted.begin(), sorted.end());
+  // A variable listed twice differs from itself: never satisfiable.
+  if (std::adjacent_find(sorted.begin(), sorted.end()) != sorted.end()) return always(false);
+  Propagator p{};
+  if (vars.size() == 2) {  // the same narrowing as a single Neq
+    p.kind = Propagator::Kind::Neq;
+    p.x = vars[0];
+    p.y = vars[1];
+    return propagate_with(std::move(p));
+  }
+  p.kind = Propagator::Kind::AllDifferent;
+  p.vars = std::move(vars);
+  return propagate_with(std::move(p));
+}
+
+Propagator binary(Propagator::Kind kind, std::size_t x, std::size_t y, std::int64_t c = 0) {
+  Propagator p{};
+  p.kind = kind;
+  p.x = index32(x);
+  p.y = index32(y);
+  p.c = c;
+  return p;
+}
+
+// Remove value v from the bounds of u when it sits on one of them.
+bool exclude_at_bounds(Store& s, std::uint32_t u, std::int64_t v) {
+  if (v < s.lo(u) || v > s.hi(u)) return true;
+  if (v == s.lo(u)) return s.set_lo(u, i128{v} + 1);
+  if (v == s.hi(u)) return s.set_hi(u, i128{v} - 1);
+  return true;
+}
+
+bool neq(const Propagator& p, Store& s) {
+  if (s.fixed(p.x) && s.fixed(p.y) && s.lo(p.x) == s.lo(p.y)) return false;
+  if (s.fixed(p.x) && !exclude_at_bounds(s, p.y, s.lo(p.x))) return false;
+  if (s.fixed(p.y) && !exclude_at_bounds(s, p.x, s.lo(p.y))) return false;
+  return true;
+}
+
+bool eq(const Propagator& p, Store& s) {
+  std::int64_t lo = std::max(s.lo(p.x), s.lo(p.y));
+  std::int64_t hi = std::min(s.hi(p.x), s.hi(p.y));
+  if (lo > hi) return false;
+  return s.set_lo(p.x, lo) && s.set_hi(p.x, hi) && s.set_lo(p.y, lo) && s.set_hi(p.y, hi);
+}
+
+// x <= y + c (Lt is c = -1).
+bool le(std::uint32_t x, std::uint32_t y, std::int64_t c, Store& s) {
+  return s.set_hi(x, i128{s.hi(y)} + c) && s.set_lo(y, i128{s.lo(x)} - c);
+}
+
+// Each term against the rest: the sums over all terms minus the term's own
+// contribution, kept up to date as the term's bounds move.
+bool linear(const Propagator& p, Store& s) {
+  ExactSum min_sum, max_sum;
+  for (const auto& t : p.terms) {
+    bool pos = t.coeff > 0;
+    add_product(min_sum, t.coeff, pos ? s.lo(t.var) : s.hi(t.var));
+    add_product(max_sum, t.coeff, pos ? s.hi(t.var) : s.lo(t.var));
+  }
+  const bool upper = p.rel != Rel::Ge, lower = p.rel != Rel::Le;
+  for (const auto& t : p.terms) {
+    const std::int64_t a = t.coeff, lo = s.lo(t.var), hi = s.hi(t.var);
+    const bool pos = a > 0;
+    const i128 own_min = i128{a} * (pos ? lo : hi), own_max = i128{a} * (pos ? hi : lo);
+    if (upper) {  // a * v <= rhs - minrest
+      ExactSum n(p.c);
+      n.sub(min_sum);
+      n.add(own_min);
+      if (!(pos ? s.set_hi(t.var, floor_bound(n, a)) : s.set_lo(t.var, ceil_bound(n, a)))) return false;
+    }
+    if (lower) {  // a * v >= rhs - maxrest
+      ExactSum n(p.c);
+      n.sub(max_sum);
+      n.add(own_max);
+      if (!(pos ? s.set_lo(t.var, ceil_bound(n, a)) : s.set_hi(t.var, floor_bound(n, a)))) return false;
+    }
+    if (s.lo(t.var) != lo || s.hi(t.var) != hi) {
+      min_sum.sub(own_min);
+      max_sum.sub(own_max);
+      add_product(min_sum, a, pos ? s.lo(t.var) : s.hi(t.var));
+      add_product(max_sum, a, pos ? s.hi(t.var) : s.lo(t.var));
+    }
+  }
+  return true;
+}
+
+// Every fixed value is pushed off the bounds of the other variables; two
+// variables fixed to one value fail.
+bool all_different(const Propagator& p, Store& s) {
+  std::vector<std::int64_t>& fixed = s.scratch();
+  fixed.clear();
+  for (std::uint32_t v : p.vars) {
+    if (s.fixed(v)) fixed.push_back(s.lo(v));
+  }
+  if (fixed.empty()) return true;
+  std::sort(fixed.begin(), fixed.end());
+  if (std::adjacent_find(fixed.begin(), fixed.end()) != fixed.end()) return false;
+  for (std::uint32_t v : p.vars) {
+    if (s.fixed(v)) continue;
+    i128 lo = s.lo(v);
+    auto up = std::lower_bound(fixed.begin(), fixed.end(), s.lo(v));
+    while (up != fixed.end() && *up == lo) ++up, ++lo;
+    i128 hi = s.hi(v);
+    auto down = std::upper_bound(fixed.begin(), fixed.end(), s.hi(v));
+    while (down != fixed.begin() && *(down - 1) == hi) --down, --hi;
+    if (!s.set_lo(v, lo) || !s.set_hi(v, hi)) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+Compiled compile(const CpConstraint& constraint) {
+  using Kind = Propagator::Kind;
+  return std::visit(
+      [](const auto& c) -> Compiled {
+        using C = std::decay_t<decltype(c)>;
+        if constexpr (std::is_same_v<C, CpConstraint::Eq>) {
+          if (c.x == c.y) return always(true);
+          return propagate_with(binary(Kind::Eq, c.x, c.y));
+        } else if constexpr (std::is_same_v<C, CpConstraint::Neq>) {
+          if (c.x == c.y) return always(false);
+          return propagate_with(binary(Kind::Neq, c.x, c.y));
+        } else if constexpr (std::is_same_v<C, CpConstraint::Lt>) {
+          if (c.x == c.y) return always(false);
+          return propagate_with(binary(Kind::Lt, c.x, c.y, -1));
+        } else if constexpr (std::is_same_v<C, CpConstraint::Le>) {
+          if (c.x == c.y) return always(c.c >= 0);
+          return propagate_with(binary(Kind::Le, c.x, c.y, c.c));
+        } else if constexpr (std::is_same_v<C, CpConstraint::Linear>) {
+          return compile_linear(c);
+        } else {
+          return compile_all_different(c);
+        }
+      },
+      constraint.kind);
+}
+
+std::vector<std::uint32_t> Propagator::watched() const {
+  switch (kind) {
+    case Kind::Eq:
+    case Kind::Neq:
+    case Kind::Lt:
+    case Kind::Le: return {x, y};
+    case Kind::Linear: {
+      std::vector<std::uint32_t> out;
+      for (const auto& t : terms) out.push_back(t.var);
+      return out;
+    }
+    case Kind::AllDifferent:
+    case Kind::WideLinear: return vars;
+  }
+  return {};
+}
+
+bool propagate(const Propagator& p, Store& s) {
+  switch (p.kind) {
+    case Propagator::Kind::Eq: return eq(p, s);
+    case Propagator::Kind::Neq: return neq(p, s);
+    case Propagator::Kind::Lt:
+    case Propagator::Kind::Le: return le(p.x, p.y, p.c, s);
+    case Propagator::Kind::Linear: return linear(p, s);
+    case Propagator::Kind::AllDifferent: return all_different(p, s);
+    case Propagator::Kind::WideLinear: return propagate_wide_linear(*p.wide, s);
+  }
+  return false;
+}
+
+}  // namespace mivex::cp

@@ -1,0 +1,56 @@
+// The working form of a constraint. Each propagator narrows the bounds of its
+// variables from the bounds of the others and reports failure when the
+// constraint cannot hold in the current domains. All of them are monotone
+// (smaller domains never give larger results), so running them in any order
+// until none changes anything reaches the same fixpoint.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include "cp/problem.hpp"
+#include "cp/store.hpp"
+
+namespace mivex::cp {
+
+struct WideLinear;  // a Linear whose merged coefficients leave 64 bits
+
+struct Propagator {
+  enum class Kind : std::uint8_t { Eq, Neq, Lt, Le, Linear, AllDifferent, WideLinear };
+  struct Term {
+    std::int64_t coeff;  // never 0
+    std::uint32_t var;   // each variable at most once
+  };
+
+  Kind kind;
+  std::uint32_t x = 0, y = 0;                // Eq, Neq, Lt, Le
+  std::int64_t c = 0;                        // Le: x <= y + c; Linear: right-hand side
+  CpConstraint::Rel rel = CpConstraint::Rel::Le;  // Linear
+  std::vector<Term> terms;                   // Linear
+  std::vector<std::uint32_t> vars;           // AllDifferent
+  std::shared_ptr<const WideLinear> wide;    // WideLinear
+
+  // The variables whose changes can make this propagator narrow again.
+  std::vector<std::uint32_t> watched() const;
+};
+
+// What a constraint becomes before solving: a propagator, nothing (it holds
+// whatever the values), or a proof that it can never hold.
+struct Compiled {
+  enum class Status { Propagate, AlwaysTrue, AlwaysFalse };
+  Status status;
+  std::optional<Propagator> propagator;
+};
+
+// Linear terms on the same variable are merged (x + x is 2x, x - x is 0) and
+// zero terms dropped, so that every term's rest really is the other variables.
+Compiled compile(const CpConstraint& constraint);
+
+// Narrow `store` by one propagator; false on failure.
+bool propagate(const Propagator& p, Store& store);
+
+bool propagate_wide_linear(const WideLinear& linear, Store& store);
+
+}  // namespace mivex::cp

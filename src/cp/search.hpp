@@ -1,0 +1,50 @@
+// The solver: one interval per variable, one propagator per constraint,
+// propagation to a fixpoint and a depth-first search that fixes the variable
+// with the smallest domain (lowest index on ties) to its values in increasing
+// order. The first solution found is the answer.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+#include "core/assignment.hpp"
+#include "core/cancel.hpp"
+#include "cp/problem.hpp"
+#include "cp/propagator.hpp"
+#include "cp/store.hpp"
+
+namespace mivex::cp {
+
+class CpSolver {
+ public:
+  explicit CpSolver(const CpProblem& problem, Cancel& cancel = Cancel::none());
+
+  // Narrow every domain to the common fixpoint of the propagators; false when
+  // a constraint cannot hold.
+  bool propagate_all();
+  // The first solution in search order, or none.
+  std::optional<Assignment> search();
+
+  bool all_fixed() const;
+  Assignment model() const;
+
+  std::size_t num_vars() const { return store_.size(); }
+  std::int64_t lo(std::size_t v) const { return store_.lo(static_cast<std::uint32_t>(v)); }
+  std::int64_t hi(std::size_t v) const { return store_.hi(static_cast<std::uint32_t>(v)); }
+  // Values tried by the search so far.
+  std::uint64_t nodes() const { return nodes_; }
+
+ private:
+  bool run_queue();
+  // The unfixed variable with the smallest domain, or Store::kNone.
+  std::uint32_t choose() const;
+
+  Store store_;
+  std::vector<Propagator> propagators_;
+  bool never_ = false;  // some constraint or domain can never hold
+  Cancel& cancel_;
+  std::uint64_t nodes_ = 0;
+};
+
+}  // namespace mivex::cp
