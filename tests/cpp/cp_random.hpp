@@ -1,0 +1,20 @@
+// Random small CP problems for differential tests, and their CP text.
+#pragma once
+
+#include <cstdint>
+#include <random>
+#include <string>
+
+#include "cp/problem.hpp"
+
+namespace mivex::cp::random {
+
+// Small domains around zero, or placed at the ends of the 64-bit range with
+// extreme coefficients and constants (to exercise the exact arithmetic).
+enum class Flavor { Small, Extreme };
+
+CpProblem random_problem(std::mt19937_64& rng, Flavor flavor);
+
+std::string to_text(const CpProblem& problem);
+
+}  // namespace mivex::cp::random
