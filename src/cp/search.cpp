@@ -1,6 +1,7 @@
 #include "cp/search.hpp"
 
 #include "core/error.hpp"
+#include "cp/difference_cycles.hpp"
 
 namespace mivex::cp {
 
@@ -30,11 +31,23 @@ CpSolver::CpSolver(const CpProblem& problem, Cancel& cancel)
     for (std::uint32_t v : propagators_[p].watched()) watches[v].push_back(static_cast<std::uint32_t>(p));
   }
   store_.set_watches(std::move(watches), propagators_.size());
+  first_cycle_look_ = 4 * propagators_.size() + 1024;
 }
 
 bool CpSolver::run_queue() {
+  // Propagation that runs long may be two constraints narrowing each other one
+  // step at a time; look for that (at doubling intervals, so the look costs at
+  // most a fraction of the propagation itself).
+  std::uint64_t runs = 0, next_look = first_cycle_look_;
   while (!store_.queue_empty()) {
     cancel_.tick();
+    if (++runs == next_look) {
+      if (has_negative_cycle(propagators_, store_, 4 * runs)) {
+        store_.clear_queue();
+        return false;
+      }
+      next_look += std::max<std::uint64_t>(next_look, 1);
+    }
     std::uint32_t p = store_.pop();
     store_.set_running(p);
     store_.take_changed();

@@ -32,6 +32,9 @@ class CpSolver {
   std::size_t num_vars() const { return store_.size(); }
   std::int64_t lo(std::size_t v) const { return store_.lo(static_cast<std::uint32_t>(v)); }
   std::int64_t hi(std::size_t v) const { return store_.hi(static_cast<std::uint32_t>(v)); }
+  // Look for negative difference cycles after this many propagator runs at a
+  // node (and at doubling intervals after that). Tests set it low.
+  void set_first_cycle_look(std::uint64_t runs) { first_cycle_look_ = runs; }
   // Values tried by the search so far.
   std::uint64_t nodes() const { return nodes_; }
 
@@ -45,6 +48,7 @@ class CpSolver {
   bool never_ = false;  // some constraint or domain can never hold
   Cancel& cancel_;
   std::uint64_t nodes_ = 0;
+  std::uint64_t first_cycle_look_ = 0;
 };
 
 }  // namespace mivex::cp

@@ -7,6 +7,7 @@
 
 #include "cp/check.hpp"
 #include "cp/run.hpp"
+#include "cp/search.hpp"
 #include "cp_random.hpp"
 #include "cp_reference.hpp"
 
@@ -44,6 +45,18 @@ std::optional<bool> exists_solution(const CpProblem& problem, std::uint64_t limi
   }
 }
 
+// The solver with a look for difference cycles after every propagator run.
+std::optional<std::vector<std::int64_t>> solve_eager_cycles(const CpProblem& problem) {
+  CpSolver solver(problem);
+  solver.set_first_cycle_look(1);
+  if (!solver.propagate_all()) return std::nullopt;
+  std::optional<Assignment> model = solver.all_fixed() ? solver.model() : solver.search();
+  if (!model) return std::nullopt;
+  std::vector<std::int64_t> values;
+  for (const auto& [var, value] : model->entries()) values.push_back(value.as_int());
+  return values;
+}
+
 void run_differential(random::Flavor flavor, std::uint64_t seed, int problems) {
   std::mt19937_64 rng(seed);
   int sat = 0, unsat = 0;
@@ -55,6 +68,7 @@ void run_differential(random::Flavor flavor, std::uint64_t seed, int problems) {
     auto expected = reference::solve(problem);
     auto actual = solve_fast(text);
     ASSERT_EQ(expected.has_value(), actual.has_value());
+    ASSERT_EQ(expected, solve_eager_cycles(problem));
     if (actual) {
       ASSERT_EQ(*expected, *actual);
       ASSERT_TRUE(is_solution(problem, *actual));
@@ -77,6 +91,10 @@ TEST(CpDifferential, SmallDomainsMatchOracleAndEnumeration) {
 
 TEST(CpDifferential, ExtremeBoundsAndCoefficientsMatchOracle) {
   run_differential(random::Flavor::Extreme, 777, 4000);
+}
+
+TEST(CpDifferential, DifferenceCyclesMatchOracle) {
+  run_differential(random::Flavor::Difference, 4242, 4000);
 }
 
 }  // namespace

@@ -34,10 +34,10 @@ CpProblem random_problem(std::mt19937_64& rng, Flavor flavor) {
                                             1,    5,        std::int64_t{1} << 62,     kMax - 1, kMax};
 
   CpProblem problem;
-  const std::size_t vars = static_cast<std::size_t>(draw.in(1, extreme ? 4 : 6));
+  const std::size_t vars = static_cast<std::size_t>(draw.in(flavor == Flavor::Difference ? 2 : 1, extreme ? 4 : 6));
   for (std::size_t i = 0; i < vars; ++i) {
     std::int64_t lo = extreme ? draw.pick(bases) + draw.in(0, 3) : draw.in(-4, 4);
-    std::int64_t width = draw.in(0, extreme ? 5 : 6);
+    std::int64_t width = draw.in(0, extreme ? 5 : flavor == Flavor::Difference ? 12 : 6);
     std::int64_t hi = lo > kMax - width ? kMax : lo + width;
     if (draw.chance(3)) {  // an empty range
       hi = lo == kMin ? kMin : lo - 1;
@@ -49,9 +49,20 @@ CpProblem random_problem(std::mt19937_64& rng, Flavor flavor) {
   auto coeff = [&] { return extreme && draw.chance(50) ? draw.pick(big_coeffs) : draw.in(-4, 4); };
   auto constant = [&] { return extreme && draw.chance(50) ? draw.pick(big_consts) : draw.in(-6, 6); };
 
-  const int constraints = static_cast<int>(draw.in(0, 6));
+  const bool difference = flavor == Flavor::Difference;
+  const int constraints = static_cast<int>(draw.in(difference ? 2 : 0, 6));
   for (int k = 0; k < constraints; ++k) {
-    switch (draw.in(0, 5)) {
+    if (difference && draw.chance(50)) {
+      CpConstraint::Linear linear;
+      std::int64_t a = draw.in(1, 3);
+      linear.terms = {{a, var()}, {-a, var()}};
+      if (draw.chance(40)) linear.terms.push_back({draw.in(-2, 2), var()});
+      linear.rhs = draw.in(-4, 4);
+      linear.rel = static_cast<CpConstraint::Rel>(draw.in(0, 2));
+      problem.constraints.push_back({std::move(linear)});
+      continue;
+    }
+    switch (draw.in(0, difference ? 3 : 5)) {
       case 0: problem.constraints.push_back({CpConstraint::Eq{var(), var()}}); break;
       case 1: problem.constraints.push_back({CpConstraint::Neq{var(), var()}}); break;
       case 2: problem.constraints.push_back({CpConstraint::Lt{var(), var()}}); break;
