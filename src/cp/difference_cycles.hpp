@@ -1,10 +1,12 @@
 // Two propagators that keep narrowing each other by one step (x <= y - 1 and
-// y <= x - 1 on a wide range) would take as many sweeps as the range is wide
-// before failing. Such pairs are difference constraints x - y <= w forming a
-// cycle of negative total weight: at any fixpoint that does not fail, every
-// one of them holds between the upper bounds (hi(x) <= hi(y) + w), which a
-// negative cycle contradicts. So finding one proves that propagation at this
-// node ends in failure, and failing at once changes nothing but the time.
+// y <= x - 1, or x + y <= 0 and x + y >= 1, on a wide range) would take as
+// many rounds as the range is wide before failing. Such constraints have two
+// variables with unit coefficients: +-x +-y <= w. At any fixpoint that does
+// not fail, each holds between bounds: with p(x+) = hi(x) and p(x-) = -lo(x),
+// +-x +-y <= w gives p(x+-) <= p(y-+) + w. A cycle of such edges with a
+// negative total weight contradicts that, so finding one proves that
+// propagation at this node ends in failure: failing at once changes nothing
+// but the time.
 #pragma once
 
 #include <cstdint>
@@ -15,10 +17,10 @@
 
 namespace mivex::cp {
 
-// Whether the difference constraints implied by the propagators at the
-// current domains (Eq, Lt, Le, and Linear with two unfixed terms of opposite
-// coefficients) contain a negative cycle. Gives up (false) after about
-// `budget` edge relaxations.
+// Whether the unit two-variable constraints implied by the propagators at the
+// current domains (Eq, Lt, Le, and every pair of unfixed Linear terms with
+// coefficients of one magnitude, the other terms at their extreme sums) form
+// a negative cycle. Gives up (false) after about `budget` edge relaxations.
 bool has_negative_cycle(const std::vector<Propagator>& propagators, const Store& store,
                         std::uint64_t budget);
 

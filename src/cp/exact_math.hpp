@@ -94,14 +94,15 @@ class ExactSum {
 
 inline void add_product(ExactSum& sum, std::int64_t a, std::int64_t x) { sum.add(i128{a} * x); }
 
-// floor(n / a) and ceil(n / a) for a nonzero 64-bit a, clamped as above. A
-// numerator of magnitude 2^127 or more gives a quotient beyond the 64-bit range.
-inline i128 floor_bound(const ExactSum& n, std::int64_t a) {
+// floor(n / a) and ceil(n / a) for a nonzero a with |a| <= 2^63, clamped as
+// above. A numerator of magnitude 2^127 or more gives a quotient beyond the
+// 64-bit range.
+inline i128 floor_bound(const ExactSum& n, i128 a) {
   if (int side = n.outside()) return (side > 0) == (a > 0) ? kAbove64 : kBelow64;
   return clamp_bound(floor_div(n.value(), a));
 }
 
-inline i128 ceil_bound(const ExactSum& n, std::int64_t a) {
+inline i128 ceil_bound(const ExactSum& n, i128 a) {
   if (int side = n.outside()) return (side > 0) == (a > 0) ? kAbove64 : kBelow64;
   return clamp_bound(ceil_div(n.value(), a));
 }

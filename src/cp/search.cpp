@@ -35,24 +35,24 @@ CpSolver::CpSolver(const CpProblem& problem, Cancel& cancel)
 }
 
 bool CpSolver::run_queue() {
-  // Propagation that runs long may be two constraints narrowing each other one
-  // step at a time; look for that (at doubling intervals, so the look costs at
-  // most a fraction of the propagation itself).
+  // Propagation that runs long may be constraints narrowing each other one
+  // step at a time; look for that at doubling intervals, so that looking costs
+  // at most a fraction of the propagation itself.
   std::uint64_t runs = 0, next_look = first_cycle_look_;
   while (!store_.queue_empty()) {
-    cancel_.tick();
-    if (++runs == next_look) {
-      if (has_negative_cycle(propagators_, store_, 4 * runs)) {
-        store_.clear_queue();
-        return false;
-      }
-      next_look += std::max<std::uint64_t>(next_look, 1);
-    }
     std::uint32_t p = store_.pop();
     store_.set_running(p);
     store_.take_changed();
     // Run until it changes nothing itself: no propagator is assumed idempotent.
     do {
+      cancel_.tick();
+      if (++runs == next_look) {
+        if (has_negative_cycle(propagators_, store_, 4 * runs)) {
+          store_.clear_queue();
+          return false;
+        }
+        next_look += std::max<std::uint64_t>(next_look, 1);
+      }
       if (!propagate(propagators_[p], store_)) {
         store_.clear_queue();
         return false;

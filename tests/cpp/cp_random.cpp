@@ -55,7 +55,7 @@ CpProblem random_problem(std::mt19937_64& rng, Flavor flavor) {
     if (difference && draw.chance(50)) {
       CpConstraint::Linear linear;
       std::int64_t a = draw.in(1, 3);
-      linear.terms = {{a, var()}, {-a, var()}};
+      linear.terms = {{a, var()}, {draw.chance(70) ? -a : a, var()}};
       if (draw.chance(40)) linear.terms.push_back({draw.in(-2, 2), var()});
       linear.rhs = draw.in(-4, 4);
       linear.rel = static_cast<CpConstraint::Rel>(draw.in(0, 2));

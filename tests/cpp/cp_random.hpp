@@ -11,8 +11,8 @@ namespace mivex::cp::random {
 
 // Small domains around zero; domains placed at the ends of the 64-bit range
 // with extreme coefficients and constants (to exercise the exact arithmetic);
-// or difference constraints (x <= y + c, and a x - a y + ... in linear form)
-// that often form cycles.
+// or unit two-variable constraints (x <= y + c, and a x -+ a y + ... in
+// linear form) that often form cycles.
 enum class Flavor { Small, Extreme, Difference };
 
 CpProblem random_problem(std::mt19937_64& rng, Flavor flavor);
