@@ -162,12 +162,12 @@ def random_problem(rng):
     domains = []
     for _ in range(n):
         lo = rng.randint(-3, 3)
-        hi = lo + rng.randint(-1 if rng.random() < 0.05 else 0, 5)
+        hi = lo + (-1 if rng.random() < 0.03 else rng.choice([0, 1, 2, 3, 3, 3, 4, 5]))
         domains.append((lo, hi))
     var = lambda: rng.randrange(n)
     constraints = []
-    for _ in range(rng.randint(0, 5)):
-        kind = rng.choice(["eq", "neq", "lt", "le", "linear", "linear", "alldifferent"])
+    for _ in range(rng.randint(0, 6)):
+        kind = rng.choice(["eq", "neq", "neq", "lt", "le", "linear", "linear", "alldifferent", "alldifferent"])
         if kind in ("eq", "neq", "lt"):
             constraints.append((kind, var(), var()))
         elif kind == "le":
