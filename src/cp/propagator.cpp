@@ -12,6 +12,8 @@ namespace {
 
 using Rel = CpConstraint::Rel;
 
+constexpr std::uint64_t kMaxBitsetValues = 1 << 14;
+
 std::uint32_t index32(std::size_t v) { return static_cast<std::uint32_t>(v); }
 
 Compiled always(bool truth) {
@@ -58,7 +60,7 @@ Compiled compile_linear(const CpConstraint::Linear& linear) {
   return propagate_with(std::move(p));
 }
 
-Compiled compile_all_different(const CpConstraint::AllDifferent& all) {
+Compiled compile_all_different(const CpConstraint::AllDifferent& all, const std::vector<Interval>& declared) {
   std::vector<std::uint32_t> vars;
   for (std::size_t v : all.vars) vars.push_back(index32(v));
   std::vector<std::uint32_t> sorted = vars;
@@ -73,6 +75,17 @@ Compiled compile_all_different(const CpConstraint::AllDifferent& all) {
     return propagate_with(std::move(p));
   }
   p.kind = Propagator::Kind::AllDifferent;
+  // Values seen as a bitset when they span a small range (they only shrink).
+  std::int64_t lo = kMax64, hi = kMin64;
+  for (std::uint32_t v : vars) {
+    lo = std::min(lo, declared[v].lo);
+    hi = std::max(hi, declared[v].hi);
+  }
+  std::uint64_t span = static_cast<std::uint64_t>(hi) - static_cast<std::uint64_t>(lo);
+  if (lo <= hi && span < kMaxBitsetValues) {
+    p.base = lo;
+    p.words = static_cast<std::uint32_t>(span / 64 + 1);
+  }
   p.vars = std::move(vars);
   return propagate_with(std::move(p));
 }
@@ -150,8 +163,38 @@ bool linear(const Propagator& p, Store& s) {
 }
 
 // Every fixed value is pushed off the bounds of the other variables; two
-// variables fixed to one value fail.
+// variables fixed to one value fail. Small value ranges use a bitset of the
+// fixed values, others a sorted list.
+bool all_different_bits(const Propagator& p, Store& s) {
+  std::vector<std::uint64_t>& bits = s.bits();
+  if (bits.size() < p.words) bits.resize(p.words);
+  std::fill(bits.begin(), bits.begin() + p.words, 0);
+  auto seen = [&](std::int64_t value) {
+    std::uint64_t i = static_cast<std::uint64_t>(value) - static_cast<std::uint64_t>(p.base);
+    return (bits[i >> 6] >> (i & 63)) & 1;
+  };
+  bool any = false;
+  for (std::uint32_t v : p.vars) {
+    if (!s.fixed(v)) continue;
+    if (seen(s.lo(v))) return false;
+    std::uint64_t i = static_cast<std::uint64_t>(s.lo(v)) - static_cast<std::uint64_t>(p.base);
+    bits[i >> 6] |= std::uint64_t{1} << (i & 63);
+    any = true;
+  }
+  if (!any) return true;
+  for (std::uint32_t v : p.vars) {
+    if (s.fixed(v)) continue;
+    std::int64_t lo = s.lo(v), hi = s.hi(v);
+    while (lo <= hi && seen(lo)) ++lo;
+    if (lo > hi) return false;
+    while (seen(hi)) --hi;
+    if (!s.set_lo(v, lo) || !s.set_hi(v, hi)) return false;
+  }
+  return true;
+}
+
 bool all_different(const Propagator& p, Store& s) {
+  if (p.words > 0) return all_different_bits(p, s);
   std::vector<std::int64_t>& fixed = s.scratch();
   fixed.clear();
   for (std::uint32_t v : p.vars) {
@@ -175,10 +218,10 @@ bool all_different(const Propagator& p, Store& s) {
 
 }  // namespace
 
-Compiled compile(const CpConstraint& constraint) {
+Compiled compile(const CpConstraint& constraint, const std::vector<Interval>& declared) {
   using Kind = Propagator::Kind;
   return std::visit(
-      [](const auto& c) -> Compiled {
+      [&](const auto& c) -> Compiled {
         using C = std::decay_t<decltype(c)>;
         if constexpr (std::is_same_v<C, CpConstraint::Eq>) {
           if (c.x == c.y) return always(true);
@@ -195,7 +238,7 @@ Compiled compile(const CpConstraint& constraint) {
         } else if constexpr (std::is_same_v<C, CpConstraint::Linear>) {
           return compile_linear(c);
         } else {
-          return compile_all_different(c);
+          return compile_all_different(c, declared);
         }
       },
       constraint.kind);

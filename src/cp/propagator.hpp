@@ -30,6 +30,8 @@ struct Propagator {
   CpConstraint::Rel rel = CpConstraint::Rel::Le;  // Linear
   std::vector<Term> terms;                   // Linear
   std::vector<std::uint32_t> vars;           // AllDifferent
+  std::int64_t base = 0;                     // AllDifferent: least declared value
+  std::uint32_t words = 0;                   // AllDifferent: bitset size for its values, 0 if too wide
   std::shared_ptr<const WideLinear> wide;    // WideLinear
 
   // The variables whose changes can make this propagator narrow again.
@@ -46,7 +48,8 @@ struct Compiled {
 
 // Linear terms on the same variable are merged (x + x is 2x, x - x is 0) and
 // zero terms dropped, so that every term's rest really is the other variables.
-Compiled compile(const CpConstraint& constraint);
+// `declared` holds every variable's declared (non-empty) range.
+Compiled compile(const CpConstraint& constraint, const std::vector<Interval>& declared);
 
 // Narrow `store` by one propagator; false on failure.
 bool propagate(const Propagator& p, Store& store);

@@ -22,7 +22,7 @@ CpSolver::CpSolver(const CpProblem& problem, Cancel& cancel)
   // A variable without values can never be fixed, so no solution exists.
   for (const auto& var : problem.vars) never_ = never_ || var.min > var.max;
   for (const auto& constraint : problem.constraints) {
-    Compiled compiled = compile(constraint);
+    Compiled compiled = compile(constraint, store_.domains());
     if (compiled.status == Compiled::Status::AlwaysFalse) never_ = true;
     if (compiled.status == Compiled::Status::Propagate) propagators_.push_back(std::move(*compiled.propagator));
   }

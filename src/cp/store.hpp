@@ -73,6 +73,7 @@ class Store {
 
   // Scratch space for propagators, reused so that nodes do not allocate.
   std::vector<std::int64_t>& scratch() { return scratch_; }
+  std::vector<std::uint64_t>& bits() { return bits_; }
 
  private:
   struct Saved {
@@ -109,6 +110,7 @@ class Store {
   bool changed_ = false;
 
   std::vector<std::int64_t> scratch_;
+  std::vector<std::uint64_t> bits_;
 };
 
 }  // namespace mivex::cp
