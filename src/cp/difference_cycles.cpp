@@ -109,8 +109,8 @@ bool has_negative_cycle(const std::vector<Propagator>& propagators, const Store&
   for (const Propagator& p : propagators) {
     switch (p.kind) {
       case Propagator::Kind::Eq:
-        graph.add(p.x, 1, p.y, -1, 0);
-        graph.add(p.y, 1, p.x, -1, 0);
+        graph.add(p.x, 1, p.y, -1, p.c);
+        graph.add(p.y, 1, p.x, -1, -i128{p.c});
         break;
       case Propagator::Kind::Lt:
       case Propagator::Kind::Le: graph.add(p.x, 1, p.y, -1, p.c); break;

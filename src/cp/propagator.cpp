@@ -26,6 +26,15 @@ bool rel_holds(int sign, Rel rel) {
   return rel == Rel::Le ? sign <= 0 : rel == Rel::Eq ? sign == 0 : sign >= 0;
 }
 
+Propagator binary(Propagator::Kind kind, std::size_t x, std::size_t y, std::int64_t c = 0) {
+  Propagator p{};
+  p.kind = kind;
+  p.x = index32(x);
+  p.y = index32(y);
+  p.c = c;
+  return p;
+}
+
 Compiled compile_linear(const CpConstraint::Linear& linear) {
   // Merge in order of first appearance; 128 bits hold any sum of 64-bit coefficients.
   std::vector<std::pair<i128, std::uint32_t>> merged;
@@ -54,6 +63,16 @@ Compiled compile_linear(const CpConstraint::Linear& linear) {
     p.wide = make_wide_linear(merged, linear.rhs, linear.rel);
     for (const auto& term : merged) p.vars.push_back(term.second);
     return propagate_with(std::move(p));
+  }
+  // x - y compared with a constant narrows exactly like Eq (with an offset)
+  // or Le, which do it without sums and divisions.
+  if (merged.size() == 2 && merged[0].first == -merged[1].first &&
+      (merged[0].first == 1 || merged[0].first == -1)) {
+    std::uint32_t x = merged[0].first == 1 ? merged[0].second : merged[1].second;
+    std::uint32_t y = merged[0].first == 1 ? merged[1].second : merged[0].second;
+    if (linear.rel == Rel::Eq) return propagate_with(binary(Propagator::Kind::Eq, x, y, linear.rhs));
+    if (linear.rel == Rel::Le) return propagate_with(binary(Propagator::Kind::Le, x, y, linear.rhs));
+    if (linear.rhs != kMin64) return propagate_with(binary(Propagator::Kind::Le, y, x, -linear.rhs));
   }
   p.kind = Propagator::Kind::Linear;
   for (const auto& term : merged) p.terms.push_back({static_cast<std::int64_t>(term.first), term.second});
@@ -90,15 +109,6 @@ Compiled compile_all_different(const CpConstraint::AllDifferent& all, const std:
   return propagate_with(std::move(p));
 }
 
-Propagator binary(Propagator::Kind kind, std::size_t x, std::size_t y, std::int64_t c = 0) {
-  Propagator p{};
-  p.kind = kind;
-  p.x = index32(x);
-  p.y = index32(y);
-  p.c = c;
-  return p;
-}
-
 // Remove value v from the bounds of u when it sits on one of them.
 bool exclude_at_bounds(Store& s, std::uint32_t u, std::int64_t v) {
   if (v < s.lo(u) || v > s.hi(u)) return true;
@@ -114,11 +124,12 @@ bool neq(const Propagator& p, Store& s) {
   return true;
 }
 
+// x = y + c: both become the intersection (shifted for y).
 bool eq(const Propagator& p, Store& s) {
-  std::int64_t lo = std::max(s.lo(p.x), s.lo(p.y));
-  std::int64_t hi = std::min(s.hi(p.x), s.hi(p.y));
+  i128 lo = std::max(i128{s.lo(p.x)}, i128{s.lo(p.y)} + p.c);
+  i128 hi = std::min(i128{s.hi(p.x)}, i128{s.hi(p.y)} + p.c);
   if (lo > hi) return false;
-  return s.set_lo(p.x, lo) && s.set_hi(p.x, hi) && s.set_lo(p.y, lo) && s.set_hi(p.y, hi);
+  return s.set_lo(p.x, lo) && s.set_hi(p.x, hi) && s.set_lo(p.y, lo - p.c) && s.set_hi(p.y, hi - p.c);
 }
 
 // x <= y + c (Lt is c = -1).
@@ -165,7 +176,7 @@ bool linear(const Propagator& p, Store& s) {
 // Every fixed value is pushed off the bounds of the other variables; two
 // variables fixed to one value fail. Small value ranges use a bitset of the
 // fixed values, others a sorted list.
-bool all_different_bits(const Propagator& p, Store& s) {
+bool all_different_bits(const Propagator& p, Store& s, bool& fixed_more) {
   std::vector<std::uint64_t>& bits = s.bits();
   if (bits.size() < p.words) bits.resize(p.words);
   std::fill(bits.begin(), bits.begin() + p.words, 0);
@@ -189,12 +200,14 @@ bool all_different_bits(const Propagator& p, Store& s) {
     if (lo > hi) return false;
     while (seen(hi)) --hi;
     if (!s.set_lo(v, lo) || !s.set_hi(v, hi)) return false;
+    fixed_more = fixed_more || lo == hi;
   }
   return true;
 }
 
-bool all_different(const Propagator& p, Store& s) {
-  if (p.words > 0) return all_different_bits(p, s);
+// One pass over the list; `fixed_more` tells whether it fixed a variable.
+bool all_different_pass(const Propagator& p, Store& s, bool& fixed_more) {
+  if (p.words > 0) return all_different_bits(p, s, fixed_more);
   std::vector<std::int64_t>& fixed = s.scratch();
   fixed.clear();
   for (std::uint32_t v : p.vars) {
@@ -212,6 +225,18 @@ bool all_different(const Propagator& p, Store& s) {
     auto down = std::upper_bound(fixed.begin(), fixed.end(), s.hi(v));
     while (down != fixed.begin() && *(down - 1) == hi) --down, --hi;
     if (!s.set_lo(v, lo) || !s.set_hi(v, hi)) return false;
+    fixed_more = fixed_more || lo == hi;
+  }
+  return true;
+}
+
+// Passes until one fixes no further variable: the bounds it moved then sit
+// off every fixed value, so another pass would change nothing.
+bool all_different(const Propagator& p, Store& s) {
+  bool fixed_more = true;
+  while (fixed_more) {
+    fixed_more = false;
+    if (!all_different_pass(p, s, fixed_more)) return false;
   }
   return true;
 }
@@ -245,33 +270,50 @@ Compiled compile(const CpConstraint& constraint, const std::vector<Interval>& de
 }
 
 std::vector<std::uint32_t> Propagator::watched() const {
+  auto lo = [](std::uint32_t v) { return 2 * v; };
+  auto hi = [](std::uint32_t v) { return 2 * v + 1; };
   switch (kind) {
-    case Kind::Eq:
-    case Kind::Neq:
     case Kind::Lt:
-    case Kind::Le: return {x, y};
+    case Kind::Le: return {lo(x), hi(y)};  // hi(x) <= hi(y) + c, lo(y) >= lo(x) - c
+    case Kind::Eq:
+    case Kind::Neq: return {lo(x), hi(x), lo(y), hi(y)};
     case Kind::Linear: {
+      // A <= side reads only the least sums (lo of positive terms, hi of
+      // negative ones); a >= side only the greatest.
       std::vector<std::uint32_t> out;
-      for (const auto& t : terms) out.push_back(t.var);
+      for (const auto& t : terms) {
+        bool pos = t.coeff > 0;
+        if (rel != CpConstraint::Rel::Ge) out.push_back(pos ? lo(t.var) : hi(t.var));
+        if (rel != CpConstraint::Rel::Le) out.push_back(pos ? hi(t.var) : lo(t.var));
+      }
       return out;
     }
     case Kind::AllDifferent:
-    case Kind::WideLinear: return vars;
+    case Kind::WideLinear: {
+      std::vector<std::uint32_t> out;
+      for (std::uint32_t v : vars) out.insert(out.end(), {lo(v), hi(v)});
+      return out;
+    }
   }
   return {};
 }
 
-bool propagate(const Propagator& p, Store& s) {
+Run propagate(const Propagator& p, Store& s) {
+  auto done = [](bool ok) { return ok ? Run::AtFixpoint : Run::Failed; };
+  auto again = [](bool ok) { return ok ? Run::MayNarrowMore : Run::Failed; };
   switch (p.kind) {
-    case Propagator::Kind::Eq: return eq(p, s);
-    case Propagator::Kind::Neq: return neq(p, s);
+    // Each narrowing of these reads bounds that no narrowing of the same call
+    // moves (see the functions), so a second call would change nothing.
+    case Propagator::Kind::Eq: return done(eq(p, s));
+    case Propagator::Kind::Neq: return done(neq(p, s));
     case Propagator::Kind::Lt:
-    case Propagator::Kind::Le: return le(p.x, p.y, p.c, s);
-    case Propagator::Kind::Linear: return linear(p, s);
-    case Propagator::Kind::AllDifferent: return all_different(p, s);
-    case Propagator::Kind::WideLinear: return propagate_wide_linear(*p.wide, s);
+    case Propagator::Kind::Le: return done(le(p.x, p.y, p.c, s));
+    case Propagator::Kind::Linear:
+      return p.rel == CpConstraint::Rel::Eq ? again(linear(p, s)) : done(linear(p, s));
+    case Propagator::Kind::AllDifferent: return done(all_different(p, s));
+    case Propagator::Kind::WideLinear: return again(propagate_wide_linear(*p.wide, s));
   }
-  return false;
+  return Run::Failed;
 }
 
 }  // namespace mivex::cp

@@ -26,7 +26,7 @@ struct Propagator {
 
   Kind kind;
   std::uint32_t x = 0, y = 0;                // Eq, Neq, Lt, Le
-  std::int64_t c = 0;                        // Le: x <= y + c; Linear: right-hand side
+  std::int64_t c = 0;                        // Eq: x = y + c; Le: x <= y + c; Linear: right-hand side
   CpConstraint::Rel rel = CpConstraint::Rel::Le;  // Linear
   std::vector<Term> terms;                   // Linear
   std::vector<std::uint32_t> vars;           // AllDifferent
@@ -34,7 +34,8 @@ struct Propagator {
   std::uint32_t words = 0;                   // AllDifferent: bitset size for its values, 0 if too wide
   std::shared_ptr<const WideLinear> wide;    // WideLinear
 
-  // The variables whose changes can make this propagator narrow again.
+  // The bounds whose changes can make this propagator narrow again, as
+  // 2v (lo of v rose) and 2v + 1 (hi of v fell).
   std::vector<std::uint32_t> watched() const;
 };
 
@@ -51,8 +52,13 @@ struct Compiled {
 // `declared` holds every variable's declared (non-empty) range.
 Compiled compile(const CpConstraint& constraint, const std::vector<Interval>& declared);
 
-// Narrow `store` by one propagator; false on failure.
-bool propagate(const Propagator& p, Store& store);
+// How one application ended. A propagator at its own fixpoint would change
+// nothing if run again at once; otherwise the caller runs it again until it
+// changes nothing.
+enum class Run : std::uint8_t { Failed, AtFixpoint, MayNarrowMore };
+
+// Narrow `store` by one propagator.
+Run propagate(const Propagator& p, Store& store);
 
 bool propagate_wide_linear(const WideLinear& linear, Store& store);
 

@@ -26,11 +26,11 @@ CpSolver::CpSolver(const CpProblem& problem, Cancel& cancel)
     if (compiled.status == Compiled::Status::AlwaysFalse) never_ = true;
     if (compiled.status == Compiled::Status::Propagate) propagators_.push_back(std::move(*compiled.propagator));
   }
-  std::vector<std::vector<std::uint32_t>> watches(store_.size());
+  std::vector<std::vector<std::uint32_t>> watches(2 * store_.size());
   for (std::size_t p = 0; p < propagators_.size(); ++p) {
-    for (std::uint32_t v : propagators_[p].watched()) watches[v].push_back(static_cast<std::uint32_t>(p));
+    for (std::uint32_t bound : propagators_[p].watched()) watches[bound].push_back(static_cast<std::uint32_t>(p));
   }
-  store_.set_watches(std::move(watches), propagators_.size());
+  store_.set_watches(watches, propagators_.size());
   first_cycle_look_ = 4 * propagators_.size() + 1024;
 }
 
@@ -43,8 +43,8 @@ bool CpSolver::run_queue() {
     std::uint32_t p = store_.pop();
     store_.set_running(p);
     store_.take_changed();
-    // Run until it changes nothing itself: no propagator is assumed idempotent.
-    do {
+    // Run again while it changes something and cannot vouch for its own fixpoint.
+    for (;;) {
       cancel_.tick();
       if (++runs == next_look) {
         if (has_negative_cycle(propagators_, store_, 4 * runs)) {
@@ -53,11 +53,13 @@ bool CpSolver::run_queue() {
         }
         next_look += std::max<std::uint64_t>(next_look, 1);
       }
-      if (!propagate(propagators_[p], store_)) {
+      Run run = propagate(propagators_[p], store_);
+      if (run == Run::Failed) {
         store_.clear_queue();
         return false;
       }
-    } while (store_.take_changed());
+      if (!store_.take_changed() || run == Run::AtFixpoint) break;
+    }
     store_.set_running(Store::kNone);
   }
   return true;

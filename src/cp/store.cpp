@@ -3,16 +3,16 @@
 namespace mivex::cp {
 
 Store::Store(std::vector<Interval> domains)
-    : dom_(std::move(domains)), stamp_(dom_.size(), 0), watch_start_(dom_.size() + 1, 0) {}
+    : dom_(std::move(domains)), stamp_(dom_.size(), 0), watch_start_(2 * dom_.size() + 1, 0) {}
 
-void Store::set_watches(std::vector<std::vector<std::uint32_t>> by_var, std::size_t propagators) {
-  watch_start_.assign(dom_.size() + 1, 0);
+void Store::set_watches(const std::vector<std::vector<std::uint32_t>>& by_bound, std::size_t propagators) {
+  watch_start_.assign(2 * dom_.size() + 1, 0);
   watch_list_.clear();
-  for (std::size_t v = 0; v < dom_.size(); ++v) {
-    watch_start_[v] = static_cast<std::uint32_t>(watch_list_.size());
-    watch_list_.insert(watch_list_.end(), by_var[v].begin(), by_var[v].end());
+  for (std::size_t b = 0; b < 2 * dom_.size(); ++b) {
+    watch_start_[b] = static_cast<std::uint32_t>(watch_list_.size());
+    watch_list_.insert(watch_list_.end(), by_bound[b].begin(), by_bound[b].end());
   }
-  watch_start_[dom_.size()] = static_cast<std::uint32_t>(watch_list_.size());
+  watch_start_[2 * dom_.size()] = static_cast<std::uint32_t>(watch_list_.size());
   queue_.assign(propagators, 0);
   queued_.assign(propagators, 0);
   queue_head_ = queue_size_ = 0;

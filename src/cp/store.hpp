@@ -37,7 +37,7 @@ class Store {
     if (b > d.hi) return false;
     save(v);
     d.lo = static_cast<std::int64_t>(b);
-    touched(v);
+    touched(2 * v);
     return true;
   }
   bool set_hi(std::uint32_t v, i128 b) {
@@ -46,12 +46,13 @@ class Store {
     if (b < d.lo) return false;
     save(v);
     d.hi = static_cast<std::int64_t>(b);
-    touched(v);
+    touched(2 * v + 1);
     return true;
   }
 
-  // Watches: propagator p runs again whenever a bound of v changes.
-  void set_watches(std::vector<std::vector<std::uint32_t>> by_var, std::size_t propagators);
+  // Watches: by_bound[2v] lists the propagators to run again when lo(v)
+  // rises, by_bound[2v + 1] those for a fall of hi(v).
+  void set_watches(const std::vector<std::vector<std::uint32_t>>& by_bound, std::size_t propagators);
 
   void schedule(std::uint32_t p);
   bool queue_empty() const { return queue_size_ == 0; }
@@ -86,9 +87,9 @@ class Store {
     stamp_[v] = epoch_;
     trail_.push_back({v, dom_[v]});
   }
-  void touched(std::uint32_t v) {
+  void touched(std::uint32_t bound) {
     changed_ = true;
-    for (std::uint32_t i = watch_start_[v]; i < watch_start_[v + 1]; ++i) {
+    for (std::uint32_t i = watch_start_[bound]; i < watch_start_[bound + 1]; ++i) {
       std::uint32_t p = watch_list_[i];
       if (p != running_) schedule(p);
     }
@@ -100,7 +101,7 @@ class Store {
   std::vector<std::uint64_t> stamp_;
   std::uint64_t epoch_ = 0;
 
-  std::vector<std::uint32_t> watch_start_;  // watchers of v: watch_list_[start[v] .. start[v+1])
+  std::vector<std::uint32_t> watch_start_;  // watchers of bound b: watch_list_[start[b] .. start[b+1])
   std::vector<std::uint32_t> watch_list_;
   std::vector<std::uint32_t> queue_;  // ring buffer; each propagator at most once
   std::vector<std::uint8_t> queued_;
