@@ -85,13 +85,15 @@ Assignment CpSolver::model() const {
   return model;
 }
 
-std::uint32_t CpSolver::choose() const {
+std::uint32_t CpSolver::choose() {
   // Compare widths max - min as unsigned 64-bit numbers: exact even for a
-  // domain spanning the whole 64-bit range.
+  // domain spanning the whole 64-bit range. Variables below first_open_ are
+  // fixed and stay fixed until the search backtracks above this node.
+  const auto& domains = store_.domains();
+  while (first_open_ < domains.size() && domains[first_open_].lo == domains[first_open_].hi) ++first_open_;
   std::uint32_t best = Store::kNone;
   std::uint64_t best_width = 0;
-  const auto& domains = store_.domains();
-  for (std::size_t v = 0; v < domains.size(); ++v) {
+  for (std::size_t v = first_open_; v < domains.size(); ++v) {
     const Interval& d = domains[v];
     if (d.lo >= d.hi) continue;
     std::uint64_t width = static_cast<std::uint64_t>(d.hi) - static_cast<std::uint64_t>(d.lo);
@@ -107,7 +109,8 @@ std::uint32_t CpSolver::choose() const {
 std::optional<Assignment> CpSolver::search() {
   struct Frame {
     std::uint32_t var;
-    std::int64_t value;  // the value being tried
+    std::uint32_t first_open;  // first_open_ when the frame was made
+    std::int64_t value;        // the value being tried
     std::int64_t last;
   };
   std::vector<Frame> stack;
@@ -119,7 +122,7 @@ std::optional<Assignment> CpSolver::search() {
         if (all_fixed()) return model();
         ok = false;  // an empty domain that no propagator rejected
       } else {
-        stack.push_back({var, store_.lo(var), store_.hi(var)});
+        stack.push_back({var, first_open_, store_.lo(var), store_.hi(var)});
         store_.push_level();
         ++nodes_;
         cancel_.tick();
@@ -136,6 +139,7 @@ std::optional<Assignment> CpSolver::search() {
     if (stack.empty()) return std::nullopt;
     Frame& top = stack.back();
     store_.pop_level();
+    first_open_ = top.first_open;
     store_.push_level();
     ++top.value;
     ++nodes_;

@@ -41,7 +41,7 @@ class CpSolver {
  private:
   bool run_queue();
   // The unfixed variable with the smallest domain, or Store::kNone.
-  std::uint32_t choose() const;
+  std::uint32_t choose();
 
   Store store_;
   std::vector<Propagator> propagators_;
@@ -49,6 +49,7 @@ class CpSolver {
   Cancel& cancel_;
   std::uint64_t nodes_ = 0;
   std::uint64_t first_cycle_look_ = 0;
+  std::uint32_t first_open_ = 0;  // every variable below it is fixed
 };
 
 }  // namespace mivex::cp
