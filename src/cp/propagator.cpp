@@ -302,8 +302,10 @@ Run propagate(const Propagator& p, Store& s) {
   auto done = [](bool ok) { return ok ? Run::AtFixpoint : Run::Failed; };
   auto again = [](bool ok) { return ok ? Run::MayNarrowMore : Run::Failed; };
   switch (p.kind) {
-    // Each narrowing of these reads bounds that no narrowing of the same call
-    // moves (see the functions), so a second call would change nothing.
+    // Run again at once, these would change nothing: Eq leaves both domains
+    // one (shifted) interval, Neq and AllDifferent leave every fixed value off
+    // the other bounds, and Le and one-sided Linear move only bounds they do
+    // not read. Two-sided Linear reads what it moves, so it may narrow more.
     case Propagator::Kind::Eq: return done(eq(p, s));
     case Propagator::Kind::Neq: return done(neq(p, s));
     case Propagator::Kind::Lt:
