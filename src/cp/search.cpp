@@ -2,6 +2,7 @@
 
 #include "core/error.hpp"
 #include "cp/difference_cycles.hpp"
+#include "cp/equal_classes.hpp"
 
 namespace mivex::cp {
 
@@ -26,6 +27,7 @@ CpSolver::CpSolver(const CpProblem& problem, Cancel& cancel)
     if (compiled.status == Compiled::Status::AlwaysFalse) never_ = true;
     if (compiled.status == Compiled::Status::Propagate) propagators_.push_back(std::move(*compiled.propagator));
   }
+  never_ = never_ || equal_but_different(propagators_, store_.size());
   std::vector<std::vector<std::uint32_t>> watches(2 * store_.size());
   for (std::size_t p = 0; p < propagators_.size(); ++p) {
     for (std::uint32_t bound : propagators_[p].watched()) watches[bound].push_back(static_cast<std::uint32_t>(p));

@@ -71,6 +71,10 @@ WIDE_CASES = [
     (f"var x 0 {WIDE}\nvar y 0 {WIDE}\nlinear 2 x 2 y 1 eq", UNSAT),
     (f"var x {MIN} {MAX}\nvar y {MIN} {MAX}\nlinear {MAX} x {MAX} y 3 eq\nlinear 1 x 1 y 0 ge", UNSAT),
     (f"var z 0 3\nvar x 0 {WIDE}\nvar y 0 {WIDE}\nlinear 1 x -1 y 1 z -1 le\neq x y", UNSAT),
+    # Equal by equalities yet required to differ: no search over the range.
+    (f"var x 2 {MAX}\nvar y {MIN + 1} {WIDE}\neq x y\nalldifferent y x", UNSAT),
+    (f"var x 0 {WIDE}\nvar y 0 {WIDE}\nvar z 0 {WIDE}\nlinear 1 x -1 y 3 eq\nlinear 1 z -1 y 3 eq\nneq x z", UNSAT),
+    (f"var x 0 {WIDE}\nvar y 0 {WIDE}\nlinear 1 x -1 y 3 eq\nneq x y", sat(x0=3, x1=0)),
     # Products and sums far beyond 64 bits.
     (f"var x 0 {WIDE}\nvar y 0 {WIDE}\nlinear {MAX} x {MAX} y {MIN} x 1 ge", sat(x0=0, x1=1)),
     (f"var x -3 3\nlinear {MIN} x {MIN} x {MIN} x 0 eq", sat(x0=0)),
