@@ -7,7 +7,6 @@
 
 #include <cstdint>
 #include <memory>
-#include <optional>
 #include <vector>
 
 #include "cp/problem.hpp"
@@ -38,19 +37,6 @@ struct Propagator {
   // 2v (lo of v rose) and 2v + 1 (hi of v fell).
   std::vector<std::uint32_t> watched() const;
 };
-
-// What a constraint becomes before solving: a propagator, nothing (it holds
-// whatever the values), or a proof that it can never hold.
-struct Compiled {
-  enum class Status { Propagate, AlwaysTrue, AlwaysFalse };
-  Status status;
-  std::optional<Propagator> propagator;
-};
-
-// Linear terms on the same variable are merged (x + x is 2x, x - x is 0) and
-// zero terms dropped, so that every term's rest really is the other variables.
-// `declared` holds every variable's declared (non-empty) range.
-Compiled compile(const CpConstraint& constraint, const std::vector<Interval>& declared);
 
 // How one application ended. A propagator at its own fixpoint would change
 // nothing if run again at once; otherwise the caller runs it again until it

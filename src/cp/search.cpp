@@ -1,6 +1,7 @@
 #include "cp/search.hpp"
 
 #include "core/error.hpp"
+#include "cp/compile.hpp"
 #include "cp/difference_cycles.hpp"
 #include "cp/equal_classes.hpp"
 
