@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Fuzz every solve path for a bounded time (default 60 s per target):
-#   scripts/fuzz.sh [seconds] [target ...]      targets: sat lp milp cp
-# Seeds come from fuzz/seeds/<target>; new findings land in
+#   scripts/fuzz.sh [seconds] [target ...]
+# Targets: the solve paths sat lp milp cp (reader + solver under a step
+# budget) and the readers dimacs lp_format cp_format.
+# Seeds come from fuzz/seeds/<path>; new findings land in
 # build/fuzz/artifacts and make the script fail. Turn each finding into a file
 # under fuzz/regressions/<target>/ (replayed by the test command).
 set -euo pipefail
@@ -9,7 +11,7 @@ cd "$(dirname "$0")/.."
 seconds=${1:-60}
 shift || true
 targets=("$@")
-[ ${#targets[@]} -eq 0 ] && targets=(sat lp milp cp)
+[ ${#targets[@]} -eq 0 ] && targets=(sat lp milp cp dimacs lp_format cp_format)
 
 missing=()
 for pkg in clang-14 libclang-rt-14-dev libgmp-dev; do
@@ -30,8 +32,14 @@ for target in "${targets[@]}"; do
   corpus=build/fuzz/corpus/$target
   artifacts=build/fuzz/artifacts/$target/
   mkdir -p "$corpus" "$artifacts"
+  case "$target" in
+    dimacs) paths=(sat) ;;
+    lp_format) paths=(lp milp) ;;
+    cp_format) paths=(cp) ;;
+    *) paths=("$target") ;;
+  esac
   seeds=()
-  for dir in fuzz/seeds/$target fuzz/regressions/$target; do
+  for dir in "${paths[@]/#/fuzz/seeds/}" "${paths[@]/#/fuzz/regressions/}"; do
     [ -d "$dir" ] && seeds+=("$dir")
   done
   echo "== fuzz_$target for ${seconds}s"

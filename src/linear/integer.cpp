@@ -190,8 +190,13 @@ void Integer::divexact_by(const Integer& g) {
     small_ /= g.small_;
     return;
   }
-  if (big_ == nullptr) {  // |this| < |g|, so the exact quotient is 0
-    small_ = 0;
+  if (big_ == nullptr) {
+    // A word is an exact multiple of a divisor beyond 64 bits only when it is
+    // zero or INT64_MIN over 2^63: let GMP work out the quotient (0 or -1).
+    Scratch& s = scratch();
+    mpz_set_si(s.a, small_);
+    mpz_divexact(s.a, s.a, g.big_);
+    small_ = mpz_get_si(s.a);
     return;
   }
   if (g.big_ != nullptr) {

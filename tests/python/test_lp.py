@@ -107,3 +107,16 @@ def test_a_tableau_too_large_for_memory_is_refused():
     # 20000 fresh variables in 20000 rows: a dense tableau of 8e8 cells.
     with pytest.raises(MemoryError):
         mivex.solve_lp_text("\n".join("y <= 1" for _ in range(20000)))
+
+
+def test_objective_constants_at_the_edge_of_64_bits():
+    # A constant that saturates to -2^63 alone in the objective row once made
+    # the row's common factor 2^63, which the exact division lost.
+    for text, expected in [
+        ("min 0*x0 - 9999999999999999999999\n", -9.223372036854776e18),
+        ("max 0*x0 + 9999999999999999999999\n", 9.223372036854776e18),
+        ("min 0*x0 - 9223372036854775808\nx0 <= 1\n", -9.223372036854776e18),
+    ]:
+        for solve_text in (mivex.solve_lp_text, mivex.solve_milp_text):
+            result = solve_text(text)
+            assert result["status"] == "OPTIMAL" and result["objective"] == expected, text
