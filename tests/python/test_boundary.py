@@ -170,14 +170,30 @@ def test_sub_interpreter_import_is_refused():
         assert out.stdout.startswith("refused:") and "sub-interpreters" in out.stdout
 
 
-def test_calls_from_two_threads_both_complete(testhook):
-    results = []
-    threads = [threading.Thread(target=lambda: results.append(testhook.scripted("ok"))) for _ in range(2)]
+def test_calls_from_two_threads_both_complete():
+    # Colour a 12-cycle with 2 colours (SAT) and a 13-cycle (UNSAT) at once.
+    def cycle(n):
+        clauses = [f"{2 * i + 1} {2 * i + 2} 0" for i in range(n)]
+        clauses += [f"-{2 * i + 1} -{2 * i + 2} 0" for i in range(n)]
+        for i in range(n):
+            j = (i + 1) % n
+            clauses += [f"-{2 * i + 1} -{2 * j + 1} 0", f"-{2 * i + 2} -{2 * j + 2} 0"]
+        return f"p cnf {2 * n} {len(clauses)}\n" + "\n".join(clauses) + "\n"
+
+    texts = [cycle(12), cycle(13)] * 4
+    expected = [mivex.solve_sat(text) for text in texts]
+    results = [None] * len(texts)
+
+    def work(i):
+        results[i] = mivex.solve_sat(texts[i])
+
+    threads = [threading.Thread(target=work, args=(i,)) for i in range(len(texts))]
     for thread in threads:
         thread.start()
     for thread in threads:
         thread.join()
-    assert results == [{"status": "SAT", "model": {"x0": True}}] * 2
+    assert results == expected
+    assert [r["status"] for r in results[:2]] == ["SAT", "UNSAT"]
 
 
 def test_sigint_interrupts_a_long_solve(testhook):
