@@ -1,4 +1,5 @@
 #include "linear/integer.hpp"
+#include "linear/word_gcd.hpp"
 
 #include <cstdlib>
 #include <memory>
@@ -36,19 +37,6 @@ void set_mpz(mpz_ptr out, i128 v) {
   u64 words[2] = {static_cast<u64>(m), static_cast<u64>(m >> 64)};
   mpz_import(out, 2, -1, sizeof(u64), 0, 0, words);
   if (v < 0) mpz_neg(out, out);
-}
-
-u64 binary_gcd(u64 a, u64 b) {
-  if (a == 0) return b;
-  if (b == 0) return a;
-  int shift = __builtin_ctzll(a | b);
-  a >>= __builtin_ctzll(a);
-  do {
-    b >>= __builtin_ctzll(b);
-    if (a > b) std::swap(a, b);
-    b -= a;
-  } while (b != 0);
-  return a << shift;
 }
 
 u64 magnitude(std::int64_t v) { return v < 0 ? 0 - static_cast<u64>(v) : static_cast<u64>(v); }
@@ -215,7 +203,7 @@ void Integer::gcd_into(Integer& g) const {
   if (g.is_one() || is_zero()) return;
   if (big_ == nullptr && g.big_ == nullptr) {
     // |INT64_MIN| = 2^63 does not fit back: such a gcd is kept in GMP.
-    u64 r = binary_gcd(magnitude(small_), static_cast<u64>(g.small_ < 0 ? 0 : g.small_));
+    u64 r = word_gcd(magnitude(small_), static_cast<u64>(g.small_ < 0 ? 0 : g.small_));
     if (r <= static_cast<u64>(INT64_MAX)) {
       g.small_ = static_cast<std::int64_t>(r);
       return;

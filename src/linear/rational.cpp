@@ -1,4 +1,5 @@
 #include "linear/rational.hpp"
+#include "linear/word_gcd.hpp"
 
 #include <cmath>
 #include <cstdlib>
@@ -24,20 +25,6 @@ constexpr std::int64_t kMax = std::numeric_limits<std::int64_t>::max();
 // |v| for |v| <= 2^63 and for the wider sums (|v| < 2^127).
 u64 magnitude(i128 v) { return static_cast<u64>(v < 0 ? -v : v); }
 u128 wide_magnitude(i128 v) { return static_cast<u128>(v < 0 ? -v : v); }
-
-// Binary GCD; gcd(0, b) = b.
-u64 gcd(u64 a, u64 b) {
-  if (a == 0) return b;
-  if (b == 0) return a;
-  int shift = __builtin_ctzll(a | b);
-  a >>= __builtin_ctzll(a);
-  do {
-    b >>= __builtin_ctzll(b);
-    if (a > b) std::swap(a, b);
-    b -= a;
-  } while (b != 0);
-  return a << shift;
-}
 
 bool fits(i128 v) { return v >= kMin && v <= kMax; }
 
@@ -95,7 +82,7 @@ struct BigOps {
   static bool store_reduced(Rational& out, std::int64_t n, std::int64_t d) {
     if (n == 0) return store(out, 0, 1);
     if (d != 1) {
-      auto g = static_cast<std::int64_t>(gcd(magnitude(n), static_cast<u64>(d)));
+      auto g = static_cast<std::int64_t>(word_gcd(magnitude(n), static_cast<u64>(d)));
       n /= g;
       d /= g;
     }
@@ -121,12 +108,12 @@ struct BigOps {
       i128 n = an + bn;
       if (n == 0) return store(out, 0, 1);
       if (ad == 1) return store(out, n, 1);
-      u64 g = gcd(static_cast<u64>(wide_magnitude(n) % static_cast<u64>(ad)), static_cast<u64>(ad));
+      u64 g = word_gcd(static_cast<u64>(wide_magnitude(n) % static_cast<u64>(ad)), static_cast<u64>(ad));
       return store(out, n / g, ad / static_cast<std::int64_t>(g));
     }
     if (ad == 1) return store(out, an * bd + bn, bd);  // reduced as bn/bd is
     if (bd == 1) return store(out, an + bn * ad, ad);
-    auto g = static_cast<std::int64_t>(gcd(static_cast<u64>(ad), static_cast<u64>(bd)));
+    auto g = static_cast<std::int64_t>(word_gcd(static_cast<u64>(ad), static_cast<u64>(bd)));
     if (g == 1) {
       i128 n = an * bd + bn * ad;  // coprime to ad * bd unless zero
       if (n == 0) return store(out, 0, 1);
@@ -135,7 +122,7 @@ struct BigOps {
     std::int64_t ad_g = ad / g, bd_g = bd / g;
     i128 t = an * bd_g + bn * ad_g;
     if (t == 0) return store(out, 0, 1);
-    auto g2 = static_cast<std::int64_t>(gcd(static_cast<u64>(wide_magnitude(t) % static_cast<u64>(g)), static_cast<u64>(g)));
+    auto g2 = static_cast<std::int64_t>(word_gcd(static_cast<u64>(wide_magnitude(t) % static_cast<u64>(g)), static_cast<u64>(g)));
     return store(out, g2 == 1 ? t : t / g2, static_cast<i128>(ad_g) * (bd / g2));
   }
 
@@ -147,8 +134,8 @@ struct BigOps {
       return;
     }
     // Both divisors are at most a denominator, so they fit and are positive.
-    auto g1 = static_cast<std::int64_t>(gcd(magnitude(an), static_cast<u64>(bd)));
-    auto g2 = static_cast<std::int64_t>(gcd(magnitude(bn), static_cast<u64>(ad)));
+    auto g1 = static_cast<std::int64_t>(word_gcd(magnitude(an), static_cast<u64>(bd)));
+    auto g2 = static_cast<std::int64_t>(word_gcd(magnitude(bn), static_cast<u64>(ad)));
     pn = static_cast<i128>(an / g1) * (bn / g2);
     pd = static_cast<i128>(ad / g2) * (bd / g1);
   }
@@ -170,8 +157,8 @@ struct BigOps {
       return d < 0 ? store_reduced(out, -n, -d) : store_reduced(out, n, d);
     }
     if (a.num_ == 0) return store(out, 0, 1);
-    u64 g1 = gcd(magnitude(a.num_), magnitude(b.num_));
-    auto g2 = static_cast<std::int64_t>(gcd(static_cast<u64>(a.den_), static_cast<u64>(b.den_)));
+    u64 g1 = word_gcd(magnitude(a.num_), magnitude(b.num_));
+    auto g2 = static_cast<std::int64_t>(word_gcd(static_cast<u64>(a.den_), static_cast<u64>(b.den_)));
     i128 qn = (static_cast<i128>(a.num_) / g1) * (b.den_ / g2);
     i128 qd = (a.den_ / g2) * (static_cast<i128>(b.num_) / g1);
     return qd < 0 ? store(out, -qn, -qd) : store(out, qn, qd);
@@ -204,7 +191,7 @@ struct BigOps {
 Rational::Rational(std::int64_t n, std::int64_t d) : num_(0), den_(1) {
   if (d == 0) zero_denominator();
   i128 bn = n, bd = d;
-  u64 g = gcd(magnitude(bn), magnitude(bd));
+  u64 g = word_gcd(magnitude(bn), magnitude(bd));
   if (bd < 0) {
     bn = -bn;
     bd = -bd;

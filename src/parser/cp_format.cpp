@@ -3,6 +3,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "parser/decimal.hpp"
 #include "parser/text_lines.hpp"
 
 namespace mivex::parser {
@@ -11,23 +12,13 @@ using cp::CpConstraint;
 using cp::CpProblem;
 
 std::optional<std::int64_t> parse_cp_integer(std::string_view token) {
-  bool negative = false;
-  if (!token.empty() && (token[0] == '+' || token[0] == '-')) {
-    negative = token[0] == '-';
-    token.remove_prefix(1);
-  }
-  if (token.empty()) return std::nullopt;
-  // Accumulate the magnitude; a negative value may reach 2^63.
+  const bool negative = take_sign(token);
+  // A negative value may reach 2^63.
   const std::uint64_t limit = negative ? (std::uint64_t{1} << 63) : (std::uint64_t{1} << 63) - 1;
-  std::uint64_t magnitude = 0;
-  for (char ch : token) {
-    if (ch < '0' || ch > '9') return std::nullopt;
-    std::uint64_t digit = static_cast<std::uint64_t>(ch - '0');
-    if (magnitude > (limit - digit) / 10) return std::nullopt;
-    magnitude = magnitude * 10 + digit;
-  }
-  if (!negative) return static_cast<std::int64_t>(magnitude);
-  return static_cast<std::int64_t>(~magnitude + 1);  // two's complement, also for 2^63
+  const auto magnitude = read_digits(token, limit);
+  if (!magnitude) return std::nullopt;
+  if (!negative) return static_cast<std::int64_t>(*magnitude);
+  return static_cast<std::int64_t>(~*magnitude + 1);  // two's complement, also for 2^63
 }
 
 namespace {

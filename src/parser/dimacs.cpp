@@ -2,6 +2,7 @@
 
 #include <optional>
 
+#include "parser/decimal.hpp"
 #include "parser/text_lines.hpp"
 
 namespace mivex::parser {
@@ -17,34 +18,16 @@ namespace {
 // "+"? digit+ within 0 .. 2^64 - 1.
 std::optional<std::uint64_t> read_count(std::string_view token) {
   if (!token.empty() && token.front() == '+') token.remove_prefix(1);
-  if (token.empty()) return std::nullopt;
-  std::uint64_t value = 0;
-  for (char ch : token) {
-    if (ch < '0' || ch > '9') return std::nullopt;
-    std::uint64_t digit = static_cast<std::uint64_t>(ch - '0');
-    if (value > (UINT64_MAX - digit) / 10) return std::nullopt;
-    value = value * 10 + digit;
-  }
-  return value;
+  return read_digits(token, UINT64_MAX);
 }
 
 // ("+" | "-")? digit+ within -2^31 .. 2^31 - 1.
 std::optional<std::int32_t> read_literal(std::string_view token) {
-  bool negative = false;
-  if (!token.empty() && (token.front() == '+' || token.front() == '-')) {
-    negative = token.front() == '-';
-    token.remove_prefix(1);
-  }
-  if (token.empty()) return std::nullopt;
-  const std::uint64_t limit = negative ? 2147483648u : 2147483647u;
-  std::uint64_t magnitude = 0;
-  for (char ch : token) {
-    if (ch < '0' || ch > '9') return std::nullopt;
-    magnitude = magnitude * 10 + static_cast<std::uint64_t>(ch - '0');
-    if (magnitude > limit) return std::nullopt;
-  }
-  return static_cast<std::int32_t>(negative ? -static_cast<std::int64_t>(magnitude)
-                                            : static_cast<std::int64_t>(magnitude));
+  const bool negative = take_sign(token);
+  const auto magnitude = read_digits(token, negative ? 2147483648u : 2147483647u);
+  if (!magnitude) return std::nullopt;
+  return static_cast<std::int32_t>(negative ? -static_cast<std::int64_t>(*magnitude)
+                                            : static_cast<std::int64_t>(*magnitude));
 }
 
 std::string at_line(std::size_t line, std::string_view what) {
