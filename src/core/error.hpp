@@ -30,10 +30,4 @@ class MemoryRefusal : public std::runtime_error {
   explicit MemoryRefusal(const std::string& message) : std::runtime_error(message) {}
 };
 
-// A solve path that has not been built yet.
-class NotImplemented : public std::runtime_error {
- public:
-  explicit NotImplemented(const std::string& what) : std::runtime_error(what) {}
-};
-
 }  // namespace mivex

@@ -58,8 +58,6 @@ PyObject* guarded(Body&& body) noexcept {
     PyErr_SetString(PyExc_MemoryError, refusal.what());
   } catch (const std::bad_alloc&) {
     PyErr_NoMemory();
-  } catch (const NotImplemented& missing) {
-    PyErr_SetString(PyExc_NotImplementedError, missing.what());
   } catch (const std::exception& other) {
     // Index checks of the standard containers and the like: broken invariants.
     raise_panic(other.what());
