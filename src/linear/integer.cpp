@@ -69,11 +69,6 @@ void Integer::free_big() {
   big_ = nullptr;
 }
 
-int Integer::sign() const {
-  if (big_ != nullptr) return mpz_sgn(big_);
-  return (small_ > 0) - (small_ < 0);
-}
-
 void Integer::load(mpz_ptr z) const {
   if (big_ != nullptr) {
     mpz_set(z, big_);

@@ -33,7 +33,10 @@ class Integer {
 
   bool is_small() const { return big_ == nullptr; }
   std::int64_t small() const { return small_; }
-  int sign() const;
+  int sign() const {
+    if (big_ != nullptr) return mpz_sgn(big_);
+    return (small_ > 0) - (small_ < 0);
+  }
   bool is_zero() const { return big_ == nullptr && small_ == 0; }
   bool is_one() const { return big_ == nullptr && small_ == 1; }
 

@@ -1,6 +1,7 @@
 #include "lp/scaled_tableau.hpp"
 
 #include "core/error.hpp"
+#include "linear/word_gcd.hpp"
 
 namespace mivex::lp {
 
@@ -33,14 +34,39 @@ void reduce(const Integer& a, const Integer& b, Integer& u, Integer& v) {
   }
 }
 
+// Word-sized numerators over a common denominator for a row of small
+// rationals: false when some product would not fit 64 bits.
+bool common_denominator(const SparseRow& entries, std::vector<std::int64_t>& nums, std::int64_t& lcm) {
+  std::uint64_t l = 1;
+  for (const auto& [col, v] : entries) {
+    if (!v.is_small()) return false;
+    auto d = static_cast<std::uint64_t>(v.den());
+    std::uint64_t next;
+    if (__builtin_mul_overflow(l / linear::word_gcd(l, d), d, &next)) return false;
+    l = next;
+  }
+  if (l > static_cast<std::uint64_t>(INT64_MAX)) return false;
+  lcm = static_cast<std::int64_t>(l);
+  nums.clear();
+  for (const auto& [col, v] : entries) {
+    std::int64_t n;
+    if (__builtin_mul_overflow(v.num(), lcm / v.den(), &n)) return false;
+    nums.push_back(n);
+  }
+  return true;
+}
+
 }  // namespace
 
 ScaledTableau::ScaledTableau(std::size_t vars, std::size_t rows)
     : num_rows_(rows),
       num_cols_(vars + 1),
       cells_((rows + 1) * (vars + 1)),
+      nz_((rows + 1) * (vars + 1)),
+      nz_len_(rows + 1, 0),
       scale_(rows + 1, Rational(1)),
-      basis_(rows + 1, kNone) {}
+      basis_(rows + 1, kNone),
+      marked_(vars + 1, false) {}
 
 void ScaledTableau::check_row(std::size_t row) const {
   if (row > num_rows_) stop("tableau row index out of range");
@@ -81,82 +107,133 @@ std::vector<Rational> ScaledTableau::row(std::size_t r) const {
   return out;
 }
 
+SparseRow ScaledTableau::sparse_row(std::size_t r) const {
+  check_row(r);
+  SparseRow out;
+  out.reserve(nz_len_[r]);
+  const Col* list = nz(r);
+  for (std::size_t k = 0; k < nz_len_[r]; ++k) out.emplace_back(list[k], scale_[r] * to_rational(m(r, list[k])));
+  return out;
+}
+
 void ScaledTableau::set_row(std::size_t r, const std::vector<Rational>& values) {
   check_row(r);
   if (values.size() != num_cols_) stop("tableau row length mismatch");
+  SparseRow entries;
+  for (std::size_t j = 0; j < num_cols_; ++j) {
+    if (!values[j].is_zero()) entries.emplace_back(j, values[j]);
+  }
+  set_sparse_row(r, entries);
+}
+
+void ScaledTableau::clear_row(std::size_t r) {
+  const Col* list = nz(r);
+  for (std::size_t k = 0; k < nz_len_[r]; ++k) m(r, list[k]) = Integer();
+  nz_len_[r] = 0;
+  scale_[r] = Rational(1);
+}
+
+void ScaledTableau::set_sparse_row(std::size_t r, const SparseRow& entries) {
+  check_row(r);
+  for (const auto& [col, v] : entries) check_col(col);
+  clear_row(r);
+  Col* list = nz(r);
+  std::size_t len = 0;
   // M = values * L / g with L the common denominator and g the content.
-  mpz_t lcm, t;
+  std::vector<std::int64_t> nums;
+  std::int64_t lcm = 1;
+  if (common_denominator(entries, nums, lcm)) {
+    // A repeated column takes its last value, as with cell-by-cell writes.
+    for (std::size_t k = 0; k < entries.size(); ++k) {
+      Integer& cell = m(r, entries[k].first);
+      if (cell.is_zero() && nums[k] != 0) list[len++] = static_cast<Col>(entries[k].first);
+      cell = Integer(nums[k]);
+    }
+    nz_len_[r] = static_cast<Col>(len);
+    Integer content = make_primitive(r);
+    if (!content.is_zero()) scale_[r] = to_rational(content) / Rational(lcm);
+    return;
+  }
+  mpz_t big_lcm, t;
   mpq_t q;
-  mpz_init_set_ui(lcm, 1);
+  mpz_init_set_ui(big_lcm, 1);
   mpz_init(t);
   mpq_init(q);
-  for (const Rational& v : values) {
+  for (const auto& [col, v] : entries) {
     if (v.is_zero()) continue;
     v.to_mpq(q);
-    mpz_lcm(lcm, lcm, mpq_denref(q));
+    mpz_lcm(big_lcm, big_lcm, mpq_denref(q));
   }
-  Integer content(0);
-  for (std::size_t j = 0; j < num_cols_; ++j) {
-    if (values[j].is_zero()) {
-      m(r, j) = Integer();
-      continue;
-    }
-    values[j].to_mpq(q);
-    mpz_divexact(t, lcm, mpq_denref(q));
+  for (const auto& [col, v] : entries) {
+    Integer& cell = m(r, col);
+    if (cell.is_zero() && !v.is_zero()) list[len++] = static_cast<Col>(col);
+    v.to_mpq(q);
+    mpz_divexact(t, big_lcm, mpq_denref(q));
     mpz_mul(t, t, mpq_numref(q));
-    m(r, j).take(t);
-    m(r, j).gcd_into(content);
+    cell.take(t);
   }
-  if (content.is_zero()) {
-    scale_[r] = Rational(1);
-  } else {
-    if (!content.is_one()) {
-      for (std::size_t j = 0; j < num_cols_; ++j) {
-        if (!m(r, j).is_zero()) m(r, j).divexact_by(content);
-      }
-    }
+  nz_len_[r] = static_cast<Col>(len);
+  Integer content = make_primitive(r);
+  if (!content.is_zero()) {
     content.load(mpq_numref(q));
-    mpz_set(mpq_denref(q), lcm);
+    mpz_set(mpq_denref(q), big_lcm);
     mpq_canonicalize(q);
     scale_[r] = Rational::from_mpq(q);
   }
-  mpz_clear(lcm);
+  mpz_clear(big_lcm);
   mpz_clear(t);
   mpq_clear(q);
+}
+
+Integer ScaledTableau::make_primitive(std::size_t row) {
+  Col* list = nz(row);
+  Integer* cells = &m(row, 0);
+  // Drop cancelled entries; start the content from a word-sized entry if
+  // there is one: each further step is then one remainder.
+  std::size_t len = 0;
+  std::size_t seed = kNone;
+  for (std::size_t k = 0; k < nz_len_[row]; ++k) {
+    Col j = list[k];
+    if (cells[j].is_zero()) continue;
+    if (seed == kNone && cells[j].is_small()) seed = j;
+    list[len++] = j;
+  }
+  nz_len_[row] = static_cast<Col>(len);
+  Integer content(0);
+  if (seed != kNone) cells[seed].gcd_into(content);
+  for (std::size_t k = 0; k < len && !content.is_one(); ++k) cells[list[k]].gcd_into(content);
+  if (!content.is_zero() && !content.is_one()) {
+    for (std::size_t k = 0; k < len; ++k) cells[list[k]].divexact_by(content);
+  }
+  return content;
+}
+
+void ScaledTableau::mark_row(std::size_t r, bool on) {
+  const Col* list = nz(r);
+  for (std::size_t k = 0; k < nz_len_[r]; ++k) marked_[list[k]] = on;
 }
 
 void ScaledTableau::combine(std::size_t i, std::size_t r, const Integer& u, const Integer& v) {
   Integer* target = &m(i, 0);
   const Integer* source = &m(r, 0);
-  if (v.is_one()) {
-    for (std::size_t j : nz_) target[j].set_lincomb(v, target[j], u, source[j]);
-  } else {
-    for (std::size_t j = 0; j < num_cols_; ++j) {
-      if (!source[j].is_zero()) {
-        target[j].set_lincomb(v, target[j], u, source[j]);
-      } else if (!target[j].is_zero()) {
-        target[j].mul_by(v);
-      }
+  Col* list = nz(i);
+  std::size_t len = nz_len_[i];
+  if (!v.is_one()) {
+    for (std::size_t k = 0; k < len; ++k) {
+      if (!marked_[list[k]]) target[list[k]].mul_by(v);
     }
   }
-  // The content, starting from a word-sized entry if there is one: each
-  // further step is then one remainder.
-  Integer content(0);
-  for (std::size_t j = 0; j < num_cols_; ++j) {
-    if (target[j].is_small() && !target[j].is_zero()) {
-      target[j].gcd_into(content);
-      break;
-    }
+  const Col* source_list = nz(r);
+  for (std::size_t k = 0; k < nz_len_[r]; ++k) {
+    Col j = source_list[k];
+    if (target[j].is_zero()) list[len++] = j;
+    target[j].set_lincomb(v, target[j], u, source[j]);
   }
-  for (std::size_t j = 0; j < num_cols_ && !content.is_one(); ++j) target[j].gcd_into(content);
+  nz_len_[i] = static_cast<Col>(len);
+  Integer content = make_primitive(i);
   if (content.is_zero()) {
     scale_[i] = Rational(1);
     return;
-  }
-  if (!content.is_one()) {
-    for (std::size_t j = 0; j < num_cols_; ++j) {
-      if (!target[j].is_zero()) target[j].divexact_by(content);
-    }
   }
   if (!content.is_one() || !v.is_one()) scale_[i] = scale_[i] * to_rational(content) / to_rational(v);
 }
@@ -169,31 +246,43 @@ void ScaledTableau::price_out(std::size_t row) {
   // Row 0 loses (T0[c] / Tr[c]) * Tr = (M0[c] / Mr[c]) * (q0 / qr) * Tr.
   Integer u, v;
   reduce(m(0, c), m(row, c), u, v);
-  nz_.clear();
-  for (std::size_t j = 0; j < num_cols_; ++j) {
-    if (!m(row, j).is_zero()) nz_.push_back(j);
-  }
+  mark_row(row, true);
   combine(0, row, u, v);
+  mark_row(row, false);
 }
 
 std::optional<std::size_t> ScaledTableau::find_entering(const std::vector<bool>& pass_over) const {
-  // Row 0's scale is positive, so its integers order like its values.
+  // Row 0's scale is positive, so its integers order like its values. The
+  // list is unordered: ties go to the lower column explicitly.
   std::size_t best = kNone;
-  for (std::size_t j = 0; j + 1 < num_cols_; ++j) {
-    if (j < pass_over.size() && pass_over[j]) continue;
+  const Col* list = nz(0);
+  const std::size_t rhs = rhs_col();
+  for (std::size_t k = 0; k < nz_len_[0]; ++k) {
+    std::size_t j = list[k];
+    if (j == rhs || (j < pass_over.size() && pass_over[j])) continue;
     if (m(0, j).sign() <= 0) continue;
-    if (best == kNone || compare(m(0, j), m(0, best)) > 0) best = j;
+    if (best == kNone) {
+      best = j;
+      continue;
+    }
+    int order = compare(m(0, j), m(0, best));
+    if (order > 0 || (order == 0 && j < best)) best = j;
   }
   if (best == kNone) return std::nullopt;
   return best;
 }
 
 std::optional<std::size_t> ScaledTableau::find_entering_bland(const std::vector<bool>& pass_over) const {
-  for (std::size_t j = 0; j + 1 < num_cols_; ++j) {
-    if (j < pass_over.size() && pass_over[j]) continue;
-    if (m(0, j).sign() > 0) return j;
+  std::size_t best = kNone;
+  const Col* list = nz(0);
+  const std::size_t rhs = rhs_col();
+  for (std::size_t k = 0; k < nz_len_[0]; ++k) {
+    std::size_t j = list[k];
+    if (j == rhs || j >= best || (j < pass_over.size() && pass_over[j])) continue;
+    if (m(0, j).sign() > 0) best = j;
   }
-  return std::nullopt;
+  if (best == kNone) return std::nullopt;
+  return best;
 }
 
 template <class Better>
@@ -231,22 +320,21 @@ void ScaledTableau::pivot(std::size_t r, std::size_t e) {
   if (r == 0) stop("tableau row index out of range");
   if (m(r, e).is_zero()) stop("pivot value is zero");
   // Row r / T[r][e] = M_r / M_r[e]: the same integers with scale 1 / |M_r[e]|.
-  nz_.clear();
-  for (std::size_t j = 0; j < num_cols_; ++j) {
-    if (!m(r, j).is_zero()) nz_.push_back(j);
-  }
+  const Col* list = nz(r);
   if (m(r, e).sign() < 0) {
-    for (std::size_t j : nz_) m(r, j).negate();
+    for (std::size_t k = 0; k < nz_len_[r]; ++k) m(r, list[k]).negate();
   }
   Integer p = m(r, e);
   scale_[r] = Rational(1) / to_rational(p);
   // Row i loses T[i][e] * (new row r) = (M_i[e] / p) * (q_i / q_r) * row r.
+  mark_row(r, true);
   Integer u, v;
   for (std::size_t i = 0; i <= num_rows_; ++i) {
     if (i == r || m(i, e).is_zero()) continue;
     reduce(m(i, e), p, u, v);
     combine(i, r, u, v);
   }
+  mark_row(r, false);
   basis_[r] = e;
   ++pivots_;
 }

@@ -80,22 +80,21 @@ LpResult LpSolver::solve_on(Cancel& cancel) {
     if (var >= n) stop("constraint names an unknown variable");
   };
 
-  std::vector<Rational> row(n + aux + 1);
+  SparseRow row;
   std::size_t next = n;
   for (std::size_t i = 0; i < m; ++i) {
     const auto& c = sys.constraints[i];
     const std::size_t r = i + 1;
-    std::fill(row.begin(), row.end(), Rational());
+    row.clear();
     // The constraint is terms + constant (op) 0, so its right-hand side is
     // -constant; a row with a negative one is stored negated.
     const bool negated = c.expr.constant.is_positive();
     for (const auto& term : c.expr.terms) {
       check_var(term.var);
-      row[term.var] = negated ? -term.coef : term.coef;
+      row.emplace_back(term.var, negated ? -term.coef : term.coef);
     }
-    row.back() = negated ? c.expr.constant : -c.expr.constant;
     auto add_column = [&](Column::Kind kind, int entry, bool basic) {
-      row[next] = Rational(entry);
+      row.emplace_back(next, Rational(entry));
       columns_.push_back({kind, 0});
       if (kind == Column::Kind::Artificial) is_artificial[next] = true;
       if (basic) t.set_basic(r, next);
@@ -109,20 +108,21 @@ LpResult LpSolver::solve_on(Cancel& cancel) {
         add_column(Column::Kind::Artificial, 1, true);
         break;
     }
-    t.set_row(r, row);
+    if (!c.expr.constant.is_zero()) row.emplace_back(n + aux, negated ? c.expr.constant : -c.expr.constant);
+    t.set_sparse_row(r, row);
   }
 
   // Row 0 minimises: -c for a minimisation, +c for a maximisation.
   const bool maximize = sys.objective && sys.objective->sense == ObjectiveSense::Maximize;
   if (sys.objective) {
-    std::fill(row.begin(), row.end(), Rational());
+    row.clear();
     const auto& expr = sys.objective->expr;
     for (const auto& term : expr.terms) {
       check_var(term.var);
-      row[term.var] = maximize ? term.coef : -term.coef;
+      row.emplace_back(term.var, maximize ? term.coef : -term.coef);
     }
-    row.back() = maximize ? -expr.constant : expr.constant;
-    t.set_row(0, row);
+    if (!expr.constant.is_zero()) row.emplace_back(n + aux, maximize ? -expr.constant : expr.constant);
+    t.set_sparse_row(0, row);
   }
   for (std::size_t r = 1; r <= m; ++r) t.price_out(r);
 
@@ -132,17 +132,17 @@ LpResult LpSolver::solve_on(Cancel& cancel) {
   };
 
   // Phase 1: minimise the sum of the artificial columns.
-  std::vector<Rational> objective_row;
+  SparseRow objective_row;
   std::optional<T> after_phase1;
   bool any_artificial = false;
   for (bool a : is_artificial) any_artificial = any_artificial || a;
   if (any_artificial) {
-    objective_row = t.row(0);
-    std::vector<Rational> phase1_row(t.num_cols());
+    objective_row = t.sparse_row(0);
+    SparseRow phase1_row;
     for (std::size_t j = 0; j < n + aux; ++j) {
-      if (is_artificial[j]) phase1_row[j] = Rational(-1);
+      if (is_artificial[j]) phase1_row.emplace_back(j, Rational(-1));
     }
-    t.set_row(0, phase1_row);
+    t.set_sparse_row(0, phase1_row);
     for (std::size_t r = 1; r <= m; ++r) {
       if (artificial_basic(r)) t.price_out(r);
     }
@@ -156,7 +156,7 @@ LpResult LpSolver::solve_on(Cancel& cancel) {
         break;
       }
     }
-    t.set_row(0, objective_row);
+    t.set_sparse_row(0, objective_row);
     for (std::size_t r = 1; r <= m; ++r) t.price_out(r);
   }
 
@@ -176,7 +176,7 @@ LpResult LpSolver::solve_on(Cancel& cancel) {
     t = std::move(*after_phase1);
     stats_.restarted = true;
     stats_.pivots += drive_out_artificials(t, is_artificial, cancel);
-    t.set_row(0, objective_row);
+    t.set_sparse_row(0, objective_row);
     for (std::size_t r = 1; r <= m; ++r) t.price_out(r);
     end = count(run_phase(t, is_artificial, cancel));
     if (!sound()) stop("artificial column left zero after the drive-out");

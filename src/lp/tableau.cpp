@@ -150,4 +150,20 @@ void Tableau::set_row(std::size_t r, const std::vector<Rational>& values) {
   for (std::size_t j = 0; j < num_cols_; ++j) cell(r, j) = values[j];
 }
 
+SparseRow Tableau::sparse_row(std::size_t r) const {
+  check_row(r);
+  SparseRow out;
+  for (std::size_t j = 0; j < num_cols_; ++j) {
+    if (!cell(r, j).is_zero()) out.emplace_back(j, cell(r, j));
+  }
+  return out;
+}
+
+void Tableau::set_sparse_row(std::size_t r, const SparseRow& entries) {
+  check_row(r);
+  for (const auto& [col, v] : entries) check_col(col);
+  for (std::size_t j = 0; j < num_cols_; ++j) cell(r, j) = Rational();
+  for (const auto& [col, v] : entries) cell(r, col) = v;
+}
+
 }  // namespace mivex::lp

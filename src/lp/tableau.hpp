@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "linear/rational.hpp"
+#include "lp/sparse_row.hpp"
 
 namespace mivex::lp {
 
@@ -61,6 +62,10 @@ class Tableau {
 
   std::vector<Rational> row(std::size_t r) const;
   void set_row(std::size_t r, const std::vector<Rational>& values);
+  // The nonzero cells of row `r`, in column order; and a row written from
+  // such cells (every other cell zero).
+  SparseRow sparse_row(std::size_t r) const;
+  void set_sparse_row(std::size_t r, const SparseRow& entries);
 
  private:
   Rational& cell(std::size_t row, std::size_t col) { return cells_[row * num_cols_ + col]; }
