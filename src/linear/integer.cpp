@@ -1,5 +1,4 @@
 #include "linear/integer.hpp"
-#include "linear/word_gcd.hpp"
 
 #include <cstdlib>
 #include <memory>
@@ -116,7 +115,7 @@ void Integer::negate() {
   take(s.a);
 }
 
-void Integer::set_lincomb(const Integer& v, const Integer& a, const Integer& u, const Integer& b) {
+void Integer::set_lincomb_slow(const Integer& v, const Integer& a, const Integer& u, const Integer& b) {
   if (v.big_ == nullptr && a.big_ == nullptr && u.big_ == nullptr && b.big_ == nullptr) {
     i128 r = static_cast<i128>(v.small_) * a.small_ - static_cast<i128>(u.small_) * b.small_;
     if (fits(r)) {
@@ -139,7 +138,7 @@ void Integer::set_lincomb(const Integer& v, const Integer& a, const Integer& u, 
   take(s.c);
 }
 
-void Integer::mul_by(const Integer& v) {
+void Integer::mul_by_slow(const Integer& v) {
   if (big_ == nullptr && v.big_ == nullptr) {
     std::int64_t r;
     if (!__builtin_mul_overflow(small_, v.small_, &r)) {
@@ -168,7 +167,7 @@ void Integer::mul_by(const Integer& v) {
   take(s.c);
 }
 
-void Integer::divexact_by(const Integer& g) {
+void Integer::divexact_by_slow(const Integer& g) {
   if (big_ == nullptr && g.big_ == nullptr) {
     small_ /= g.small_;
     return;
@@ -194,7 +193,7 @@ void Integer::divexact_by(const Integer& g) {
   }
 }
 
-void Integer::gcd_into(Integer& g) const {
+void Integer::gcd_into_slow(Integer& g) const {
   if (g.is_one() || is_zero()) return;
   if (big_ == nullptr && g.big_ == nullptr) {
     // |INT64_MIN| = 2^63 does not fit back: such a gcd is kept in GMP.

@@ -56,6 +56,37 @@ bool common_denominator(const SparseRow& entries, std::vector<std::int64_t>& num
   return true;
 }
 
+std::uint64_t word_magnitude(std::int64_t x) {
+  return x < 0 ? 0 - static_cast<std::uint64_t>(x) : static_cast<std::uint64_t>(x);
+}
+
+// Exact division by, and divisibility by, a fixed positive word: a power of
+// two by shifts, the odd part by multiplication with its inverse modulo 2^64.
+class WordDivisor {
+ public:
+  explicit WordDivisor(std::uint64_t d) : value_(d), shift_(__builtin_ctzll(d)), odd_(d >> shift_) {
+    inverse_ = odd_;  // correct to 3 bits; each Newton step doubles that
+    for (int i = 0; i < 5; ++i) inverse_ *= 2 - odd_ * inverse_;
+    limit_ = UINT64_MAX / odd_;
+  }
+  std::uint64_t value() const { return value_; }
+  bool divides(std::uint64_t magnitude) const {
+    if ((magnitude & ((std::uint64_t{1} << shift_) - 1)) != 0) return false;
+    return (magnitude >> shift_) * inverse_ <= limit_;
+  }
+  // x / d for a multiple x of d.
+  std::int64_t divide(std::int64_t x) const {
+    return static_cast<std::int64_t>(static_cast<std::uint64_t>(x >> shift_) * inverse_);
+  }
+
+ private:
+  std::uint64_t value_;
+  unsigned shift_;
+  std::uint64_t odd_;
+  std::uint64_t inverse_ = 0;
+  std::uint64_t limit_ = 0;
+};
+
 }  // namespace
 
 ScaledTableau::ScaledTableau(std::size_t vars, std::size_t rows)
@@ -188,21 +219,49 @@ void ScaledTableau::set_sparse_row(std::size_t r, const SparseRow& entries) {
 Integer ScaledTableau::make_primitive(std::size_t row) {
   Col* list = nz(row);
   Integer* cells = &m(row, 0);
-  // Drop cancelled entries; start the content from a word-sized entry if
-  // there is one: each further step is then one remainder.
+  // Drop cancelled entries; start the content from the smallest word-sized
+  // entry: a unit settles it at once.
   std::size_t len = 0;
   std::size_t seed = kNone;
+  std::uint64_t least = UINT64_MAX;
   for (std::size_t k = 0; k < nz_len_[row]; ++k) {
     Col j = list[k];
     if (cells[j].is_zero()) continue;
-    if (seed == kNone && cells[j].is_small()) seed = j;
+    if (cells[j].is_small()) {
+      std::uint64_t magnitude = word_magnitude(cells[j].small());
+      if (magnitude < least) least = magnitude, seed = j;
+    }
     list[len++] = j;
   }
   nz_len_[row] = static_cast<Col>(len);
+  if (least == 1) return Integer(1);
   Integer content(0);
   if (seed != kNone) cells[seed].gcd_into(content);
-  for (std::size_t k = 0; k < len && !content.is_one(); ++k) cells[list[k]].gcd_into(content);
-  if (!content.is_zero() && !content.is_one()) {
+  // Most entries are multiples of the content found so far: a multiplication
+  // tells, where a gcd step would divide.
+  std::optional<WordDivisor> divisor;
+  for (std::size_t k = 0; k < len && !content.is_one(); ++k) {
+    const Integer& x = cells[list[k]];
+    if (content.is_small() && content.small() > 0 && x.is_small()) {
+      if (!divisor || divisor->value() != static_cast<std::uint64_t>(content.small())) {
+        divisor.emplace(static_cast<std::uint64_t>(content.small()));
+      }
+      if (divisor->divides(word_magnitude(x.small()))) continue;
+    }
+    x.gcd_into(content);
+  }
+  if (content.is_zero() || content.is_one()) return content;
+  if (content.is_small()) {
+    WordDivisor exact(static_cast<std::uint64_t>(content.small()));
+    for (std::size_t k = 0; k < len; ++k) {
+      Integer& x = cells[list[k]];
+      if (x.is_small()) {
+        x = Integer(exact.divide(x.small()));
+      } else {
+        x.divexact_by(content);
+      }
+    }
+  } else {
     for (std::size_t k = 0; k < len; ++k) cells[list[k]].divexact_by(content);
   }
   return content;
@@ -213,7 +272,8 @@ void ScaledTableau::mark_row(std::size_t r, bool on) {
   for (std::size_t k = 0; k < nz_len_[r]; ++k) marked_[list[k]] = on;
 }
 
-void ScaledTableau::combine(std::size_t i, std::size_t r, const Integer& u, const Integer& v) {
+void ScaledTableau::combine(std::size_t i, std::size_t r, const Integer& u, const Integer& v,
+                            std::size_t cleared) {
   Integer* target = &m(i, 0);
   const Integer* source = &m(r, 0);
   Col* list = nz(i);
@@ -224,13 +284,34 @@ void ScaledTableau::combine(std::size_t i, std::size_t r, const Integer& u, cons
     }
   }
   const Col* source_list = nz(r);
+  std::size_t cancelled = 0;
+  std::uint64_t least = UINT64_MAX;
   for (std::size_t k = 0; k < nz_len_[r]; ++k) {
     Col j = source_list[k];
     if (target[j].is_zero()) list[len++] = j;
     target[j].set_lincomb(v, target[j], u, source[j]);
+    if (target[j].is_small()) {
+      std::uint64_t magnitude = word_magnitude(target[j].small());
+      cancelled += magnitude == 0;
+      if (magnitude != 0 && magnitude < least) least = magnitude;
+    }
   }
   nz_len_[i] = static_cast<Col>(len);
-  Integer content = make_primitive(i);
+  // A unit among the new entries makes the content 1. Then only the cleared
+  // column needs dropping.
+  Integer content;
+  if (least == 1 && cancelled == 1 && target[cleared].is_zero()) {
+    for (std::size_t k = 0; k < len; ++k) {
+      if (list[k] == cleared) {
+        list[k] = list[--len];
+        break;
+      }
+    }
+    nz_len_[i] = static_cast<Col>(len);
+    content = Integer(1);
+  } else {
+    content = make_primitive(i);
+  }
   if (content.is_zero()) {
     scale_[i] = Rational(1);
     return;
@@ -247,7 +328,7 @@ void ScaledTableau::price_out(std::size_t row) {
   Integer u, v;
   reduce(m(0, c), m(row, c), u, v);
   mark_row(row, true);
-  combine(0, row, u, v);
+  combine(0, row, u, v, c);
   mark_row(row, false);
 }
 
@@ -332,7 +413,7 @@ void ScaledTableau::pivot(std::size_t r, std::size_t e) {
   for (std::size_t i = 0; i <= num_rows_; ++i) {
     if (i == r || m(i, e).is_zero()) continue;
     reduce(m(i, e), p, u, v);
-    combine(i, r, u, v);
+    combine(i, r, u, v, e);
   }
   mark_row(r, false);
   basis_[r] = e;

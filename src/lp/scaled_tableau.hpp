@@ -72,8 +72,9 @@ class ScaledTableau {
   Integer make_primitive(std::size_t row);
   // Row i := row i - (u / v) * (q_i / q_r) * row r in value terms: M_i := v M_i - u M_r,
   // then reduced to a primitive vector with its scale adjusted. v > 0. The
-  // columns of row r must be marked in `marked_`.
-  void combine(std::size_t i, std::size_t r, const Integer& u, const Integer& v);
+  // columns of row r must be marked in `marked_`; the update is meant to
+  // clear column `cleared` of row i.
+  void combine(std::size_t i, std::size_t r, const Integer& u, const Integer& v, std::size_t cleared);
   void mark_row(std::size_t r, bool on);
   template <class Better>
   std::optional<std::pair<std::size_t, std::size_t>> ratio_test(std::size_t col, Better better) const;
