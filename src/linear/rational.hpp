@@ -51,6 +51,10 @@ class Rational {
 
   // Whether the value lives in the two words (then num() and den() are valid).
   bool is_small() const { return den_ != 0; }
+  // Machine words beyond the inline two: 0 for small values.
+  std::size_t extra_words() const {
+    return den_ != 0 ? 0 : mpz_size(mpq_numref(big_)) + mpz_size(mpq_denref(big_));
+  }
   std::int64_t num() const { return num_; }
   std::int64_t den() const { return den_; }
 

@@ -171,18 +171,23 @@ void BasisFactor::factor(std::size_t m, const std::vector<Column>& columns) {
     steps_.push_back(std::move(s));
     pivot_row.clear();
   }
-  factor_entries_ = m + l_.size() + u_.size();
+  factor_entries_ = m;
+  for (const Entry& e : l_) factor_entries_ += 1 + e.value.extra_words();
+  for (const Entry& e : u_) factor_entries_ += 1 + e.value.extra_words();
 }
 
 void BasisFactor::update(std::size_t position, const std::vector<Rational>& alpha,
                          const std::vector<std::uint32_t>& nz) {
   if (alpha[position].is_zero()) stop("pivot value is zero");
   Eta eta{static_cast<std::uint32_t>(position), alpha[position], eta_list_.size(), 0};
+  eta_entries_ += 1 + alpha[position].extra_words();
   for (std::uint32_t i : nz) {
-    if (i != position && !alpha[i].is_zero()) eta_list_.push_back({i, alpha[i]});
+    if (i != position && !alpha[i].is_zero()) {
+      eta_list_.push_back({i, alpha[i]});
+      eta_entries_ += 1 + alpha[i].extra_words();
+    }
   }
   eta.end = eta_list_.size();
-  eta_entries_ += eta.end - eta.begin + 1;
   etas_.push_back(std::move(eta));
 }
 

@@ -33,6 +33,8 @@ class BasisFactor {
   void btran(std::vector<Rational>& w) const;
 
   std::size_t updates() const { return etas_.size(); }
+  // Sizes in machine words (an entry counts one plus its extra words): what
+  // a solve through the factors, or through the etas, roughly costs.
   std::size_t factor_entries() const { return factor_entries_; }
   std::size_t eta_entries() const { return eta_entries_; }
 
