@@ -308,10 +308,7 @@ double Rational::to_f64() const {
   return mpq_sgn(big_) < 0 ? -magnitude_value : magnitude_value;
 }
 
-int Rational::sign() const {
-  if (den_ == 0) return mpq_sgn(big_);
-  return (num_ > 0) - (num_ < 0);
-}
+int Rational::big_sign() const { return mpq_sgn(big_); }
 
 bool Rational::is_integer() const {
   if (den_ == 0) return mpz_cmp_ui(mpq_denref(big_), 1) == 0;

@@ -58,7 +58,10 @@ class Rational {
   std::int64_t num() const { return num_; }
   std::int64_t den() const { return den_; }
 
-  int sign() const;
+  int sign() const {
+    if (den_ == 0) return big_sign();
+    return (num_ > 0) - (num_ < 0);
+  }
   bool is_zero() const { return den_ != 0 && num_ == 0; }
   bool is_positive() const { return sign() > 0; }
   bool is_negative() const { return sign() < 0; }
@@ -87,6 +90,7 @@ class Rational {
 
  private:
   friend struct BigOps;
+  int big_sign() const;
   void copy_big(const Rational& other);
   void free_big();
   // Take the value of `r` (a GMP rational in canonical form), demoting it

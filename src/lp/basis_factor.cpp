@@ -21,6 +21,7 @@ void erase_value(std::vector<std::uint32_t>& list, std::uint32_t value) {
 void BasisFactor::factor(std::size_t m, const std::vector<Column>& columns) {
   m_ = m;
   steps_.clear();
+  l_steps_.clear();
   l_.clear();
   u_.clear();
   etas_.clear();
@@ -30,8 +31,14 @@ void BasisFactor::factor(std::size_t m, const std::vector<Column>& columns) {
 
   // The active submatrix, by rows (entries carry positions) and by columns
   // (row lists only, for counts and for finding the rows to eliminate).
-  std::vector<std::vector<Entry>> rows(m);
-  std::vector<std::vector<std::uint32_t>> cols(m);
+  auto& rows = rows_;
+  auto& cols = cols_;
+  if (rows.size() < m) rows.resize(m);
+  if (cols.size() < m) cols.resize(m);
+  for (std::size_t k = 0; k < m; ++k) {
+    rows[k].clear();
+    cols[k].clear();
+  }
   for (std::size_t p = 0; p < m; ++p) {
     for (const Entry& e : columns[p]) {
       if (e.value.is_zero()) continue;
@@ -41,7 +48,9 @@ void BasisFactor::factor(std::size_t m, const std::vector<Column>& columns) {
   }
   std::vector<char> col_done(m, 0), row_done(m, 0);
   // Columns by their count when last changed (entries go stale; checked on use).
-  std::vector<std::vector<std::uint32_t>> bucket(m + 1);
+  auto& bucket = bucket_;
+  if (bucket.size() < m + 1) bucket.resize(m + 1);
+  for (std::size_t k = 0; k <= m; ++k) bucket[k].clear();
   std::vector<std::uint32_t> row_singles;
   for (std::size_t p = 0; p < m; ++p) bucket[std::min(cols[p].size(), m)].push_back(static_cast<std::uint32_t>(p));
   for (std::size_t r = 0; r < m; ++r) {
@@ -163,6 +172,7 @@ void BasisFactor::factor(std::size_t m, const std::vector<Column>& columns) {
       l_.push_back({r, std::move(mult)});
     }
     s.l_end = l_.size();
+    if (s.l_end != s.l_begin) l_steps_.push_back(static_cast<std::uint32_t>(steps_.size()));
     cols[pcol].clear();
     // The pivot row left every column it touched: their counts fell.
     for (std::size_t t = s.u_begin; t < s.u_end; ++t) {
@@ -192,14 +202,16 @@ void BasisFactor::update(std::size_t position, const std::vector<Rational>& alph
 }
 
 void BasisFactor::ftran(std::vector<Rational>& v) const {
-  for (const Step& s : steps_) {
-    if (s.l_begin == s.l_end) continue;
+  for (std::uint32_t k : l_steps_) {
+    const Step& s = steps_[k];
     const Rational& vp = v[s.row];
     if (vp.is_zero()) continue;
     for (std::size_t t = s.l_begin; t < s.l_end; ++t) v[l_[t].index].sub_mul(l_[t].value, vp);
   }
+  // Every position is the pivot column of exactly one step, so each entry
+  // of x is written once, before any later step reads it.
   auto& x = scratch_;
-  x.assign(m_, Rational());
+  x.resize(m_);
   for (std::size_t k = steps_.size(); k-- > 0;) {
     const Step& s = steps_[k];
     Rational& t = v[s.row];
@@ -229,18 +241,19 @@ void BasisFactor::btran(std::vector<Rational>& w) const {
     }
     if (!t.is_zero()) t.div_by(eta.pivot);
   }
+  // Every row is the pivot row of exactly one step: z is written whole.
   auto& z = scratch_;
-  z.assign(m_, Rational());
+  z.resize(m_);
   for (const Step& s : steps_) {
     Rational& t = w[s.col];
-    if (t.is_zero()) continue;
-    t.div_by(s.pivot);
-    for (std::size_t q = s.u_begin; q < s.u_end; ++q) w[u_[q].index].sub_mul(u_[q].value, t);
+    if (!t.is_zero()) {
+      t.div_by(s.pivot);
+      for (std::size_t q = s.u_begin; q < s.u_end; ++q) w[u_[q].index].sub_mul(u_[q].value, t);
+    }
     z[s.row] = std::move(t);
   }
-  for (std::size_t k = steps_.size(); k-- > 0;) {
-    const Step& s = steps_[k];
-    if (s.l_begin == s.l_end) continue;
+  for (std::size_t k = l_steps_.size(); k-- > 0;) {
+    const Step& s = steps_[l_steps_[k]];
     Rational& t = z[s.row];
     for (std::size_t q = s.l_begin; q < s.l_end; ++q) {
       const Rational& zr = z[l_[q].index];

@@ -54,6 +54,7 @@ class BasisFactor {
 
   std::size_t m_ = 0;
   std::vector<Step> steps_;
+  std::vector<std::uint32_t> l_steps_;  // the steps with multipliers, in order
   std::vector<Entry> l_;  // (row, multiplier)
   std::vector<Entry> u_;  // (position, value)
   std::vector<Eta> etas_;
@@ -61,6 +62,10 @@ class BasisFactor {
   std::size_t factor_entries_ = 0;
   std::size_t eta_entries_ = 0;
   mutable std::vector<Rational> scratch_;
+  // Workspace of factor(), kept to reuse its allocations.
+  std::vector<std::vector<Entry>> rows_;
+  std::vector<std::vector<std::uint32_t>> cols_;
+  std::vector<std::vector<std::uint32_t>> bucket_;
 };
 
 }  // namespace mivex::lp

@@ -21,30 +21,37 @@ bool coarse(double v) { return !(v > kTiny) || std::isinf(v); }
 }  // namespace
 
 std::optional<std::size_t> RevisedSimplex::find_entering(bool skip_artificial) const {
-  auto eligible = [&](std::size_t j) {
-    return d_[j].is_negative() && !(skip_artificial && form_->is_artificial(j));
-  };
+  // One pass keeps the columns whose image is within kSlack of the best
+  // image so far (and the coarse ones); the exact comparison decides among them.
+  auto& near = candidates_;
+  near.clear();
   double top = 0.0;
-  bool found = false;
   for (std::size_t j = 0; j < cols_; ++j) {
-    if (!eligible(j)) continue;
-    found = true;
-    if (!coarse(gain_[j]) && gain_[j] > top) top = gain_[j];
+    const double g = gain_[j];
+    if (!(g > 0.0) || g < top * (1.0 - kSlack)) continue;  // gain_ > 0 exactly when d_j < 0
+    if (skip_artificial && form_->is_artificial(j)) continue;
+    if (!coarse(g) && g > top) {
+      top = g;
+      const double floor = top * (1.0 - kSlack);
+      std::size_t kept = 0;
+      for (std::uint32_t k : near) {
+        if (gain_[k] >= floor || coarse(gain_[k])) near[kept++] = k;
+      }
+      near.resize(kept);
+    }
+    near.push_back(static_cast<std::uint32_t>(j));
   }
-  if (!found) return std::nullopt;
-  const double floor = top * (1.0 - kSlack);
-  std::size_t best = cols_;
-  for (std::size_t j = 0; j < cols_; ++j) {
-    if (!eligible(j) || (gain_[j] < floor && !coarse(gain_[j]))) continue;
-    if (best == cols_ || d_[j] < d_[best]) best = j;
+  if (near.empty()) return std::nullopt;
+  std::size_t best = near[0];
+  for (std::size_t k = 1; k < near.size(); ++k) {
+    if (d_[near[k]] < d_[best]) best = near[k];
   }
-  if (best == cols_) return std::nullopt;
   return best;
 }
 
 std::optional<std::size_t> RevisedSimplex::find_entering_bland(bool skip_artificial) const {
   for (std::size_t j = 0; j < cols_; ++j) {
-    if (d_[j].is_negative() && !(skip_artificial && form_->is_artificial(j))) return j;
+    if (gain_[j] > 0.0 && !(skip_artificial && form_->is_artificial(j))) return j;
   }
   return std::nullopt;
 }

@@ -1,5 +1,7 @@
 #include "lp/revised_simplex.hpp"
 
+#include <limits>
+
 #include "core/error.hpp"
 #include "lp/cycle_guard.hpp"
 
@@ -36,7 +38,11 @@ Rational RevisedSimplex::cost_of(std::size_t col) const {
 }
 
 void RevisedSimplex::set_reduced_cost(std::size_t col, Rational value) {
-  gain_[col] = value.is_zero() ? 0.0 : -value.to_f64();
+  // gain_ > 0 exactly when d < 0, even where the double underflows.
+  double g = value.is_zero() ? 0.0 : -value.to_f64();
+  if (value.is_negative() && !(g > 0.0)) g = std::numeric_limits<double>::denorm_min();
+  if (value.is_positive() && !(g < 0.0)) g = -std::numeric_limits<double>::denorm_min();
+  gain_[col] = g;
   d_[col] = std::move(value);
 }
 

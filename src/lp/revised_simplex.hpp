@@ -98,6 +98,7 @@ class RevisedSimplex {
   std::vector<Rational> row_;            // tableau row entries, by column
   std::vector<std::uint32_t> row_nz_;    // columns touched in row_
   std::vector<char> row_mark_;
+  mutable std::vector<std::uint32_t> candidates_;  // pricing scratch
 
   std::vector<std::pair<std::size_t, std::size_t>>* trace_ = nullptr;
   std::size_t verify_ = 0;
