@@ -369,7 +369,7 @@ Rational Rational::operator-() const {
   return out;
 }
 
-void Rational::sub_mul(const Rational& f, const Rational& x) {
+void Rational::sub_mul_general(const Rational& f, const Rational& x) {
   if (den_ != 0 && f.den_ != 0 && x.den_ != 0 && BigOps::sub_mul(*this, *this, f, x)) return;
   Scratch& s = scratch();
   mpq_srcptr pf = f.den_ == 0 ? f.big_ : (f.load(s.a), s.a);

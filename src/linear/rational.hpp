@@ -82,7 +82,16 @@ class Rational {
   Rational operator-() const;
 
   // In-place forms for hot loops; they reuse this value's storage.
-  void sub_mul(const Rational& f, const Rational& x);  // *this -= f * x
+  void sub_mul(const Rational& f, const Rational& x) {  // *this -= f * x
+    // Integers that stay in a word need no reduction at all.
+    std::int64_t p, r;
+    if ((den_ == 1) & (f.den_ == 1) & (x.den_ == 1) && !__builtin_mul_overflow(f.num_, x.num_, &p) &&
+        !__builtin_sub_overflow(num_, p, &r) && r != INT64_MIN) {
+      num_ = r;
+      return;
+    }
+    sub_mul_general(f, x);
+  }
   void div_by(const Rational& p);                      // *this /= p
 
   friend bool operator==(const Rational& a, const Rational& b);
@@ -91,6 +100,7 @@ class Rational {
  private:
   friend struct BigOps;
   int big_sign() const;
+  void sub_mul_general(const Rational& f, const Rational& x);
   void copy_big(const Rational& other);
   void free_big();
   // Take the value of `r` (a GMP rational in canonical form), demoting it
