@@ -19,6 +19,25 @@ void erase_value(std::vector<std::uint32_t>& list, std::uint32_t value) {
 }  // namespace
 
 void BasisFactor::factor(std::size_t m, const std::vector<Column>& columns) {
+  if (columns.size() != m) stop("basis has the wrong number of columns");
+  clear(m);
+  for (std::size_t p = 0; p < m; ++p) {
+    for (const Entry& e : columns[p]) add(e.index, static_cast<std::uint32_t>(p), e.value);
+  }
+  eliminate();
+}
+
+void BasisFactor::factor(const StandardForm& form, const std::vector<std::uint32_t>& basis) {
+  clear(basis.size());
+  for (std::size_t p = 0; p < basis.size(); ++p) {
+    form.for_any_column(basis[p], [&](std::size_t row, const Rational& v) {
+      add(static_cast<std::uint32_t>(row), static_cast<std::uint32_t>(p), v);
+    });
+  }
+  eliminate();
+}
+
+void BasisFactor::clear(std::size_t m) {
   m_ = m;
   steps_.clear();
   l_steps_.clear();
@@ -27,25 +46,26 @@ void BasisFactor::factor(std::size_t m, const std::vector<Column>& columns) {
   etas_.clear();
   eta_list_.clear();
   eta_entries_ = 0;
-  if (columns.size() != m) stop("basis has the wrong number of columns");
-
   // The active submatrix, by rows (entries carry positions) and by columns
   // (row lists only, for counts and for finding the rows to eliminate).
+  if (rows_.size() < m) rows_.resize(m);
+  if (cols_.size() < m) cols_.resize(m);
+  for (std::size_t k = 0; k < m; ++k) {
+    rows_[k].clear();
+    cols_[k].clear();
+  }
+}
+
+void BasisFactor::add(std::uint32_t row, std::uint32_t position, const Rational& value) {
+  if (value.is_zero()) return;
+  rows_[row].push_back({position, value});
+  cols_[position].push_back(row);
+}
+
+void BasisFactor::eliminate() {
+  const std::size_t m = m_;
   auto& rows = rows_;
   auto& cols = cols_;
-  if (rows.size() < m) rows.resize(m);
-  if (cols.size() < m) cols.resize(m);
-  for (std::size_t k = 0; k < m; ++k) {
-    rows[k].clear();
-    cols[k].clear();
-  }
-  for (std::size_t p = 0; p < m; ++p) {
-    for (const Entry& e : columns[p]) {
-      if (e.value.is_zero()) continue;
-      rows[e.index].push_back({static_cast<std::uint32_t>(p), e.value});
-      cols[p].push_back(e.index);
-    }
-  }
   std::vector<char> col_done(m, 0), row_done(m, 0);
   // Columns by their count when last changed (entries go stale; checked on use).
   auto& bucket = bucket_;

@@ -23,6 +23,8 @@ class BasisFactor {
   // Factor the m x m basis given by its columns (one per position). Stops
   // when the columns are singular, which a simplex basis never is.
   void factor(std::size_t m, const std::vector<Column>& columns);
+  // The same for the basis of `form` that lists column basis[p] at position p.
+  void factor(const StandardForm& form, const std::vector<std::uint32_t>& basis);
   // Replace the column at `position` by the one whose ftran image is
   // `alpha` (its nonzero positions listed in `nz`); alpha[position] != 0.
   void update(std::size_t position, const std::vector<Rational>& alpha, const std::vector<std::uint32_t>& nz);
@@ -51,6 +53,11 @@ class BasisFactor {
     Rational pivot;
     std::size_t begin, end;  // the other nonzeros of the column, in eta_entries_list_
   };
+
+  // Start over with an empty m x m active matrix; then eliminate() it.
+  void clear(std::size_t m);
+  void add(std::uint32_t row, std::uint32_t position, const Rational& value);
+  void eliminate();
 
   std::size_t m_ = 0;
   std::vector<Step> steps_;

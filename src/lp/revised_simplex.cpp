@@ -53,15 +53,7 @@ void RevisedSimplex::set_costs(Costs costs) {
   for (std::size_t j = 0; j < cols_; ++j) set_reduced_cost(j, std::move(d[j]));
 }
 
-void RevisedSimplex::refactor() {
-  std::vector<BasisFactor::Column> columns(m_);
-  for (std::size_t p = 0; p < m_; ++p) {
-    form_->for_any_column(basis_[p], [&](std::size_t row, const Rational& v) {
-      columns[p].push_back({static_cast<std::uint32_t>(row), v});
-    });
-  }
-  factor_.factor(m_, columns);
-}
+void RevisedSimplex::refactor() { factor_.factor(*form_, basis_); }
 
 void RevisedSimplex::compute_values(std::vector<Rational>& x) const {
   x = form_->rhs();
