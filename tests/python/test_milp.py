@@ -2,7 +2,6 @@
 check against HiGHS (through scipy), and the MIPLIB-style corpus."""
 import csv
 import random
-import time
 from fractions import Fraction
 
 import pytest
