@@ -11,6 +11,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 export MIVEX_REQUIRE_ALL=1
+# Two compile jobs: the machines this runs on have two cores.
+export CMAKE_BUILD_PARALLEL_LEVEL=${CMAKE_BUILD_PARALLEL_LEVEL:-2}
 export MIVEX_CORPUS=${MIVEX_CORPUS:-$(cd .. && pwd)/shared/corpus}
 read -r -a versions <<<"${MIVEX_PYTHONS:-3.10 3.11 3.12 3.13}"
 
