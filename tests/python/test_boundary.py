@@ -51,6 +51,27 @@ def test_argument_binding(name):
         assert str(caught.value) == message
 
 
+class _Renamed(type):
+    __name__ = property(lambda cls: "renamed")
+
+
+class _Odd(metaclass=_Renamed):
+    pass
+
+
+def test_type_error_names_the_type_as_the_type_object_holds_it():
+    """The name in the message is the type's own (after its last dot), even
+    where type(x).__name__ is redefined by a metaclass."""
+    import collections
+
+    cases = [(collections.OrderedDict(), "OrderedDict"), (type("pkg.Dotted", (), {})(), "Dotted"),
+             (_Odd(), "_Odd"), (type("Ünï", (), {})(), "Ünï")]
+    for value, name in cases:
+        with pytest.raises(TypeError) as caught:
+            mivex.solve_sat(value)
+        assert str(caught.value) == f"argument 'input': '{name}' object cannot be converted to 'PyString'"
+
+
 @pytest.mark.parametrize("name", FUNCTIONS)
 def test_lone_surrogate_raises_the_interpreters_encode_error(name):
     with pytest.raises(UnicodeEncodeError):
