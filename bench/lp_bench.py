@@ -393,7 +393,7 @@ def scale_bench(args, wanted):
         base = run_mivex_child(trivial, args.limit)
         print(f"scale set (shrink {args.shrink:g}); mivex limit {args.limit:g} s, peer timeout {args.timeout:g} s; "
               f"memory is the child's peak RSS in MiB, the mivex child's baseline (interpreter and module) "
-              f"is {mib(base.peak_kib)} MiB")
+              f"is {mib(base.peak_kib)} MiB; load average {os.getloadavg()[0]:.2f}")
         cols = [f"{'model':18s} {'rows':>6s} {'vars':>6s} {'mivex':12s} {'s':>8s} {'MiB':>6s}"]
         for peer, _ in peers:
             cols.append(f"{peer + ' s':>9s} {'MiB':>6s} {'t/' + peer:>9s} {'m/' + peer:>9s}")
@@ -418,10 +418,11 @@ def scale_bench(args, wanted):
                 line += (f" {secs(theirs, args.timeout):>9s} {mib(theirs.peak_kib):>6s} "
                          f"{ratio(ours.seconds, theirs.seconds) if solved else '-':>9s} "
                          f"{ratio(ours.peak_kib, theirs.peak_kib) if solved else '-':>9s}")
-                if theirs.status == "OPTIMAL" and ours.status == "OPTIMAL":
-                    agree.append(peer if agrees(ours, theirs) else f"{peer}-differs({theirs.objective})")
-                elif theirs.status not in ("OPTIMAL",):
+                if theirs.status in ("TIMEOUT", "ERROR"):
                     notes.append(f"{peer}: {theirs.status} {theirs.note}".strip())
+                elif ours.status in ("OPTIMAL", "INFEASIBLE", "UNBOUNDED"):
+                    agree.append(peer if agrees(ours, theirs)
+                                 else f"{peer}-differs({theirs.status} {theirs.objective})")
             print(line + "  " + " ".join(agree), flush=True)
             for note in notes:
                 print(f"    {note}", flush=True)

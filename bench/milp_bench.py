@@ -22,6 +22,7 @@ import argparse
 import csv
 import json
 import math
+import os
 import shutil
 import subprocess
 import sys
@@ -125,7 +126,8 @@ def compare_baseline(corpus, rev, models, budget):
     new = build_tool()
     head = subprocess.run(["git", "-C", str(ROOT), "describe", "--always", "--dirty"],
                           capture_output=True, text=True).stdout.strip()
-    print(f"baseline {full[:12]} against this tree ({head}); budget {budget:g} s per model and tool")
+    print(f"baseline {full[:12]} against this tree ({head}); budget {budget:g} s per model and tool; "
+          f"load average {os.getloadavg()[0]:.2f}")
     print(f"{'model':10} {'status':26} {'nodes':>6} {'base s':>8} {'new s':>8} {'base n/s':>9} {'new n/s':>9} "
           f"{'speed-up':>8}  same")
     speedups = []
