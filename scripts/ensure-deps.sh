@@ -13,7 +13,7 @@ PY=${PYTHON:-python3}
 apt_packages=(libgmp-dev)
 case "$mode" in
   test) apt_packages+=(libgtest-dev) ;;
-  bench) apt_packages+=(libgtest-dev glpk-utils coinor-cbc minisat) ;;
+  bench) apt_packages+=(libgtest-dev glpk-utils coinor-cbc minisat time) ;;
 esac
 # Debian's own interpreter makes venvs only with python3-venv.
 "$PY" -c "import ensurepip" 2>/dev/null || apt_packages+=(python3-venv)
