@@ -10,6 +10,7 @@
 #include "core/cancel.hpp"
 #include "core/solver_result.hpp"
 #include "linear/system.hpp"
+#include "lp/solver.hpp"
 #include "support/tableau_phase.hpp"
 
 namespace mivex::lp::reference {
@@ -24,12 +25,8 @@ struct Column {
   std::uint64_t var;  // the variable of a structural column; 0 otherwise
 };
 
-// How the last solve went (for tests and benchmarks).
-struct SolveStats {
-  std::size_t pivots = 0;     // all pivots, both phases and any restart
-  bool bland = false;         // a repeated basis switched a phase to Bland's rule
-  bool restarted = false;     // phase 2 ran again after driving out artificials
-};
+// How the last solve went: the same record the engine keeps.
+using lp::SolveStats;
 
 class TableauLpSolver {
  public:
