@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Install what a build or a test run needs, each piece only when missing.
-#   scripts/ensure-deps.sh build   compiler-side libraries (GMP)
+#   scripts/ensure-deps.sh build   compiler-side libraries (GMP, CLP)
 #   scripts/ensure-deps.sh test    the above, GoogleTest and the Python test packages
 #   scripts/ensure-deps.sh bench   the above and the peer solvers the benchmarks compare with
 set -euo pipefail
@@ -8,7 +8,7 @@ cd "$(dirname "$0")/.."
 mode=${1:-build}
 PY=${PYTHON:-python3}
 
-apt_packages=(libgmp-dev)
+apt_packages=(libgmp-dev coinor-libclp-dev)
 case "$mode" in
   test) apt_packages+=(libgtest-dev) ;;
   bench) apt_packages+=(libgtest-dev glpk-utils coinor-cbc minisat) ;;

@@ -3,8 +3,10 @@
 #include <string>
 
 #include "core/error.hpp"
+#include "lp/fast_path.hpp"
 #include "lp/phase.hpp"
 #include "lp/scaled_tableau.hpp"
+#include "lp/solution.hpp"
 #include "lp/tableau.hpp"
 
 namespace mivex::lp {
@@ -29,12 +31,6 @@ RowStart row_start(CmpOp op, bool negated) {
     case CmpOp::Ge: return negated ? RowStart::Slack : RowStart::SurplusArtificial;
   }
   return RowStart::Slack;
-}
-
-Value value_of(const Rational& v) {
-  if (v.is_small() && v.den() == 1) return Value::integer(v.num());
-  if (v.is_integer()) return Value::big_integer(v.text());
-  return Value::floating(v.to_f64());
 }
 
 }  // namespace
@@ -70,6 +66,14 @@ LpResult LpSolver::solve_on(Cancel& cancel) {
   if (width > kMaxCells / (m + 1)) {
     throw MemoryRefusal("LP too large for a dense tableau: " + std::to_string(m + 1) + " rows of " +
                         std::to_string(width) + " columns");
+  }
+  if (fast_path_) {
+    if (auto answer = fast_path_solve(sys, cancel)) {
+      values_ = std::move(answer->values);
+      objective_ = std::move(answer->objective);
+      stats_.fast_path = true;
+      return std::move(answer->result);
+    }
   }
 
   T t(n + aux, m);
@@ -201,10 +205,7 @@ LpResult LpSolver::solve_on(Cancel& cancel) {
   }
   if (!sys.objective && !objective_.is_zero()) stop("LP objective does not match the solution");
 
-  Assignment model;
-  model.reserve(n);
-  for (std::size_t j = 0; j < n; ++j) model.append(columns_[j].var, value_of(values_[j]));
-  return LpResult::optimal(std::move(model), objective_.to_f64());
+  return optimal_result(sys, values_, objective_);
 }
 
 }  // namespace mivex::lp

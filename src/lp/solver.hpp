@@ -27,6 +27,7 @@ struct SolveStats {
   std::size_t pivots = 0;     // all pivots, both phases and any restart
   bool bland = false;         // a repeated basis switched a phase to Bland's rule
   bool restarted = false;     // phase 2 ran again after driving out artificials
+  bool fast_path = false;     // the certified fast path answered (no pivots made)
 };
 
 class LpSolver {
@@ -39,6 +40,9 @@ class LpSolver {
   LpSolver() = default;
   explicit LpSolver(LinearSystem system) : system_(std::move(system)) {}
   void set_engine(Engine engine) { engine_ = engine; }
+  // Whether solve() first tries the certified fast path (lp/fast_path.hpp);
+  // off, the pivots alone answer (tests compare the two).
+  void set_fast_path(bool on) { fast_path_ = on; }
 
   void set_system(LinearSystem system) { system_ = std::move(system); }
   const std::optional<LinearSystem>& system() const { return system_; }
@@ -61,6 +65,7 @@ class LpSolver {
 
   std::optional<LinearSystem> system_;
   Engine engine_ = Engine::Scaled;
+  bool fast_path_ = true;
   std::vector<Column> columns_;
   std::vector<Rational> values_;
   Rational objective_;

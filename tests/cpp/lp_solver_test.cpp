@@ -24,6 +24,13 @@ LinearSystem read(const std::string& text) {
   return std::get<LinearSystem>(std::move(parsed));
 }
 
+// A solver that answers by its pivots alone, for tests that look at them.
+LpSolver pivots_only(const std::string& text) {
+  LpSolver s(read(text));
+  s.set_fast_path(false);
+  return s;
+}
+
 // A tableau from rows of integers (row 0 first, RHS last) with the given basis.
 Tableau make(std::vector<std::vector<std::int64_t>> rows, std::vector<std::size_t> basis = {}) {
   Tableau t(rows[0].size() - 1, rows.size() - 1);
@@ -90,7 +97,7 @@ TEST(Tableau, PivotMakesUnitColumn) {
 TEST(LpSolver, WithoutSystemAndRepeatable) {
   LpSolver empty;
   EXPECT_EQ(empty.solve().status(), "UNKNOWN (internal: no system loaded)");
-  LpSolver s(read("max 3*x0 + 2*x1\nx0 + x1 <= 4\nx0 + 3*x1 <= 6\nx0 <= 3"));
+  LpSolver s = pivots_only("max 3*x0 + 2*x1\nx0 + x1 <= 4\nx0 + 3*x1 <= 6\nx0 <= 3");
   LpResult first = s.solve();
   LpResult second = s.solve();
   EXPECT_EQ(first.text(), "OPTIMAL (obj=11)\nModel: [x0 -> 3, x1 -> 1]");
@@ -121,15 +128,15 @@ TEST(LpSolver, NegativeRightHandSides) {
 // Beale's example cycles forever under the largest-coefficient rule with
 // these tie-breaks; the repeated basis switches the phase to Bland's rule.
 TEST(LpSolver, BealeCycleEndsAtTheOptimum) {
-  LpSolver s(read("min -0.75*x0 + 20*x1 - 0.5*x2 + 6*x3\n"
-                  "0.25*x0 - 8*x1 - 1*x2 + 9*x3 <= 0\n"
-                  "0.5*x0 - 12*x1 - 0.5*x2 + 3*x3 <= 0\n"
-                  "x2 <= 1"));
+  LpSolver s = pivots_only("min -0.75*x0 + 20*x1 - 0.5*x2 + 6*x3\n"
+                           "0.25*x0 - 8*x1 - 1*x2 + 9*x3 <= 0\n"
+                           "0.5*x0 - 12*x1 - 0.5*x2 + 3*x3 <= 0\n"
+                           "x2 <= 1");
   LpResult r = s.solve();
   EXPECT_EQ(r.text(), "OPTIMAL (obj=-1.25)\nModel: [x0 -> 1, x1 -> 0, x2 -> 1, x3 -> 0]");
   EXPECT_TRUE(s.stats().bland);
   // Without degeneracy the specified rule runs alone.
-  LpSolver plain(read("max 3*x0 + 2*x1\nx0 + x1 <= 4\nx0 + 3*x1 <= 6"));
+  LpSolver plain = pivots_only("max 3*x0 + 2*x1\nx0 + x1 <= 4\nx0 + 3*x1 <= 6");
   plain.solve();
   EXPECT_FALSE(plain.stats().bland);
 }
@@ -137,14 +144,14 @@ TEST(LpSolver, BealeCycleEndsAtTheOptimum) {
 // The artificial of -x0 - x1 = 0 stays basic at zero after phase 1; raising
 // x0 in phase 2 would lift it and break the equality (x0 = 3, or unbounded).
 TEST(LpSolver, ArtificialLeftBasicIsDrivenOut) {
-  LpSolver bounded(read("max x0\n-x0 - x1 = 0\nx0 <= 3"));
+  LpSolver bounded = pivots_only("max x0\n-x0 - x1 = 0\nx0 <= 3");
   EXPECT_EQ(bounded.solve().text(), "OPTIMAL (obj=0)\nModel: [x0 -> 0, x1 -> 0]");
   EXPECT_TRUE(bounded.stats().restarted);
-  LpSolver unbounded(read("max x0\n-x0 - x1 = 0"));
+  LpSolver unbounded = pivots_only("max x0\n-x0 - x1 = 0");
   EXPECT_EQ(unbounded.solve().text(), "OPTIMAL (obj=0)\nModel: [x0 -> 0, x1 -> 0]");
   EXPECT_TRUE(unbounded.stats().restarted);
   // A sound answer with an artificial basic at zero is kept as it is.
-  LpSolver redundant(read("max x0 + x1\nx0 + x1 = 2\n2*x0 + 2*x1 = 4\nx0 <= 1"));
+  LpSolver redundant = pivots_only("max x0 + x1\nx0 + x1 = 2\n2*x0 + 2*x1 = 4\nx0 <= 1");
   EXPECT_EQ(redundant.solve().text(), "OPTIMAL (obj=2)\nModel: [x0 -> 1, x1 -> 1]");
   EXPECT_FALSE(redundant.stats().restarted);
 }
@@ -159,7 +166,7 @@ TEST(LpSolver, KleeMintyTakesEveryVertex) {
       for (int j = 0; j < i; ++j) text += std::to_string(1LL << (i - j + 1)) + "*x" + std::to_string(j) + " + ";
       text += "x" + std::to_string(i) + " <= " + std::to_string(static_cast<long long>(std::pow(5, i + 1)));
     }
-    LpSolver s(read(text));
+    LpSolver s = pivots_only(text);
     LpResult r = s.solve();
     EXPECT_EQ(r.objective(), std::pow(5.0, n)) << n;
     EXPECT_EQ(s.stats().pivots, (std::size_t{1} << n) - 1) << n;
@@ -186,7 +193,7 @@ TEST(LpSolver, Bore3dFromCorpus) {
   std::ifstream in(file);
   std::stringstream text;
   text << in.rdbuf();
-  LpSolver s(read(text.str()));
+  LpSolver s = pivots_only(text.str());
   LpResult r = s.solve();
   ASSERT_EQ(r.status(), "OPTIMAL");
   EXPECT_NEAR(r.objective(), 1373.0803942, 1373.0803942 * 1e-8);

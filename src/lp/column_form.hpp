@@ -1,0 +1,32 @@
+// A linear system laid out for basis algebra: exact columns, one row bound
+// per constraint, costs of the minimisation. Variables are x >= 0 and each
+// row activity r_i = a_i x lies on its side of b_i (<=, >= or =).
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <vector>
+
+#include "linear/constraint.hpp"
+#include "linear/system.hpp"
+#include "lp/sparse_row.hpp"
+
+namespace mivex::lp {
+
+struct ColumnForm {
+  std::size_t n = 0;                 // structural columns (the variables)
+  std::size_t m = 0;                 // rows (the constraints)
+  std::vector<SparseRow> columns;    // column j: (row, coefficient), rows increasing
+  std::vector<SparseRow> rows;       // row i: (column, coefficient), columns increasing
+  std::vector<linear::CmpOp> ops;    // the side of each row
+  std::vector<linear::Rational> rhs; // b_i
+  std::vector<linear::Rational> cost;  // minimised: c, or -c for a maximisation
+  bool has_objective = false;
+  bool maximize = false;
+};
+
+// The form of `system`, or nothing when a term names a variable the system
+// does not have (the exact path reports that itself).
+std::optional<ColumnForm> column_form(const linear::LinearSystem& system);
+
+}  // namespace mivex::lp
