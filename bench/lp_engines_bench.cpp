@@ -31,7 +31,7 @@ int main(int argc, char** argv) {
     for (int e = 0; e < 2; ++e) {
       lp::LpSolver solver(system.clone());
       solver.set_engine(e == 0 ? lp::LpSolver::Engine::Scaled : lp::LpSolver::Engine::Dense);
-      solver.set_fast_path(false);
+      solver.set_fast_path(lp::LpSolver::FastPath::Off);
       auto start = std::chrono::steady_clock::now();
       outcome[e] = solver.solve().text();
       seconds[e] = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();

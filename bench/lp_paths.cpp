@@ -34,7 +34,7 @@ int main(int argc, char** argv) {
     bool fast = false;
     for (int e = 0; e < (pivots ? 2 : 1); ++e) {
       lp::LpSolver solver(system.clone());
-      solver.set_fast_path(e == 0);
+      solver.set_fast_path(e == 0 ? lp::LpSolver::FastPath::Auto : lp::LpSolver::FastPath::Off);
       auto start = std::chrono::steady_clock::now();
       outcome[e] = solver.solve().text();
       seconds[e] = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();

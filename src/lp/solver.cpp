@@ -18,6 +18,9 @@ namespace {
 
 // A dense tableau beyond this many cells would not fit in memory.
 constexpr std::size_t kMaxCells = std::size_t{1} << 28;
+// Below this many cells the pivots take a few microseconds, less than
+// setting up the floating-point run of the fast path.
+constexpr std::size_t kFastPathCells = 4096;
 
 // How a constraint row starts: its auxiliary columns and its basic column.
 // Rows with a negative right-hand side are stored negated, which turns <= into
@@ -67,7 +70,7 @@ LpResult LpSolver::solve_on(Cancel& cancel) {
     throw MemoryRefusal("LP too large for a dense tableau: " + std::to_string(m + 1) + " rows of " +
                         std::to_string(width) + " columns");
   }
-  if (fast_path_) {
+  if (fast_path_ == FastPath::Always || (fast_path_ == FastPath::Auto && (m + 1) * width >= kFastPathCells)) {
     if (auto answer = fast_path_solve(sys, cancel)) {
       values_ = std::move(answer->values);
       objective_ = std::move(answer->objective);

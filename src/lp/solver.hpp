@@ -40,9 +40,11 @@ class LpSolver {
   LpSolver() = default;
   explicit LpSolver(LinearSystem system) : system_(std::move(system)) {}
   void set_engine(Engine engine) { engine_ = engine; }
-  // Whether solve() first tries the certified fast path (lp/fast_path.hpp);
-  // off, the pivots alone answer (tests compare the two).
-  void set_fast_path(bool on) { fast_path_ = on; }
+  // When solve() first tries the certified fast path (lp/fast_path.hpp):
+  // Auto on tableaus large enough to repay it, Always, or Off (the pivots
+  // alone; tests compare the paths). The answer is the same either way.
+  enum class FastPath : std::uint8_t { Auto, Always, Off };
+  void set_fast_path(FastPath mode) { fast_path_ = mode; }
 
   void set_system(LinearSystem system) { system_ = std::move(system); }
   const std::optional<LinearSystem>& system() const { return system_; }
@@ -65,7 +67,7 @@ class LpSolver {
 
   std::optional<LinearSystem> system_;
   Engine engine_ = Engine::Scaled;
-  bool fast_path_ = true;
+  FastPath fast_path_ = FastPath::Auto;
   std::vector<Column> columns_;
   std::vector<Rational> values_;
   Rational objective_;

@@ -23,8 +23,8 @@ LinearSystem read(const std::string& text) {
 void expect_same(const std::string& text) {
   LpSolver scaled(read(text)), dense(read(text));
   dense.set_engine(LpSolver::Engine::Dense);
-  scaled.set_fast_path(false);
-  dense.set_fast_path(false);
+  scaled.set_fast_path(LpSolver::FastPath::Off);
+  dense.set_fast_path(LpSolver::FastPath::Off);
   LpResult a = scaled.solve(), b = dense.solve();
   ASSERT_EQ(a.text(), b.text()) << text;
   EXPECT_EQ(a.objective(), b.objective()) << text;

@@ -27,7 +27,7 @@ LinearSystem read(const std::string& text) {
 // A solver that answers by its pivots alone, for tests that look at them.
 LpSolver pivots_only(const std::string& text) {
   LpSolver s(read(text));
-  s.set_fast_path(false);
+  s.set_fast_path(LpSolver::FastPath::Off);
   return s;
 }
 
