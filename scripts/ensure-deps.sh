@@ -11,7 +11,7 @@ PY=${PYTHON:-python3}
 apt_packages=(libgmp-dev coinor-libclp-dev)
 case "$mode" in
   test) apt_packages+=(libgtest-dev) ;;
-  bench) apt_packages+=(libgtest-dev glpk-utils coinor-cbc minisat) ;;
+  bench) apt_packages+=(libgtest-dev glpk-utils qsopt-ex coinor-cbc minisat) ;;
 esac
 
 missing=()

@@ -81,6 +81,27 @@ PyObject* lp_pivots_only(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyO
   return py::run_entry<LpResult>("lp_pivots_only", args, nargs, kwnames, &lp_pivots_solve, &py::lp_result_dict);
 }
 
+// Which path of solve_lp_text answers: "fast path" or "pivots".
+struct PathOutcome {
+  bool fast = false;
+};
+
+Outcome<PathOutcome> lp_path_solve(std::string_view text, Cancel& cancel) {
+  parser::LpParse parsed = parser::LpFormatParser::parse(text);
+  if (auto* message = std::get_if<std::string>(&parsed)) return ReaderMessage{std::move(*message)};
+  lp::LpSolver solver(std::move(std::get<linear::LinearSystem>(parsed)));
+  solver.solve(cancel);
+  return PathOutcome{solver.stats().fast_path};
+}
+
+PyObject* path_word(const PathOutcome& outcome) {
+  return PyUnicode_FromString(outcome.fast ? "fast path" : "pivots");
+}
+
+PyObject* lp_answered_by(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
+  return py::run_entry<PathOutcome>("lp_answered_by", args, nargs, kwnames, &lp_path_solve, &path_word);
+}
+
 struct FastOutcome {
   std::optional<lp::FastAnswer> answer;
 };
@@ -160,6 +181,8 @@ PyMethodDef methods[] = {
      "lp_result(input)\n--\n\nThe result dictionary of a sample LP outcome."},
     {"lp_pivots_only", MIVEX_FASTCALL(lp_pivots_only), METH_FASTCALL | METH_KEYWORDS,
      "lp_pivots_only(input)\n--\n\nsolve_lp_text by the exact pivots alone."},
+    {"lp_answered_by", MIVEX_FASTCALL(lp_answered_by), METH_FASTCALL | METH_KEYWORDS,
+     "lp_answered_by(input)\n--\n\nWhich path of solve_lp_text answers: 'fast path' or 'pivots'."},
     {"lp_fast_path", MIVEX_FASTCALL(lp_fast_path), METH_FASTCALL | METH_KEYWORDS,
      "lp_fast_path(input)\n--\n\nThe certified fast path's answer and certificate, or None."},
     {nullptr, nullptr, 0, nullptr},
