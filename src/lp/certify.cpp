@@ -242,6 +242,16 @@ void Certifier::compute_duals() {
   duals_ = true;
 }
 
+std::optional<std::vector<Rational>> Certifier::feasible_point() const {
+  if (!primal_feasible()) return std::nullopt;
+  return std::vector<Rational>(value_.begin(), value_.begin() + static_cast<std::ptrdiff_t>(f_.n));
+}
+
+const std::vector<Rational>& Certifier::duals() {
+  compute_duals();
+  return y_;
+}
+
 std::optional<Certificate> Certifier::unique_optimum(const WeightSearch& search) {
   if (!primal_feasible()) return std::nullopt;
   compute_duals();

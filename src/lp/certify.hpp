@@ -61,6 +61,10 @@ class Certifier {
   std::optional<Certificate> unique_optimum(const WeightSearch& search);
   // A basic row whose value breaks its bound and no nonbasic move can mend.
   std::optional<Certificate> infeasible();
+  // The basic point, when it is feasible.
+  std::optional<std::vector<linear::Rational>> feasible_point() const;
+  // The row multipliers of the basis: B^T y = costs of the basic variables.
+  const std::vector<linear::Rational>& duals();
   // The basic point is feasible and a nonbasic move improves forever.
   std::optional<Certificate> unbounded();
 

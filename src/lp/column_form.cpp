@@ -9,15 +9,12 @@ std::optional<ColumnForm> column_form(const linear::LinearSystem& system) {
   f.n = system.variables.size();
   f.m = system.constraints.size();
   f.columns.resize(f.n);
-  f.rows.resize(f.m);
   f.ops.reserve(f.m);
   f.rhs.reserve(f.m);
   for (std::size_t i = 0; i < f.m; ++i) {
     const auto& c = system.constraints[i];
     for (const auto& term : c.expr.terms) {
       if (term.var >= f.n) return std::nullopt;
-      // Terms are sorted by variable, so rows and columns come out ordered.
-      f.rows[i].emplace_back(term.var, term.coef);
       f.columns[term.var].emplace_back(i, term.coef);
     }
     f.ops.push_back(c.op);

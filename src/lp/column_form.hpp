@@ -17,7 +17,6 @@ struct ColumnForm {
   std::size_t n = 0;                 // structural columns (the variables)
   std::size_t m = 0;                 // rows (the constraints)
   std::vector<SparseRow> columns;    // column j: (row, coefficient), rows increasing
-  std::vector<SparseRow> rows;       // row i: (column, coefficient), columns increasing
   std::vector<linear::CmpOp> ops;    // the side of each row
   std::vector<linear::Rational> rhs; // b_i
   std::vector<linear::Rational> cost;  // minimised: c, or -c for a maximisation

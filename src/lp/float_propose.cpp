@@ -58,12 +58,9 @@ int resume(ClpSimplex& clp, std::exception_ptr& pending, Solve solve) {
   return clp.status();
 }
 
-// Loads `model` into a fresh engine with the interrupt poll in place, then
-// runs `solve`. The engine's clone of the handler points at `pending`, which
-// must outlive the engine.
-template <class Solve>
-int run(ClpSimplex& clp, const Model& model, int num_rows, Cancel& cancel, std::exception_ptr& pending,
-        Solve solve) {
+// Loads `model` into a fresh engine with the interrupt poll in place. The
+// engine's clone of the handler points at `pending`, which must outlive it.
+void load(ClpSimplex& clp, const Model& model, int num_rows, Cancel& cancel, std::exception_ptr& pending) {
   clp.setLogLevel(0);
   clp.loadProblem(static_cast<int>(model.col_lower.size()), num_rows, model.start.data(),
                   model.index.data(), model.value.data(), model.col_lower.data(),
@@ -72,7 +69,6 @@ int run(ClpSimplex& clp, const Model& model, int num_rows, Cancel& cancel, std::
   CancelHandler handler(cancel);
   handler.report_to(&pending);
   clp.passInEventHandler(&handler);
-  return resume(clp, pending, solve);
 }
 
 Basis basis_of(const ClpSimplex& clp, std::size_t n, std::size_t m) {
@@ -86,10 +82,33 @@ Basis basis_of(const ClpSimplex& clp, std::size_t n, std::size_t m) {
 
 }  // namespace
 
-Proposal propose(const ColumnForm& f, Cancel& cancel) {
-  Proposal out;
+struct FloatSimplex::Engine {
+  Engine(std::size_t n, std::size_t m, Cancel& cancel) : n(n), m(m), cancel(cancel) {}
+  std::size_t n, m;
+  Cancel& cancel;
+  bool loaded = false;
+  std::exception_ptr pending;  // outlives clp, whose handler points at it
+  ClpSimplex clp;
+
+  template <class Solve>
+  Proposal run(Solve solve) {
+    Proposal out;
+    if (!loaded) return out;
+    switch (resume(clp, pending, solve)) {
+      case 0: out.status = Proposal::Status::Optimal; break;
+      case 1: out.status = Proposal::Status::Infeasible; break;
+      case 2: out.status = Proposal::Status::Unbounded; break;
+      default: return out;
+    }
+    out.basis = basis_of(clp, n, m);
+    return out;
+  }
+};
+
+FloatSimplex::FloatSimplex(const ColumnForm& f, Cancel& cancel)
+    : engine_(std::make_unique<Engine>(f.n, f.m, cancel)) {
   constexpr std::size_t kMaxIndex = static_cast<std::size_t>(std::numeric_limits<int>::max());
-  if (f.n > kMaxIndex || f.m > kMaxIndex) return out;
+  if (f.n > kMaxIndex || f.m > kMaxIndex) return;
   Model model;
   model.col_lower.assign(f.n, 0.0);
   model.col_upper.assign(f.n, kInf);
@@ -97,38 +116,36 @@ Proposal propose(const ColumnForm& f, Cancel& cancel) {
   for (std::size_t j = 0; j < f.n; ++j) {
     for (const auto& [i, a] : f.columns[j]) {
       double v = a.to_f64();
-      if (!std::isfinite(v)) return out;
+      if (!std::isfinite(v)) return;
       model.index.push_back(static_cast<int>(i));
       model.value.push_back(v);
     }
     model.start.push_back(static_cast<CoinBigIndex>(model.index.size()));
     model.cost[j] = f.cost[j].to_f64();
-    if (!std::isfinite(model.cost[j])) return out;
+    if (!std::isfinite(model.cost[j])) return;
   }
   model.row_lower.resize(f.m);
   model.row_upper.resize(f.m);
   for (std::size_t i = 0; i < f.m; ++i) {
     double b = f.rhs[i].to_f64();
-    if (!std::isfinite(b)) return out;
+    if (!std::isfinite(b)) return;
     model.row_lower[i] = f.ops[i] == linear::CmpOp::Le ? -kInf : b;
     model.row_upper[i] = f.ops[i] == linear::CmpOp::Ge ? kInf : b;
   }
+  load(engine_->clp, model, static_cast<int>(f.m), cancel, engine_->pending);
+  engine_->loaded = true;
+}
 
-  std::exception_ptr pending;
-  ClpSimplex clp;
-  int status = run(clp, model, static_cast<int>(f.m), cancel, pending, [](ClpSimplex& s) { s.dual(); });
-  // The dual simplex may end on a basis that is not primal feasible when it
-  // finds the problem dual infeasible; the primal simplex from there gives a
-  // feasible basis and the improving column.
-  if (status == 2) status = resume(clp, pending, [](ClpSimplex& s) { s.primal(1); });
-  switch (status) {
-    case 0: out.status = Proposal::Status::Optimal; break;
-    case 1: out.status = Proposal::Status::Infeasible; break;
-    case 2: out.status = Proposal::Status::Unbounded; break;
-    default: return out;
-  }
-  out.basis = basis_of(clp, f.n, f.m);
-  return out;
+FloatSimplex::~FloatSimplex() = default;
+
+bool FloatSimplex::loaded() const { return engine_->loaded; }
+
+Proposal FloatSimplex::dual() {
+  return engine_->run([](ClpSimplex& s) { s.dual(); });
+}
+
+Proposal FloatSimplex::primal() {
+  return engine_->run([](ClpSimplex& s) { s.primal(); });
 }
 
 std::optional<std::vector<double>> find_weights(const std::vector<std::vector<double>>& k,
@@ -154,7 +171,8 @@ std::optional<std::vector<double>> find_weights(const std::vector<std::vector<do
   model.row_upper.assign(rows, kInf);
   std::exception_ptr pending;
   ClpSimplex clp;
-  if (run(clp, model, static_cast<int>(rows), cancel, pending, [](ClpSimplex& s) { s.primal(); }) != 0) {
+  load(clp, model, static_cast<int>(rows), cancel, pending);
+  if (resume(clp, pending, [](ClpSimplex& s) { s.primal(); }) != 0) {
     return std::nullopt;
   }
   const double* x = clp.primalColumnSolution();

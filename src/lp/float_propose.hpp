@@ -1,9 +1,10 @@
-// The floating-point side of the fast path: a simplex run in double
-// precision (CLP) that proposes a final basis. Nothing it returns is trusted;
-// the exact certificates decide.
+// The floating-point side of the fast path: a simplex in double precision
+// (CLP) that proposes final bases. Nothing it returns is trusted; the exact
+// certificates decide.
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -19,10 +20,26 @@ struct Proposal {
   Basis basis;  // the final basis, unless Failed
 };
 
-// Solve `form` in floating point. Failed when a number has no finite double
-// or the run ends without a verdict. A pending interrupt (Cancel) stops the
-// run within an iteration and is rethrown here.
-Proposal propose(const ColumnForm& form, Cancel& cancel);
+// One floating-point model of a form. Each run starts from the basis the
+// previous one ended on. A pending interrupt (Cancel) stops a run within an
+// iteration and is rethrown from it.
+class FloatSimplex {
+ public:
+  FloatSimplex(const ColumnForm& form, Cancel& cancel);
+  ~FloatSimplex();
+  FloatSimplex(const FloatSimplex&) = delete;
+  FloatSimplex& operator=(const FloatSimplex&) = delete;
+
+  // False when a number of the form has no finite double (or the form is too
+  // large for the engine's indexes); every run then fails.
+  bool loaded() const;
+  Proposal dual();
+  Proposal primal();
+
+ private:
+  struct Engine;
+  std::unique_ptr<Engine> engine_;
+};
 
 // A WeightSearch (certify.hpp): the multipliers that maximise the smallest
 // combined entry, when that is positive.
