@@ -17,7 +17,7 @@
 
 #include "parser/dimacs.hpp"
 #include "sat/model_check.hpp"
-#include "sat/reference.hpp"
+#include "support/sat_reference.hpp"
 #include "sat/solver.hpp"
 
 namespace {
@@ -59,10 +59,11 @@ void run(const std::string& text, const char* path, bool print_model, double bud
     return;
   }
   const auto& problem = std::get<parser::DimacsProblem>(parsed);
+  const auto clauses = problem.clauses();
   double t1 = cpu_now();
   Search solver;
   if constexpr (std::is_same_v<Search, sat::Solver>) solver.ensure_vars(problem.max_magnitude());
-  for (std::size_t i = 0; i < problem.clause_count(); ++i) solver.add_clause(problem.clause(i));
+  for (const auto clause : clauses) solver.add_clause(clause);
   Deadline deadline{t1 + budget};
   Cancel cancel = budget > 0 ? Cancel(&Deadline::poll, &deadline) : Cancel();
   const char* status = "TIMEOUT";
@@ -77,7 +78,7 @@ void run(const std::string& text, const char* path, bool print_model, double bud
       // Repeated so that tiny checks are not lost in the clock's own cost.
       int rounds = 0;
       do {
-        sat::check_model(problem, result.assignment());
+        sat::check_model(clauses, result.assignment());
         ++rounds;
       } while (cpu_now() - t2 < 0.002);
       check = (cpu_now() - t2) / rounds;

@@ -1,5 +1,6 @@
 // libFuzzer target for one whole solve path (reader + solver), chosen at
-// compile time by MIVEX_FUZZ_PATH (sat, lp, milp or cp).
+// compile time by MIVEX_FUZZ_SOLVE (solve_sat, solve_lp_text, solve_milp_text
+// or solve_cp_text).
 //
 // Inputs are kept small and every solve runs under a step budget (through
 // the cancellation hook), so a hard but valid problem ends the run early
@@ -12,10 +13,10 @@
 #include <string_view>
 
 #include "core/cancel.hpp"
-#include "cp/run.hpp"
-#include "lp/run.hpp"
-#include "milp/run.hpp"
-#include "sat/run.hpp"
+#include "api/solve_cp.hpp"
+#include "api/solve_lp.hpp"
+#include "api/solve_milp.hpp"
+#include "api/solve_sat.hpp"
 
 extern "C" const char* __asan_default_options() { return "allocator_may_return_null=1"; }
 
@@ -34,7 +35,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   int polls = 0;
   mivex::Cancel budget(&over_budget, &polls);
   try {
-    auto outcome = mivex::MIVEX_FUZZ_PATH::solve_text(text, budget);
+    auto outcome = mivex::api::MIVEX_FUZZ_SOLVE(text, budget);
     (void)outcome;
   } catch (const mivex::Interrupted&) {
     // budget spent: fine

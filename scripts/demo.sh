@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
-# Build and install mivex, then run every example in examples/.
+# Build the wheel (scripts/wheel.sh), install it into .venv-demo (made from
+# $PYTHON, default python3), then run every example in examples/.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 PY=${PYTHON:-python3}
-scripts/ensure-deps.sh build
-"$PY" -m pip install -q --root-user-action=ignore --no-build-isolation .
+wheel=$(scripts/wheel.sh build/dist | tail -n 1)
+scripts/venv.sh .venv-demo "$PY"
+.venv-demo/bin/python -m pip install -q --force-reinstall --no-deps "$wheel"
 for example in examples/*.py; do
   echo "== $example"
-  "$PY" "$example"
+  .venv-demo/bin/python "$example"
 done

@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
-# Install what a build or a test run needs, each piece only when missing.
-#   scripts/ensure-deps.sh build   compiler-side libraries (GMP, CLP)
-#   scripts/ensure-deps.sh test    the above, GoogleTest and the Python test packages
-#   scripts/ensure-deps.sh bench   the above and the peer solvers the benchmarks compare with
+# Install the system packages a build or a test run needs, each only when
+# missing (Python packages go into the project's venvs, see scripts/venv.sh):
+#   scripts/ensure-deps.sh build   compiler-side libraries (GMP, CLP), venv support
+#   scripts/ensure-deps.sh test    the above and GoogleTest
+#   scripts/ensure-deps.sh bench   the above and the peer solvers the benchmarks compare with,
+#                                  plus .venv-bench with mivex and the Python peers
 set -euo pipefail
 cd "$(dirname "$0")/.."
 mode=${1:-build}
@@ -13,6 +15,8 @@ case "$mode" in
   test) apt_packages+=(libgtest-dev) ;;
   bench) apt_packages+=(libgtest-dev glpk-utils qsopt-ex coinor-cbc minisat) ;;
 esac
+# Debian's own interpreter makes venvs only with python3-venv.
+"$PY" -c "import ensurepip" 2>/dev/null || apt_packages+=(python3-venv)
 
 missing=()
 for pkg in "${apt_packages[@]}"; do
@@ -26,13 +30,6 @@ if [ ${#missing[@]} -gt 0 ]; then
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}" >/dev/null
 fi
 
-# The build backend and its tools (normally preinstalled; cheap to check).
-"$PY" -c "import scikit_build_core, ninja, cmake" 2>/dev/null \
-  || "$PY" -m pip install -q --root-user-action=ignore scikit-build-core ninja cmake
-
-if [ "$mode" = test ] || [ "$mode" = bench ]; then
-  "$PY" -m pip install -q --root-user-action=ignore -r requirements/test.txt
-fi
 if [ "$mode" = bench ]; then
-  "$PY" -m pip install -q --root-user-action=ignore -r requirements/bench.txt
+  scripts/venv.sh .venv-bench "$PY" -r requirements/test.txt -r requirements/bench.txt .
 fi

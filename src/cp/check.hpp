@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <span>
 
-#include "cp/problem.hpp"
+#include "core/cp_problem.hpp"
 
 namespace mivex::cp {
 

@@ -4,7 +4,7 @@
 #include <optional>
 #include <vector>
 
-#include "cp/problem.hpp"
+#include "core/cp_problem.hpp"
 #include "cp/propagator.hpp"
 #include "cp/store.hpp"
 

@@ -9,7 +9,7 @@
 #include <memory>
 #include <vector>
 
-#include "cp/problem.hpp"
+#include "core/cp_problem.hpp"
 #include "cp/store.hpp"
 
 namespace mivex::cp {

@@ -10,7 +10,7 @@
 
 #include "core/assignment.hpp"
 #include "core/cancel.hpp"
-#include "cp/problem.hpp"
+#include "core/cp_problem.hpp"
 #include "cp/propagator.hpp"
 #include "cp/store.hpp"
 

@@ -11,7 +11,7 @@
 #include <gmpxx.h>
 
 #include "cp/exact_math.hpp"
-#include "cp/problem.hpp"
+#include "core/cp_problem.hpp"
 
 namespace mivex::cp {
 

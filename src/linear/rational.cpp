@@ -308,10 +308,7 @@ double Rational::to_f64() const {
   return mpq_sgn(big_) < 0 ? -magnitude_value : magnitude_value;
 }
 
-int Rational::sign() const {
-  if (den_ == 0) return mpq_sgn(big_);
-  return (num_ > 0) - (num_ < 0);
-}
+int Rational::big_sign() const { return mpq_sgn(big_); }
 
 bool Rational::is_integer() const {
   if (den_ == 0) return mpz_cmp_ui(mpq_denref(big_), 1) == 0;
@@ -372,7 +369,7 @@ Rational Rational::operator-() const {
   return out;
 }
 
-void Rational::sub_mul(const Rational& f, const Rational& x) {
+void Rational::sub_mul_general(const Rational& f, const Rational& x) {
   if (den_ != 0 && f.den_ != 0 && x.den_ != 0 && BigOps::sub_mul(*this, *this, f, x)) return;
   Scratch& s = scratch();
   mpq_srcptr pf = f.den_ == 0 ? f.big_ : (f.load(s.a), s.a);

@@ -51,10 +51,17 @@ class Rational {
 
   // Whether the value lives in the two words (then num() and den() are valid).
   bool is_small() const { return den_ != 0; }
+  // Machine words beyond the inline two: 0 for small values.
+  std::size_t extra_words() const {
+    return den_ != 0 ? 0 : mpz_size(mpq_numref(big_)) + mpz_size(mpq_denref(big_));
+  }
   std::int64_t num() const { return num_; }
   std::int64_t den() const { return den_; }
 
-  int sign() const;
+  int sign() const {
+    if (den_ == 0) return big_sign();
+    return (num_ > 0) - (num_ < 0);
+  }
   bool is_zero() const { return den_ != 0 && num_ == 0; }
   bool is_positive() const { return sign() > 0; }
   bool is_negative() const { return sign() < 0; }
@@ -75,7 +82,16 @@ class Rational {
   Rational operator-() const;
 
   // In-place forms for hot loops; they reuse this value's storage.
-  void sub_mul(const Rational& f, const Rational& x);  // *this -= f * x
+  void sub_mul(const Rational& f, const Rational& x) {  // *this -= f * x
+    // Integers that stay in a word need no reduction at all.
+    std::int64_t p, r;
+    if ((den_ == 1) & (f.den_ == 1) & (x.den_ == 1) && !__builtin_mul_overflow(f.num_, x.num_, &p) &&
+        !__builtin_sub_overflow(num_, p, &r) && r != INT64_MIN) {
+      num_ = r;
+      return;
+    }
+    sub_mul_general(f, x);
+  }
   void div_by(const Rational& p);                      // *this /= p
 
   friend bool operator==(const Rational& a, const Rational& b);
@@ -83,6 +99,8 @@ class Rational {
 
  private:
   friend struct BigOps;
+  int big_sign() const;
+  void sub_mul_general(const Rational& f, const Rational& x);
   void copy_big(const Rational& other);
   void free_big();
   // Take the value of `r` (a GMP rational in canonical form), demoting it

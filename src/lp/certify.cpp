@@ -28,7 +28,7 @@ Rational exact(double v) {
   return r;
 }
 
-Rational dot(const SparseRow& column, const std::vector<Rational>& by_row) {
+Rational dot(const SparseVector& column, const std::vector<Rational>& by_row) {
   Rational s;
   for (const auto& [i, a] : column) {
     if (!by_row[i].is_zero()) s = s + a * by_row[i];
@@ -173,9 +173,9 @@ bool verify(const ColumnForm& f, const Certificate& c) {
   return false;
 }
 
-SparseRow Certifier::column_of(std::size_t k) const {
+SparseVector Certifier::column_of(std::size_t k) const {
   if (k < f_.n) return f_.columns[k];
-  return SparseRow{{k - f_.n, Rational(-1)}};
+  return SparseVector{{k - f_.n, Rational(-1)}};
 }
 
 int Certifier::side(std::size_t k) const {
@@ -200,7 +200,7 @@ bool Certifier::load(const Basis& basis) {
     }
   }
   if (basic_.size() != f_.m) return false;
-  std::vector<SparseRow> columns;
+  std::vector<SparseVector> columns;
   columns.reserve(f_.m);
   for (std::size_t k : basic_) columns.push_back(column_of(k));
   if (!lu_.factor(f_.m, columns, cancel_)) return false;

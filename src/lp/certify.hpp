@@ -72,7 +72,7 @@ class Certifier {
   bool primal_feasible() const;
   void compute_duals();
   // The column of variable k in [A, -I].
-  SparseRow column_of(std::size_t k) const;
+  SparseVector column_of(std::size_t k) const;
   // Bound side of variable k: +1 lower bound (may only grow), -1 upper
   // (may only shrink), 0 fixed (an equality row).
   int side(std::size_t k) const;

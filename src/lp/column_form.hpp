@@ -9,14 +9,14 @@
 
 #include "linear/constraint.hpp"
 #include "linear/system.hpp"
-#include "lp/sparse_row.hpp"
+#include "lp/exact_lu.hpp"
 
 namespace mivex::lp {
 
 struct ColumnForm {
   std::size_t n = 0;                 // structural columns (the variables)
   std::size_t m = 0;                 // rows (the constraints)
-  std::vector<SparseRow> columns;    // column j: (row, coefficient), rows increasing
+  std::vector<SparseVector> columns;    // column j: (row, coefficient), rows increasing
   std::vector<linear::CmpOp> ops;    // the side of each row
   std::vector<linear::Rational> rhs; // b_i
   std::vector<linear::Rational> cost;  // minimised: c, or -c for a maximisation
@@ -24,8 +24,10 @@ struct ColumnForm {
   bool maximize = false;
 };
 
-// The form of `system`, or nothing when a term names a variable the system
-// does not have (the exact path reports that itself).
-std::optional<ColumnForm> column_form(const linear::LinearSystem& system);
+// The form of `system` with the `extra` constraints (if any) after its own,
+// or nothing when a term names a variable the system does not have (the
+// exact path reports that itself).
+std::optional<ColumnForm> column_form(const linear::LinearSystem& system,
+                                      const std::vector<linear::LinearConstraint>* extra = nullptr);
 
 }  // namespace mivex::lp

@@ -30,7 +30,7 @@ std::size_t weight(const Rational& v) {
 
 }  // namespace
 
-bool ExactLu::factor(std::size_t m, const std::vector<SparseRow>& columns, Cancel& cancel) {
+bool ExactLu::factor(std::size_t m, const std::vector<SparseVector>& columns, Cancel& cancel) {
   m_ = m;
   steps_.clear();
   if (columns.size() != m) return false;
@@ -38,7 +38,7 @@ bool ExactLu::factor(std::size_t m, const std::vector<SparseRow>& columns, Cance
 
   // The active part of the matrix by rows, with the rows that may hold each
   // column (entries cancelled to zero leave stale row numbers behind).
-  std::vector<SparseRow> rows(m);
+  std::vector<SparseVector> rows(m);
   std::vector<std::vector<std::size_t>> col_rows(m);
   std::vector<std::size_t> col_count(m, 0);
   for (std::size_t k = 0; k < m; ++k) {
@@ -55,7 +55,7 @@ bool ExactLu::factor(std::size_t m, const std::vector<SparseRow>& columns, Cance
     by_count.erase({old, j});
     by_count.emplace(col_count[j], j);
   };
-  auto find = [&](const SparseRow& row, std::size_t col) {
+  auto find = [&](const SparseVector& row, std::size_t col) {
     for (std::size_t q = 0; q < row.size(); ++q) {
       if (row[q].first == col) return q;
     }
@@ -89,7 +89,7 @@ bool ExactLu::factor(std::size_t m, const std::vector<SparseRow>& columns, Cance
     Step s;
     s.row = best_row;
     s.col = best_col;
-    SparseRow pivot_row = std::move(rows[best_row]);
+    SparseVector pivot_row = std::move(rows[best_row]);
     rows[best_row].clear();
     row_done[best_row] = true;
     for (auto& [j, v] : pivot_row) {
@@ -104,7 +104,7 @@ bool ExactLu::factor(std::size_t m, const std::vector<SparseRow>& columns, Cance
 
     for (std::size_t i : col_rows[best_col]) {
       if (row_done[i]) continue;
-      SparseRow& row = rows[i];
+      SparseVector& row = rows[i];
       std::size_t q = find(row, best_col);
       if (q == kNone) continue;
       Rational l = row[q].second / s.pivot;

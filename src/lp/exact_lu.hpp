@@ -6,19 +6,22 @@
 #pragma once
 
 #include <cstddef>
+#include <utility>
 #include <vector>
 
 #include "core/cancel.hpp"
 #include "linear/rational.hpp"
-#include "lp/sparse_row.hpp"
 
 namespace mivex::lp {
+
+// A sparse vector: (index, value) pairs with distinct indexes.
+using SparseVector = std::vector<std::pair<std::size_t, linear::Rational>>;
 
 class ExactLu {
  public:
   // Factor the m x m matrix whose column k is columns[k] ((row, value)
   // pairs). False when it is singular.
-  bool factor(std::size_t m, const std::vector<SparseRow>& columns, Cancel& cancel);
+  bool factor(std::size_t m, const std::vector<SparseVector>& columns, Cancel& cancel);
 
   std::size_t size() const { return m_; }
   // x with B x = v (v by row, x by column position).
@@ -31,8 +34,8 @@ class ExactLu {
     std::size_t row;               // pivot row
     std::size_t col;               // pivot column position
     linear::Rational pivot;
-    SparseRow upper;               // the rest of the pivot row: (column position, value)
-    SparseRow lower;               // multipliers: (row, l) with row -= l * pivot row
+    SparseVector upper;               // the rest of the pivot row: (column position, value)
+    SparseVector lower;               // multipliers: (row, l) with row -= l * pivot row
   };
   std::size_t m_ = 0;
   std::vector<Step> steps_;

@@ -53,7 +53,7 @@ std::optional<Certificate> infeasible_by_violation(const ColumnForm& form, Cance
   elastic.maximize = false;
   elastic.cost.assign(form.n, Rational());
   auto add = [&](std::size_t row, int sign) {
-    elastic.columns.push_back(SparseRow{{row, Rational(sign)}});
+    elastic.columns.push_back(SparseVector{{row, Rational(sign)}});
     elastic.cost.emplace_back(1);
     ++elastic.n;
   };
@@ -108,8 +108,9 @@ std::optional<FastAnswer> empty_improving_column(const ColumnForm& form, Cancel&
 
 }  // namespace
 
-std::optional<FastAnswer> fast_path_solve(const linear::LinearSystem& system, Cancel& cancel) {
-  std::optional<ColumnForm> form = column_form(system);
+std::optional<FastAnswer> fast_path_solve(const linear::LinearSystem& system,
+                                          const std::vector<linear::LinearConstraint>* extra, Cancel& cancel) {
+  std::optional<ColumnForm> form = column_form(system, extra);
   if (!form) return std::nullopt;
   if (auto answer = empty_improving_column(*form, cancel)) return answer;
   FloatSimplex engine(*form, cancel);

@@ -27,7 +27,12 @@ struct FastAnswer {
   Certificate certificate;
 };
 
-// A certified result for `system`, or nothing when none was found.
-std::optional<FastAnswer> fast_path_solve(const linear::LinearSystem& system, Cancel& cancel);
+// A certified result for `system` with the `extra` constraints (if any)
+// after its own, or nothing when none was found.
+std::optional<FastAnswer> fast_path_solve(const linear::LinearSystem& system,
+                                          const std::vector<linear::LinearConstraint>* extra, Cancel& cancel);
+inline std::optional<FastAnswer> fast_path_solve(const linear::LinearSystem& system, Cancel& cancel) {
+  return fast_path_solve(system, nullptr, cancel);
+}
 
 }  // namespace mivex::lp

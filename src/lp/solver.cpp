@@ -3,211 +3,131 @@
 #include <string>
 
 #include "core/error.hpp"
+#include "core/memory.hpp"
 #include "lp/fast_path.hpp"
-#include "lp/phase.hpp"
-#include "lp/scaled_tableau.hpp"
+#include "lp/revised_simplex.hpp"
 #include "lp/solution.hpp"
-#include "lp/tableau.hpp"
 
 namespace mivex::lp {
 
-using linear::CmpOp;
-using linear::ObjectiveSense;
-
 namespace {
 
-// A dense tableau beyond this many cells would not fit in memory.
-constexpr std::size_t kMaxCells = std::size_t{1} << 28;
-// Below this many cells the pivots take a few microseconds, less than
-// setting up the floating-point run of the fast path.
-constexpr std::size_t kFastPathCells = 4096;
+// Below this many rows plus columns the pivots take a few
+// microseconds, less than setting up the floating-point run of the fast path.
+constexpr std::size_t kFastPathSize = 100;
 
-// How a constraint row starts: its auxiliary columns and its basic column.
-// Rows with a negative right-hand side are stored negated, which turns <= into
-// >= and >= into <=.
-enum class RowStart { Slack, SurplusArtificial, Artificial };
+// Auto: programs of kFastPathSize and more, except the node programs of
+// branch and bound (extra bound rows): there a cold start of the
+// floating-point run per node cost more than it saved on most models.
+bool fast_path_pays(const StandardForm& form, const std::vector<linear::LinearConstraint>* extra) {
+  return form.num_rows() + form.num_cols() >= kFastPathSize && (extra == nullptr || extra->empty());
+}
 
-RowStart row_start(CmpOp op, bool negated) {
-  switch (op) {
-    case CmpOp::Eq: return RowStart::Artificial;
-    case CmpOp::Le: return negated ? RowStart::SurplusArtificial : RowStart::Slack;
-    case CmpOp::Ge: return negated ? RowStart::Slack : RowStart::SurplusArtificial;
-  }
-  return RowStart::Slack;
+// What a solve holds besides the factors: the matrix, and per row and per
+// column a few exact numbers, doubles and indexes.
+void require_memory_for(const StandardForm& form) {
+  const std::uint64_t per_line = 4 * sizeof(Rational) + 4 * sizeof(std::uint64_t);
+  const std::uint64_t bytes = form.own_bytes() + (form.num_rows() + form.num_cols()) * per_line;
+  require_memory(bytes, "LP with " + std::to_string(form.num_rows()) + " rows and " +
+                            std::to_string(form.num_cols()) + " columns");
 }
 
 }  // namespace
 
 LpResult LpSolver::solve(Cancel& cancel) {
-  return engine_ == Engine::Scaled ? solve_on<ScaledTableau>(cancel) : solve_on<Tableau>(cancel);
-}
-
-template <class T>
-LpResult LpSolver::solve_on(Cancel& cancel) {
-  columns_.clear();
   values_.clear();
   objective_ = Rational();
   stats_ = SolveStats();
+  if (system_ == nullptr) return LpResult::unknown(UnknownReason::internal("no system loaded"));
+  if (!form_) form_ = StandardForm::of(*system_);
+  require_memory_for(*form_);
+  const StandardForm& form = *form_;
+  const std::size_t m = form.num_rows();
+  if (fast_path_ == FastPath::Always || (fast_path_ == FastPath::Auto && fast_path_pays(form, extra_))) {
+    if (auto answer = fast_path_solve(*system_, extra_, cancel)) {
+      stats_.fast_path = true;
+      if (answer->result.kind() != LpResult::Kind::Optimal) return std::move(answer->result);
+      return finish(std::move(answer->values));
+    }
+  }
   auto count = [this](const PhaseEnd& end) {
     stats_.pivots += end.pivots;
     stats_.bland = stats_.bland || end.bland;
     return end;
   };
-  if (!system_) return LpResult::unknown(UnknownReason::internal("no system loaded"));
-  const LinearSystem& sys = *system_;
-  const std::size_t n = sys.variables.size();
-  const std::size_t m = sys.constraints.size();
 
-  std::vector<RowStart> starts;
-  starts.reserve(m);
-  std::size_t aux = 0;
-  for (const auto& c : sys.constraints) {
-    starts.push_back(row_start(c.op, c.expr.constant.is_positive()));
-    aux += starts.back() == RowStart::SurplusArtificial ? 2 : 1;
-  }
-  const std::size_t width = n + aux + 1;
-  if (width > kMaxCells / (m + 1)) {
-    throw MemoryRefusal("LP too large for a dense tableau: " + std::to_string(m + 1) + " rows of " +
-                        std::to_string(width) + " columns");
-  }
-  if (fast_path_ == FastPath::Always || (fast_path_ == FastPath::Auto && (m + 1) * width >= kFastPathCells)) {
-    if (auto answer = fast_path_solve(sys, cancel)) {
-      values_ = std::move(answer->values);
-      objective_ = std::move(answer->objective);
-      stats_.fast_path = true;
-      return std::move(answer->result);
-    }
-  }
-
-  T t(n + aux, m);
-  columns_.reserve(n + aux);
-  for (std::uint64_t v : sys.variables) columns_.push_back({Column::Kind::Structural, v});
-  std::vector<bool> is_artificial(n + aux, false);
-  auto check_var = [n](std::uint64_t var) {
-    if (var >= n) stop("constraint names an unknown variable");
-  };
-
-  SparseRow row;
-  std::size_t next = n;
-  for (std::size_t i = 0; i < m; ++i) {
-    const auto& c = sys.constraints[i];
-    const std::size_t r = i + 1;
-    row.clear();
-    // The constraint is terms + constant (op) 0, so its right-hand side is
-    // -constant; a row with a negative one is stored negated.
-    const bool negated = c.expr.constant.is_positive();
-    for (const auto& term : c.expr.terms) {
-      check_var(term.var);
-      row.emplace_back(term.var, negated ? -term.coef : term.coef);
-    }
-    auto add_column = [&](Column::Kind kind, int entry, bool basic) {
-      row.emplace_back(next, Rational(entry));
-      columns_.push_back({kind, 0});
-      if (kind == Column::Kind::Artificial) is_artificial[next] = true;
-      if (basic) t.set_basic(r, next);
-      ++next;
-    };
-    switch (starts[i]) {
-      case RowStart::Slack: add_column(Column::Kind::Slack, 1, true); break;
-      case RowStart::Artificial: add_column(Column::Kind::Artificial, 1, true); break;
-      case RowStart::SurplusArtificial:
-        add_column(Column::Kind::Surplus, -1, false);
-        add_column(Column::Kind::Artificial, 1, true);
-        break;
-    }
-    if (!c.expr.constant.is_zero()) row.emplace_back(n + aux, negated ? c.expr.constant : -c.expr.constant);
-    t.set_sparse_row(r, row);
-  }
-
-  // Row 0 minimises: -c for a minimisation, +c for a maximisation.
-  const bool maximize = sys.objective && sys.objective->sense == ObjectiveSense::Maximize;
-  if (sys.objective) {
-    row.clear();
-    const auto& expr = sys.objective->expr;
-    for (const auto& term : expr.terms) {
-      check_var(term.var);
-      row.emplace_back(term.var, maximize ? term.coef : -term.coef);
-    }
-    if (!expr.constant.is_zero()) row.emplace_back(n + aux, maximize ? -expr.constant : expr.constant);
-    t.set_sparse_row(0, row);
-  }
-  for (std::size_t r = 1; r <= m; ++r) t.price_out(r);
-
-  auto artificial_basic = [&](std::size_t r) {
-    std::size_t b = t.basic(r);
-    return b != T::kNone && is_artificial[b];
-  };
+  RevisedSimplex simplex(form_);
+  simplex.record_trace(trace_);
+  simplex.verify_updates(verify_);
 
   // Phase 1: minimise the sum of the artificial columns.
-  SparseRow objective_row;
-  std::optional<T> after_phase1;
+  std::optional<std::vector<std::uint32_t>> after_phase1;
   bool any_artificial = false;
-  for (bool a : is_artificial) any_artificial = any_artificial || a;
+  for (const auto& aux : form.aux()) any_artificial = any_artificial || aux.kind == StandardForm::AuxKind::Artificial;
   if (any_artificial) {
-    objective_row = t.sparse_row(0);
-    SparseRow phase1_row;
-    for (std::size_t j = 0; j < n + aux; ++j) {
-      if (is_artificial[j]) phase1_row.emplace_back(j, Rational(-1));
-    }
-    t.set_sparse_row(0, phase1_row);
-    for (std::size_t r = 1; r <= m; ++r) {
-      if (artificial_basic(r)) t.price_out(r);
-    }
-    if (!count(run_phase(t, {}, cancel)).optimal) return LpResult::infeasible();
-    if (!t.objective_value().is_zero()) return LpResult::infeasible();
+    simplex.set_costs(RevisedSimplex::Costs::SumOfArtificials);
+    if (!count(simplex.run_phase(false, cancel)).optimal) return LpResult::infeasible();
+    if (!simplex.artificial_sum().is_zero()) return LpResult::infeasible();
     // Artificials still basic (at zero) may be pushed up by phase 2; keep
-    // this point to start over from if that happens.
-    for (std::size_t r = 1; r <= m; ++r) {
-      if (artificial_basic(r)) {
-        after_phase1.emplace(t);
+    // this basis to start over from if that happens.
+    for (std::size_t p = 0; p < m; ++p) {
+      if (simplex.artificial_basic(p)) {
+        after_phase1 = simplex.basis();
         break;
       }
     }
-    t.set_sparse_row(0, objective_row);
-    for (std::size_t r = 1; r <= m; ++r) t.price_out(r);
   }
-
-  PhaseEnd end = count(run_phase(t, is_artificial, cancel));
+  simplex.set_costs(RevisedSimplex::Costs::Objective);
+  PhaseEnd end = count(simplex.run_phase(true, cancel));
   // The answer is unsound when a basic artificial has left zero, or when the
   // unbounded direction would move one. Then start phase 2 again from a
   // basis without artificials in the non-redundant rows.
   auto sound = [&] {
-    for (std::size_t r = 1; r <= m; ++r) {
-      if (!artificial_basic(r)) continue;
-      if (t.sign_at(r, end.optimal ? t.rhs_col() : end.entering) != 0) return false;
+    for (std::size_t p = 0; p < m; ++p) {
+      if (!simplex.artificial_basic(p)) continue;
+      const Rational& v = end.optimal ? simplex.values()[p] : simplex.entering_entry(p);
+      if (!v.is_zero()) return false;
     }
     return true;
   };
   if (!sound()) {
     if (!after_phase1) stop("basic artificial column without a phase-1 basis");
-    t = std::move(*after_phase1);
+    simplex.set_basis(*after_phase1);
     stats_.restarted = true;
-    stats_.pivots += drive_out_artificials(t, is_artificial, cancel);
-    t.set_sparse_row(0, objective_row);
-    for (std::size_t r = 1; r <= m; ++r) t.price_out(r);
-    end = count(run_phase(t, is_artificial, cancel));
+    stats_.pivots += simplex.drive_out_artificials(cancel);
+    simplex.set_costs(RevisedSimplex::Costs::Objective);
+    end = count(simplex.run_phase(true, cancel));
     if (!sound()) stop("artificial column left zero after the drive-out");
   }
   if (!end.optimal) return LpResult::unbounded();
+  return finish(simplex.values(), simplex.basis());
+}
 
-  // The basic solution, checked against every constraint exactly.
-  values_.assign(n, Rational());
-  for (std::size_t r = 1; r <= m; ++r) {
-    std::size_t b = t.basic(r);
-    if (b < n) values_[b] = t.at(r, t.rhs_col());
+LpResult LpSolver::finish(const std::vector<Rational>& basic_values, const std::vector<std::uint32_t>& basis) {
+  const std::size_t n = form_->num_structural();
+  std::vector<Rational> values(n);
+  for (std::size_t p = 0; p < basis.size(); ++p) {
+    if (basis[p] < n) values[basis[p]] = basic_values[p];
   }
+  return finish(std::move(values));
+}
+
+LpResult LpSolver::finish(std::vector<Rational> values) {
+  const LinearSystem& sys = *system_;
+  // The solution, checked against every constraint exactly.
+  values_ = std::move(values);
   for (const auto& v : values_) {
     if (v.is_negative()) stop("LP solution has a negative variable");
   }
   for (const auto& c : sys.constraints) {
     if (!c.holds_at(values_)) stop("LP solution violates a constraint");
   }
-  objective_ = maximize ? -t.objective_value() : t.objective_value();
-  if (sys.objective && sys.objective->expr.evaluate(values_) != objective_) {
-    stop("LP objective does not match the solution");
+  if (extra_ != nullptr) {
+    for (const auto& c : *extra_) {
+      if (!c.holds_at(values_)) stop("LP solution violates a constraint");
+    }
   }
-  if (!sys.objective && !objective_.is_zero()) stop("LP objective does not match the solution");
-
+  if (sys.objective) objective_ = sys.objective->expr.evaluate(values_);
   return optimal_result(sys, values_, objective_);
 }
 

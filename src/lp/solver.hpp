@@ -1,26 +1,24 @@
-// Two-phase primal simplex on the exact dense tableau. Every variable is
-// non-negative; constraints are expr (<= | >= | =) 0.
+// Two-phase primal simplex in exact arithmetic (a revised simplex over a
+// sparse matrix). Every variable is non-negative; constraints are
+// expr (<= | >= | =) 0.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <optional>
+#include <utility>
 #include <vector>
 
 #include "core/cancel.hpp"
 #include "core/solver_result.hpp"
 #include "linear/system.hpp"
+#include "lp/standard_form.hpp"
 
 namespace mivex::lp {
 
 using linear::LinearSystem;
 using linear::Rational;
-
-// What a tableau column stands for.
-struct Column {
-  enum class Kind : std::uint8_t { Structural, Slack, Surplus, Artificial };
-  Kind kind;
-  std::uint64_t var;  // the variable of a structural column; 0 otherwise
-};
 
 // How the last solve went (for tests and benchmarks).
 struct SolveStats {
@@ -32,46 +30,57 @@ struct SolveStats {
 
 class LpSolver {
  public:
-  // Two stores for the same tableau and the same pivots: rows of scaled
-  // integers (fast) or one rational per cell (the plain form, kept as a
-  // reference for tests and benchmarks).
-  enum class Engine : std::uint8_t { Scaled, Dense };
+  using Trace = std::vector<std::pair<std::size_t, std::size_t>>;
 
   LpSolver() = default;
-  explicit LpSolver(LinearSystem system) : system_(std::move(system)) {}
-  void set_engine(Engine engine) { engine_ = engine; }
+  explicit LpSolver(LinearSystem system) : owned_(std::move(system)), system_(&*owned_) {}
+  // A form built already (branch and bound shares one matrix among nodes);
+  // `system` holds the constraints the answer is checked against.
+  LpSolver(std::shared_ptr<const StandardForm> form, const LinearSystem& system,
+           const std::vector<linear::LinearConstraint>& extra = {})
+      : form_(std::move(form)), system_(&system), extra_(&extra) {}
+  // It may point into itself.
+  LpSolver(const LpSolver&) = delete;
+  LpSolver& operator=(const LpSolver&) = delete;
+
   // When solve() first tries the certified fast path (lp/fast_path.hpp):
-  // Auto on tableaus large enough to repay it, Always, or Off (the pivots
-  // alone; tests compare the paths). The answer is the same either way.
+  // Auto on programs large enough to repay it (not on branch-and-bound
+  // nodes), Always, or Off (the pivots alone; tests compare the paths). The
+  // answer is the same either way.
   enum class FastPath : std::uint8_t { Auto, Always, Off };
   void set_fast_path(FastPath mode) { fast_path_ = mode; }
 
-  void set_system(LinearSystem system) { system_ = std::move(system); }
-  const std::optional<LinearSystem>& system() const { return system_; }
-
-  // Solve the stored system (left unchanged). Optimal, Infeasible, Unbounded,
-  // or Unknown ("no system loaded") when no system is stored.
+  // Solve (the system is left unchanged). Optimal, Infeasible, Unbounded,
+  // or Unknown ("no system loaded") when there is none.
   LpResult solve(Cancel& cancel = Cancel::none());
 
-  // The columns of the last solve's tableau.
-  const std::vector<Column>& columns() const { return columns_; }
   // After an Optimal solve: the exact value of every variable (by index) and
   // of the objective (zero without one).
   const std::vector<Rational>& exact_values() const { return values_; }
   const Rational& exact_objective() const { return objective_; }
   const SolveStats& stats() const { return stats_; }
 
- private:
-  template <class T>
-  LpResult solve_on(Cancel& cancel);
+  // For tests: record every pivot (entering column, leaving column); and
+  // refactor every `pivots` pivots, checking the updated basic values and
+  // reduced costs against ones recomputed from scratch (0: off).
+  void record_trace(Trace* trace) { trace_ = trace; }
+  void verify_updates(std::size_t pivots) { verify_ = pivots; }
 
-  std::optional<LinearSystem> system_;
-  Engine engine_ = Engine::Scaled;
-  FastPath fast_path_ = FastPath::Auto;
-  std::vector<Column> columns_;
+ private:
+  LpResult finish(const std::vector<Rational>& basic_values, const std::vector<std::uint32_t>& basis);
+  // The same from the value of every variable.
+  LpResult finish(std::vector<Rational> values);
+
+  std::shared_ptr<const StandardForm> form_;  // built by the first solve when not given
+  std::optional<LinearSystem> owned_;
+  const LinearSystem* system_ = nullptr;
+  const std::vector<linear::LinearConstraint>* extra_ = nullptr;
   std::vector<Rational> values_;
   Rational objective_;
   SolveStats stats_;
+  Trace* trace_ = nullptr;
+  std::size_t verify_ = 0;
+  FastPath fast_path_ = FastPath::Auto;
 };
 
 }  // namespace mivex::lp

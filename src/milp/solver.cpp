@@ -21,10 +21,18 @@ constexpr double kInf = std::numeric_limits<double>::infinity();
 
 bool is_integral(double v) { return std::fabs(v - std::round(v)) < INTEGRALITY_TOLERANCE; }
 
+// The value of `var` in an LP model. The LP solver lists variable k at
+// entry k, so the lookup is direct; anything else falls back to a search.
+const Value* value_at(const Assignment& a, std::uint64_t var) {
+  const auto& entries = a.entries();
+  if (var < entries.size() && entries[var].first == var) return &entries[var].second;
+  return a.get(var);
+}
+
 // Every integer variable present in the LP solution and integral.
 bool all_integral(const Assignment& a, const std::vector<std::uint64_t>& integers) {
   for (std::uint64_t var : integers) {
-    const Value* v = a.get(var);
+    const Value* v = value_at(a, var);
     if (v == nullptr || !is_integral(v->as_f64())) return false;
   }
   return true;
@@ -39,7 +47,7 @@ struct Branch {
 std::optional<Branch> branching_variable(const Assignment& a,
                                          const std::vector<std::uint64_t>& integers) {
   for (std::uint64_t var : integers) {
-    const Value* v = a.get(var);
+    const Value* v = value_at(a, var);
     if (v == nullptr) continue;
     double x = v->as_f64();
     double f = x - std::floor(x);
@@ -54,30 +62,27 @@ struct LpOutcome {
   std::vector<Rational> exact;
 };
 
-LpOutcome solve_lp(LinearSystem system, Cancel& cancel) {
-  lp::LpSolver solver(std::move(system));
+LpOutcome solve_lp(lp::LpSolver& solver, Cancel& cancel) {
   LpResult result = solver.solve(cancel);
   std::vector<Rational> exact;
   if (result.kind() == LpResult::Kind::Optimal) exact = solver.exact_values();
   return {std::move(result), std::move(exact)};
 }
 
-// The system as read, plus each bound of the path as a constraint (lower
-// first, then upper).
-LinearSystem node_system(const LinearSystem& system, const Node& node) {
-  LinearSystem copy = system.clone();
-  copy.constraints.reserve(copy.constraints.size() + node.bounds.size());
+// Each bound of the path as a constraint (lower first, then upper), to be
+// appended to the system as read.
+std::vector<LinearConstraint> bound_rows(const Node& node) {
+  std::vector<LinearConstraint> rows;
+  rows.reserve(node.bounds.size());
   for (const VarBound& b : node.bounds) {
     if (b.lower) {
-      copy.add_constraint({LinearExpr::variable(b.var) - LinearExpr::constant_of(*b.lower),
-                           CmpOp::Ge, std::nullopt});
+      rows.push_back({LinearExpr::variable(b.var) - LinearExpr::constant_of(*b.lower), CmpOp::Ge, std::nullopt});
     }
     if (b.upper) {
-      copy.add_constraint({LinearExpr::variable(b.var) - LinearExpr::constant_of(*b.upper),
-                           CmpOp::Le, std::nullopt});
+      rows.push_back({LinearExpr::variable(b.var) - LinearExpr::constant_of(*b.upper), CmpOp::Le, std::nullopt});
     }
   }
-  return copy;
+  return rows;
 }
 
 // A solution handed back must hold exactly and be integral where required.
@@ -98,8 +103,12 @@ LpResult BranchAndBound::solve(Cancel& cancel) {
     if (system_.var_info(var).is_integer) integers.push_back(var);
   }
 
+  // Every node LP is the system as read plus its bound rows: the nodes
+  // share the root's matrix and add only those rows.
+  auto root_form = lp::StandardForm::of(system_);
   ++stats_.lp_solves;
-  LpOutcome root = solve_lp(system_.clone(), cancel);
+  lp::LpSolver root_solver(root_form, system_);
+  LpOutcome root = solve_lp(root_solver, cancel);
   if (integers.empty() || root.result.kind() != LpResult::Kind::Optimal) return std::move(root.result);
   if (all_integral(root.result.assignment(), integers)) {
     check_solution(system_, integers, root.result.assignment(), root.exact);
@@ -147,7 +156,9 @@ LpResult BranchAndBound::solve(Cancel& cancel) {
     if (!survives(nodes[entry->node].lp_bound)) continue;
 
     ++stats_.lp_solves;
-    LpOutcome lp = solve_lp(node_system(system_, nodes[entry->node]), cancel);
+    const std::vector<LinearConstraint> extra = bound_rows(nodes[entry->node]);
+    lp::LpSolver node_solver(lp::StandardForm::extend(root_form, extra), system_, extra);
+    LpOutcome lp = solve_lp(node_solver, cancel);
     // An LP that could not finish says nothing about the node; claiming an
     // optimum without it would be unfounded.
     if (lp.result.kind() == LpResult::Kind::Unknown) return std::move(lp.result);

@@ -7,7 +7,7 @@
 #include <string_view>
 #include <variant>
 
-#include "cp/problem.hpp"
+#include "core/cp_problem.hpp"
 
 namespace mivex::parser {
 

@@ -13,6 +13,13 @@ void DimacsProblem::push_literal(std::int32_t lit) {
   if (magnitude > max_magnitude_) max_magnitude_ = magnitude;
 }
 
+std::vector<std::span<const std::int32_t>> DimacsProblem::clauses() const {
+  std::vector<std::span<const std::int32_t>> all;
+  all.reserve(clause_count());
+  for (std::size_t i = 0; i < clause_count(); ++i) all.push_back(clause(i));
+  return all;
+}
+
 namespace {
 
 // "+"? digit+ within 0 .. 2^64 - 1.

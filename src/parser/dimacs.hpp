@@ -24,6 +24,8 @@ class DimacsProblem {
   std::span<const std::int32_t> clause(std::size_t i) const {
     return {literals_.data() + starts_[i], starts_[i + 1] - starts_[i]};
   }
+  // Every clause, in input order.
+  std::vector<std::span<const std::int32_t>> clauses() const;
   // Largest |literal| over all clauses (0 when there are none).
   std::uint32_t max_magnitude() const { return max_magnitude_; }
 

@@ -15,9 +15,9 @@ PyObject* bind_input(const char* function_name, PyObject* const* args, Py_ssize_
     return nullptr;
   }
   PyObject* input = nargs == 1 ? args[0] : nullptr;
-  Py_ssize_t nkw = kwnames == nullptr ? 0 : PyTuple_GET_SIZE(kwnames);
+  Py_ssize_t nkw = kwnames == nullptr ? 0 : PyTuple_Size(kwnames);
   for (Py_ssize_t i = 0; i < nkw; ++i) {
-    PyObject* key = PyTuple_GET_ITEM(kwnames, i);
+    PyObject* key = PyTuple_GetItem(kwnames, i);
     if (PyUnicode_Check(key) && PyUnicode_CompareWithASCIIString(key, "input") == 0) {
       if (input != nullptr) {
         PyErr_Format(PyExc_TypeError, "%s() got multiple values for argument 'input'",
@@ -38,13 +38,37 @@ PyObject* bind_input(const char* function_name, PyObject* const* args, Py_ssize_
   return input;
 }
 
+namespace {
+
+// The name the type object itself holds (its tp_name, after the last dot for
+// static types), read through type's own `__name__` getter so that a
+// metaclass redefining `__name__` does not change it. New reference, or
+// nullptr with the error set.
+PyObject* type_name(PyTypeObject* type) {
+  PyObject* attributes = PyObject_GetAttrString(reinterpret_cast<PyObject*>(&PyType_Type), "__dict__");
+  if (attributes == nullptr) return nullptr;
+  PyObject* getter = PyMapping_GetItemString(attributes, "__name__");
+  Py_DECREF(attributes);
+  if (getter == nullptr) return nullptr;
+  PyObject* name = PyObject_CallMethod(getter, "__get__", "O", reinterpret_cast<PyObject*>(type));
+  Py_DECREF(getter);
+  return name;
+}
+
+}  // namespace
+
 bool borrow_text(PyObject* input, std::string_view& text) {
   if (!PyUnicode_Check(input)) {
+    PyObject* full = type_name(Py_TYPE(input));
+    if (full == nullptr) return false;
     // The short type name, as type(x).__name__ shows it.
-    const char* name = Py_TYPE(input)->tp_name;
-    if (const char* dot = std::strrchr(name, '.')) name = dot + 1;
-    PyObject* reason =
-        PyUnicode_FromFormat("'%s' object cannot be converted to '%s'", name, "PyString");
+    const char* name = PyUnicode_AsUTF8AndSize(full, nullptr);
+    if (name != nullptr) {
+      if (const char* dot = std::strrchr(name, '.')) name = dot + 1;
+    }
+    PyObject* reason = name == nullptr ? nullptr
+                       : PyUnicode_FromFormat("'%s' object cannot be converted to '%s'", name, "PyString");
+    Py_DECREF(full);
     if (reason == nullptr) return false;
     PyErr_Format(PyExc_TypeError, "argument '%s': %U", "input", reason);
     Py_DECREF(reason);

@@ -2,32 +2,32 @@
 #include "python/boundary.hpp"
 #include "python/results.hpp"
 
-#include "cp/run.hpp"
-#include "lp/run.hpp"
-#include "milp/run.hpp"
-#include "sat/run.hpp"
+#include "api/solve_cp.hpp"
+#include "api/solve_lp.hpp"
+#include "api/solve_milp.hpp"
+#include "api/solve_sat.hpp"
 
 namespace {
 
 using namespace mivex;
 
 PyObject* solve_sat(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
-  return py::run_entry<SolverResult>("solve_sat", args, nargs, kwnames, &sat::solve_text,
+  return py::run_entry<SolverResult>("solve_sat", args, nargs, kwnames, &api::solve_sat,
                                      &py::solver_result_dict);
 }
 
 PyObject* solve_lp_text(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
-  return py::run_entry<LpResult>("solve_lp_text", args, nargs, kwnames, &lp::solve_text,
+  return py::run_entry<LpResult>("solve_lp_text", args, nargs, kwnames, &api::solve_lp_text,
                                  &py::lp_result_dict);
 }
 
 PyObject* solve_milp_text(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
-  return py::run_entry<LpResult>("solve_milp_text", args, nargs, kwnames, &milp::solve_text,
+  return py::run_entry<LpResult>("solve_milp_text", args, nargs, kwnames, &api::solve_milp_text,
                                  &py::lp_result_dict);
 }
 
 PyObject* solve_cp_text(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
-  return py::run_entry<SolverResult>("solve_cp_text", args, nargs, kwnames, &cp::solve_text,
+  return py::run_entry<SolverResult>("solve_cp_text", args, nargs, kwnames, &api::solve_cp_text,
                                      &py::solver_result_dict);
 }
 

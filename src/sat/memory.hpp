@@ -7,10 +7,6 @@
 
 namespace mivex::sat {
 
-// Bytes the process may still obtain: the kernel's MemAvailable, lowered to
-// what a cgroup memory limit leaves free. 0 when nothing can be read.
-std::uint64_t available_memory();
-
 // Throws MemoryRefusal when `num_vars` variables need more than is available.
 void require_memory_for_vars(std::uint64_t num_vars);
 

@@ -2,12 +2,17 @@
 // every clause of the problem, exactly as read, true.
 #pragma once
 
+#include <cstdint>
+#include <span>
+
 #include "core/assignment.hpp"
-#include "parser/dimacs.hpp"
 
 namespace mivex::sat {
 
+// Clauses in DIMACS form (signed variable numbers from 1, no closing 0).
+using ClauseSpans = std::span<const std::span<const std::int32_t>>;
+
 // Stops the call (internal stop) when some clause has no true literal.
-void check_model(const parser::DimacsProblem& problem, const Assignment& model);
+void check_model(ClauseSpans clauses, const Assignment& model);
 
 }  // namespace mivex::sat

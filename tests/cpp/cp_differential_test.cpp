@@ -6,10 +6,10 @@
 #include <random>
 
 #include "cp/check.hpp"
-#include "cp/run.hpp"
+#include "api/solve_cp.hpp"
 #include "cp/search.hpp"
-#include "cp_random.hpp"
-#include "cp_reference.hpp"
+#include "support/cp_random.hpp"
+#include "support/cp_reference.hpp"
 
 namespace {
 
@@ -17,7 +17,7 @@ using namespace mivex;
 using namespace mivex::cp;
 
 std::optional<std::vector<std::int64_t>> solve_fast(const std::string& text) {
-  auto outcome = cp::solve_text(text, Cancel::none());
+  auto outcome = api::solve_cp_text(text, Cancel::none());
   const auto& result = std::get<SolverResult>(outcome);
   if (!result.is_sat()) return std::nullopt;
   std::vector<std::int64_t> values;

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "cp/search.hpp"
-#include "cp_reference.hpp"
+#include "support/cp_reference.hpp"
 #include "parser/cp_format.hpp"
 
 namespace {

@@ -17,6 +17,7 @@
 #include "lp/exact_lu.hpp"
 #include "lp/fast_path.hpp"
 #include "lp/solver.hpp"
+#include "lp/standard_form.hpp"
 #include "parser/lp_format.hpp"
 
 using namespace mivex;
@@ -206,6 +207,33 @@ TEST(LpFastPath, SameAnswerAsThePivotsOnGeneratedPrograms) {
   EXPECT_GT(total - hits[kMissed], total / 2);
 }
 
+// Branch and bound's node programs: the system as read plus bound rows on
+// a shared matrix.
+TEST(LpFastPath, NodeProgramsAnswerAlike) {
+  Gen g{std::mt19937_64(17)};
+  int answered = 0;
+  for (int round = 0; round < 400; ++round) {
+    LinearSystem system = read(round % 2 ? tied_lp(g) : boxed_lp(g));
+    std::vector<linear::LinearConstraint> extra;
+    for (std::uint64_t var : system.variables) {
+      if (g.pick(0, 2) != 0) continue;
+      auto bound = linear::LinearExpr::variable(var) - linear::LinearExpr::constant_of(Rational(g.pick(0, 3)));
+      extra.push_back({bound, g.pick(0, 1) ? linear::CmpOp::Le : linear::CmpOp::Ge, std::nullopt});
+    }
+    auto base = StandardForm::of(system);
+    LpSolver pivots(StandardForm::extend(base, extra), system, extra);
+    LpSolver first(StandardForm::extend(base, extra), system, extra);
+    pivots.set_fast_path(LpSolver::FastPath::Off);
+    first.set_fast_path(LpSolver::FastPath::Always);
+    LpResult a = pivots.solve(), b = first.solve();
+    ASSERT_EQ(a.text(), b.text()) << round;
+    EXPECT_EQ(a.objective(), b.objective());
+    EXPECT_EQ(pivots.exact_values(), first.exact_values());
+    answered += first.stats().fast_path;
+  }
+  EXPECT_GT(answered, 200);
+}
+
 TEST(LpFastPath, SameAnswerOnHandPickedCases) {
   // Ties, degeneracy, cycling under the pivot rule, artificials left basic,
   // negative right-hand sides, numbers beyond 64 bits and beyond doubles.
@@ -325,7 +353,7 @@ TEST(ExactLu, SolvesExactlyAndRefusesSingularMatrices) {
   int singular = 0, solved = 0;
   for (int round = 0; round < 300; ++round) {
     std::size_t m = static_cast<std::size_t>(pick(1, 25));
-    std::vector<SparseRow> cols(m);
+    std::vector<SparseVector> cols(m);
     for (std::size_t k = 0; k < m; ++k) {
       for (std::size_t i = 0; i < m; ++i) {
         if (pick(0, 3) == 0 || (i == k && pick(0, 5) != 0)) cols[k].emplace_back(i, Rational(pick(-5, 5), pick(1, 4)));

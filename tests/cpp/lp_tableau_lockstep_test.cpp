@@ -6,11 +6,12 @@
 #include <algorithm>
 #include <random>
 
-#include "lp/scaled_tableau.hpp"
-#include "lp/tableau.hpp"
+#include "support/scaled_tableau.hpp"
+#include "support/tableau.hpp"
 
 using namespace mivex;
 using namespace mivex::lp;
+using namespace mivex::lp::reference;
 
 namespace {
 

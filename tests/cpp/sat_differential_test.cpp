@@ -9,7 +9,7 @@
 
 #include "parser/dimacs.hpp"
 #include "sat/model_check.hpp"
-#include "sat/reference.hpp"
+#include "support/sat_reference.hpp"
 #include "sat/solver.hpp"
 
 namespace {
@@ -137,18 +137,18 @@ TEST(SatDifferential, SameLearningPastActivityOverflow) {
 
 TEST(SatModelCheck, AcceptsOnlyModelsOfEveryClause) {
   auto parsed = parser::parse_dimacs("p cnf 3 3\n1 -2 0\n2 3 0\n-1 -3 0\n");
-  const auto& problem = std::get<parser::DimacsProblem>(parsed);
+  const auto clauses = std::get<parser::DimacsProblem>(parsed).clauses();
   auto model = [](bool a, bool b, bool c) {
     Assignment m;
     for (bool v : {a, b, c}) m.append(m.size(), Value::boolean(v));
     return m;
   };
-  EXPECT_NO_THROW(sat::check_model(problem, model(true, true, false)));
+  EXPECT_NO_THROW(sat::check_model(clauses, model(true, true, false)));
   for (auto [m, message] : {std::pair{model(true, true, true), "SAT model violates an input clause"},
                             std::pair{model(false, true, false), "SAT model violates an input clause"},
                             std::pair{Assignment(), "SAT model is missing a variable"}}) {
     try {
-      sat::check_model(problem, m);
+      sat::check_model(clauses, m);
       ADD_FAILURE() << message;
     } catch (const Stop& stop) {
       EXPECT_STREQ(stop.what(), message);

@@ -1,7 +1,7 @@
-"""solve_cp_text against an independent direct implementation of the
-propagation and search rules (exact Python integers, full sweeps, copied
-domains, recursion) and against brute-force enumeration; corpus models
-checked against their text."""
+"""solve_cp_text through the module against brute-force enumeration (the
+first-solution oracle of the search rules is tests/support/cp_reference,
+compared with the whole CP path in tests/cpp/cp_differential_test); corpus
+models checked against their text."""
 import csv
 import itertools
 import random
@@ -9,130 +9,6 @@ import random
 import pytest
 
 import mivex
-
-# --- the oracle ------------------------------------------------------------
-
-
-def _drop(d, u, v):
-    """v is fixed elsewhere: take it off u's bounds when it sits on one."""
-    lo, hi = d[u]
-    if lo <= v <= hi:
-        if v == lo:
-            d[u] = (v + 1, hi)
-        elif v == hi:
-            d[u] = (lo, v - 1)
-    return d[u][0] <= d[u][1]
-
-
-def _linear(terms, rhs, rel, d):
-    merged = {}
-    for a, v in terms:  # repeated variables merged, first appearance first
-        merged[v] = merged.get(v, 0) + a
-    if all(a == 0 for a in merged.values()):
-        return {"le": 0 <= rhs, "eq": rhs == 0, "ge": 0 >= rhs}[rel]
-    for v, a in merged.items():
-        rest = [(b, w) for w, b in merged.items() if w != v]
-        minrest = sum(b * (d[w][0] if b > 0 else d[w][1]) for b, w in rest)
-        maxrest = sum(b * (d[w][1] if b > 0 else d[w][0]) for b, w in rest)
-        if a == 0:
-            continue
-        lo, hi = d[v]
-        up, down = rhs - minrest, rhs - maxrest  # a*v <= up, a*v >= down
-        if a > 0:
-            if rel in ("le", "eq"):
-                hi = min(hi, up // a)
-            if rel in ("ge", "eq"):
-                lo = max(lo, -(-down // a))
-        else:
-            if rel in ("le", "eq"):
-                lo = max(lo, -(-up // a))
-            if rel in ("ge", "eq"):
-                hi = min(hi, down // a)
-        d[v] = (lo, hi)
-        if lo > hi:
-            return False
-    return True
-
-
-def _propagate(c, d):
-    kind = c[0]
-    if kind == "eq":
-        _, x, y = c
-        lo, hi = max(d[x][0], d[y][0]), min(d[x][1], d[y][1])
-        if lo > hi:
-            return False
-        d[x] = d[y] = (lo, hi)
-        return True
-    if kind == "neq":
-        _, x, y = c
-        fx, fy = d[x][0] == d[x][1], d[y][0] == d[y][1]
-        if fx and fy and d[x][0] == d[y][0]:
-            return False
-        if fx and not _drop(d, y, d[x][0]):
-            return False
-        if d[y][0] == d[y][1] and not _drop(d, x, d[y][0]):
-            return False
-        return True
-    if kind in ("lt", "le"):
-        x, y = c[1], c[2]
-        k = -1 if kind == "lt" else c[3]
-        if x == y:
-            return k >= 0
-        d[x] = (d[x][0], min(d[x][1], d[y][1] + k))
-        if d[x][0] > d[x][1]:
-            return False
-        d[y] = (max(d[y][0], d[x][0] - k), d[y][1])
-        return d[y][0] <= d[y][1]
-    if kind == "linear":
-        return _linear(c[1], c[2], c[3], d)
-    vars_ = c[1]
-    for j, xj in enumerate(vars_):
-        if d[xj][0] != d[xj][1]:
-            continue
-        for k, xk in enumerate(vars_):
-            if k != j and not _drop(d, xk, d[xj][0]):
-                return False
-    return True
-
-
-def _propagate_all(constraints, d):
-    while True:
-        before = list(d)
-        for c in constraints:
-            if not _propagate(c, d):
-                return False
-        if d == before:
-            return True
-
-
-def _search(constraints, d):
-    if not _propagate_all(constraints, d):
-        return None
-    if all(lo == hi for lo, hi in d):
-        return [lo for lo, _ in d]
-    open_vars = [(hi - lo, i) for i, (lo, hi) in enumerate(d) if lo < hi]
-    if not open_vars:
-        return None
-    _, var = min(open_vars)
-    lo, hi = d[var]
-    for value in range(lo, hi + 1):
-        saved = list(d)
-        d[var] = (value, value)
-        found = _search(constraints, d)
-        if found is not None:
-            return found
-        d[:] = saved
-    return None
-
-
-def oracle(domains, constraints):
-    d = list(domains)
-    if not _propagate_all(constraints, d):
-        return None
-    if all(lo == hi for lo, hi in d):
-        return [lo for lo, _ in d]
-    return _search(constraints, d)
-
 
 # --- problems ----------------------------------------------------------------
 
@@ -203,22 +79,20 @@ def to_text(domains, constraints, rng):
 
 
 @pytest.mark.parametrize("seed", range(8))
-def test_random_problems_match_oracle_and_enumeration(seed):
+def test_random_problems_match_enumeration(seed):
     rng = random.Random(seed)
     answers = {"SAT": 0, "UNSAT": 0}
     for _ in range(50):
         domains, constraints = random_problem(rng)
         text = to_text(domains, constraints, rng)
         result = mivex.solve_cp_text(text)
-        expected = oracle(domains, constraints)
         answers[result["status"]] += 1
         assert brute_force(domains, constraints) == (result["status"] == "SAT"), text
-        if expected is None:
+        if result["status"] == "UNSAT":
             assert result == {"status": "UNSAT"}, text
         else:
             model = [result["model"][f"x{i}"] for i in range(len(domains))]
             assert list(result["model"]) == [f"x{i}" for i in range(len(domains))]
-            assert model == expected, text
             assert all(lo <= v <= hi for v, (lo, hi) in zip(model, domains))
             assert all(holds(c, model) for c in constraints), text
     assert min(answers.values()) >= 5, answers

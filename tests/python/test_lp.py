@@ -103,10 +103,12 @@ def test_declared_integers_do_not_change_the_lp():
     assert solve("int x0", "max x0", "2*x0 <= 3")["model"] == {"x0": 1.5}
 
 
-def test_a_tableau_too_large_for_memory_is_refused():
-    # 20000 fresh variables in 20000 rows: a dense tableau of 8e8 cells.
-    with pytest.raises(MemoryError):
-        mivex.solve_lp_text("\n".join("y <= 1" for _ in range(20000)))
+def test_memory_follows_the_nonzeros_not_rows_times_columns():
+    # A name outside the x<k> pattern is a fresh variable at every use: 20000
+    # rows over 20000 variables, which a dense tableau could not hold.
+    result = mivex.solve_lp_text("\n".join("y <= 1" for _ in range(20000)))
+    assert result["status"] == "OPTIMAL" and result["objective"] == 0.0
+    assert len(result["model"]) == 20000 and set(result["model"].values()) == {0}
 
 
 def test_objective_constants_at_the_edge_of_64_bits():
@@ -122,28 +124,17 @@ def test_objective_constants_at_the_edge_of_64_bits():
             assert result["status"] == "OPTIMAL" and result["objective"] == expected, text
 
 
-def test_sigint_interrupts_a_long_simplex():
+def test_sigint_interrupts_a_long_simplex(sigint_during):
     """A Klee-Minty cube of dimension 22 needs 2^22 - 1 pivots under the
     largest-coefficient rule (seconds of work; every number it reads is exact
-    in a double, so the cube is not distorted); Ctrl-C ends it promptly and
-    the module survives. A zero-cost variable with room to move makes the
-    optimum non-unique, so the fast path cannot answer before the pivots."""
-    import os
-    import subprocess
-    import time
-
+    in a double, so the cube is not distorted); Ctrl-C ends it before it
+    returns and the module survives. A zero-cost variable with room to move
+    makes the optimum non-unique, so the fast path leaves it to the pivots."""
     n = 22
     lines = ["max " + " + ".join(f"{2 ** (n - j)}*x{j - 1}" for j in range(1, n + 1)) + f" + 0*x{n}"]
     for i in range(1, n + 1):
         terms = [f"{2 ** (i - j + 1)}*x{j - 1}" for j in range(1, i)] + [f"x{i - 1}"]
         lines.append(" + ".join(terms) + f" <= {5 ** i}")
     lines.append(f"x{n} <= 1")
-    killer = subprocess.Popen(["sh", "-c", f"sleep 0.2; kill -INT {os.getpid()}"])
-    started = time.monotonic()
-    try:
-        with pytest.raises(KeyboardInterrupt):
-            mivex.solve_lp_text("\n".join(lines))
-    finally:
-        killer.wait()
-    assert time.monotonic() - started < 1.5
+    sigint_during(mivex.solve_lp_text, "\n".join(lines))
     assert solve("max x0", "x0 <= 2")["objective"] == 2.0

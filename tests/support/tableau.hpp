@@ -11,9 +11,9 @@
 #include <vector>
 
 #include "linear/rational.hpp"
-#include "lp/sparse_row.hpp"
+#include "support/sparse_row.hpp"
 
-namespace mivex::lp {
+namespace mivex::lp::reference {
 
 using linear::Rational;
 
@@ -61,7 +61,6 @@ class Tableau {
   std::size_t pivots() const { return pivots_; }
 
   std::vector<Rational> row(std::size_t r) const;
-  void set_row(std::size_t r, const std::vector<Rational>& values);
   // The nonzero cells of row `r`, in column order; and a row written from
   // such cells (every other cell zero).
   SparseRow sparse_row(std::size_t r) const;
@@ -83,4 +82,4 @@ class Tableau {
   std::size_t pivots_ = 0;
 };
 
-}  // namespace mivex::lp
+}  // namespace mivex::lp::reference

@@ -1,8 +1,8 @@
-#include "lp/tableau.hpp"
+#include "support/tableau.hpp"
 
 #include "core/error.hpp"
 
-namespace mivex::lp {
+namespace mivex::lp::reference {
 
 Tableau::Tableau(std::size_t vars, std::size_t rows)
     : num_rows_(rows), num_cols_(vars + 1), cells_((rows + 1) * (vars + 1)), basis_(rows + 1, kNone) {}
@@ -144,12 +144,6 @@ std::vector<Rational> Tableau::row(std::size_t r) const {
                                cells_.begin() + static_cast<std::ptrdiff_t>((r + 1) * num_cols_));
 }
 
-void Tableau::set_row(std::size_t r, const std::vector<Rational>& values) {
-  check_row(r);
-  if (values.size() != num_cols_) stop("tableau row length mismatch");
-  for (std::size_t j = 0; j < num_cols_; ++j) cell(r, j) = values[j];
-}
-
 SparseRow Tableau::sparse_row(std::size_t r) const {
   check_row(r);
   SparseRow out;
@@ -166,4 +160,4 @@ void Tableau::set_sparse_row(std::size_t r, const SparseRow& entries) {
   for (const auto& [col, v] : entries) cell(r, col) = v;
 }
 
-}  // namespace mivex::lp
+}  // namespace mivex::lp::reference

@@ -7,8 +7,8 @@
 #include "core/outcome.hpp"
 #include "core/solver_result.hpp"
 
-namespace mivex::lp {
+namespace mivex::api {
 
-Outcome<LpResult> solve_text(std::string_view text, Cancel& cancel);
+Outcome<LpResult> solve_lp_text(std::string_view text, Cancel& cancel);
 
-}  // namespace mivex::lp
+}  // namespace mivex::api

@@ -1,4 +1,4 @@
-#include "cp_reference.hpp"
+#include "support/cp_reference.hpp"
 
 #include <gmpxx.h>
 

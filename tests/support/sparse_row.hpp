@@ -8,8 +8,8 @@
 
 #include "linear/rational.hpp"
 
-namespace mivex::lp {
+namespace mivex::lp::reference {
 
 using SparseRow = std::vector<std::pair<std::size_t, linear::Rational>>;
 
-}  // namespace mivex::lp
+}  // namespace mivex::lp::reference

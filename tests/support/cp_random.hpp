@@ -5,7 +5,7 @@
 #include <random>
 #include <string>
 
-#include "cp/problem.hpp"
+#include "core/cp_problem.hpp"
 
 namespace mivex::cp::random {
 

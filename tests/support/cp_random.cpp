@@ -1,4 +1,4 @@
-#include "cp_random.hpp"
+#include "support/cp_random.hpp"
 
 #include <limits>
 

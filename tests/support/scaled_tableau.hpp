@@ -19,9 +19,9 @@
 
 #include "linear/integer.hpp"
 #include "linear/rational.hpp"
-#include "lp/sparse_row.hpp"
+#include "support/sparse_row.hpp"
 
-namespace mivex::lp {
+namespace mivex::lp::reference {
 
 using linear::Integer;
 using linear::Rational;
@@ -41,8 +41,6 @@ class ScaledTableau {
   std::size_t basic(std::size_t row) const;
   void set_basic(std::size_t row, std::size_t col);
   const std::vector<std::size_t>& basis() const { return basis_; }
-  std::vector<Rational> row(std::size_t r) const;
-  void set_row(std::size_t r, const std::vector<Rational>& values);
   SparseRow sparse_row(std::size_t r) const;
   void set_sparse_row(std::size_t r, const SparseRow& entries);
 
@@ -90,4 +88,4 @@ class ScaledTableau {
   std::size_t pivots_ = 0;
 };
 
-}  // namespace mivex::lp
+}  // namespace mivex::lp::reference

@@ -7,8 +7,8 @@
 #include "core/outcome.hpp"
 #include "core/solver_result.hpp"
 
-namespace mivex::cp {
+namespace mivex::api {
 
-Outcome<SolverResult> solve_text(std::string_view text, Cancel& cancel);
+Outcome<SolverResult> solve_cp_text(std::string_view text, Cancel& cancel);
 
-}  // namespace mivex::cp
+}  // namespace mivex::api

@@ -1,15 +1,15 @@
-#include "lp/phase.hpp"
+#include "support/tableau_phase.hpp"
 
 #include "lp/cycle_guard.hpp"
-#include "lp/scaled_tableau.hpp"
-#include "lp/tableau.hpp"
+#include "support/scaled_tableau.hpp"
+#include "support/tableau.hpp"
 
-namespace mivex::lp {
+namespace mivex::lp::reference {
 
 template <class T>
-PhaseEnd run_phase(T& t, const std::vector<bool>& pass_over, Cancel& cancel) {
+PhaseEnd run_phase(T& t, const std::vector<bool>& pass_over, Cancel& cancel, Trace* trace) {
   CycleGuard guard;
-  guard.revisits(t.basis());
+  guard.start(t.basis());
   PhaseEnd end;
   for (;;) {
     cancel.check();
@@ -25,16 +25,16 @@ PhaseEnd run_phase(T& t, const std::vector<bool>& pass_over, Cancel& cancel) {
     }
     // The objective moves exactly when the step length (the ratio) is nonzero.
     bool moves = t.sign_at(leaving->first, t.rhs_col()) != 0;
+    if (trace != nullptr) trace->emplace_back(*entering, leaving->second);
     t.pivot(leaving->first, *entering);
     ++end.pivots;
     if (end.bland) continue;
-    if (moves) guard.reset();
-    if (guard.revisits(t.basis())) end.bland = true;
+    if (guard.pivot(leaving->first, leaving->second, *entering, moves)) end.bland = true;
   }
 }
 
 template <class T>
-std::size_t drive_out_artificials(T& t, const std::vector<bool>& is_artificial, Cancel& cancel) {
+std::size_t drive_out_artificials(T& t, const std::vector<bool>& is_artificial, Cancel& cancel, Trace* trace) {
   std::size_t pivots = 0;
   for (std::size_t r = 1; r <= t.num_rows(); ++r) {
     std::size_t b = t.basic(r);
@@ -42,6 +42,7 @@ std::size_t drive_out_artificials(T& t, const std::vector<bool>& is_artificial, 
     for (std::size_t j = 0; j < t.rhs_col(); ++j) {
       if (is_artificial[j] || t.sign_at(r, j) == 0) continue;
       cancel.check();
+      if (trace != nullptr) trace->emplace_back(j, b);
       t.pivot(r, j);
       ++pivots;
       break;
@@ -50,9 +51,9 @@ std::size_t drive_out_artificials(T& t, const std::vector<bool>& is_artificial, 
   return pivots;
 }
 
-template PhaseEnd run_phase(Tableau&, const std::vector<bool>&, Cancel&);
-template PhaseEnd run_phase(ScaledTableau&, const std::vector<bool>&, Cancel&);
-template std::size_t drive_out_artificials(Tableau&, const std::vector<bool>&, Cancel&);
-template std::size_t drive_out_artificials(ScaledTableau&, const std::vector<bool>&, Cancel&);
+template PhaseEnd run_phase(Tableau&, const std::vector<bool>&, Cancel&, Trace*);
+template PhaseEnd run_phase(ScaledTableau&, const std::vector<bool>&, Cancel&, Trace*);
+template std::size_t drive_out_artificials(Tableau&, const std::vector<bool>&, Cancel&, Trace*);
+template std::size_t drive_out_artificials(ScaledTableau&, const std::vector<bool>&, Cancel&, Trace*);
 
-}  // namespace mivex::lp
+}  // namespace mivex::lp::reference

@@ -1,4 +1,4 @@
-#include "sat/reference.hpp"
+#include "support/sat_reference.hpp"
 
 #include <algorithm>
 #include <cstdlib>

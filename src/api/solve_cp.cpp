@@ -1,4 +1,4 @@
-#include "cp/run.hpp"
+#include "api/solve_cp.hpp"
 
 #include <variant>
 #include <vector>
@@ -8,29 +8,29 @@
 #include "cp/search.hpp"
 #include "parser/cp_format.hpp"
 
-namespace mivex::cp {
+namespace mivex::api {
 
 namespace {
 
 // A wrong model must never reach the caller.
-SolverResult checked_sat(const CpProblem& problem, Assignment model) {
+SolverResult checked_sat(const cp::CpProblem& problem, Assignment model) {
   std::vector<std::int64_t> values;
   values.reserve(model.size());
   for (const auto& entry : model.entries()) values.push_back(entry.second.as_int());
-  if (!is_solution(problem, values)) stop("CP model violates a constraint");
+  if (!cp::is_solution(problem, values)) stop("CP model violates a constraint");
   return SolverResult::sat(std::move(model));
 }
 
 }  // namespace
 
-Outcome<SolverResult> solve_text(std::string_view text, Cancel& cancel) {
+Outcome<SolverResult> solve_cp_text(std::string_view text, Cancel& cancel) {
   auto parsed = parser::parse_cp(text);
   if (auto* message = std::get_if<std::string>(&parsed)) return ReaderMessage{std::move(*message)};
-  const CpProblem& problem = std::get<CpProblem>(parsed);
+  const cp::CpProblem& problem = std::get<cp::CpProblem>(parsed);
 
   std::optional<Assignment> model;
   {
-    CpSolver solver(problem, cancel);
+    cp::CpSolver solver(problem, cancel);
     if (!solver.propagate_all()) return SolverResult::unsat();
     model = solver.all_fixed() ? std::optional<Assignment>(solver.model()) : solver.search();
   }
@@ -38,4 +38,4 @@ Outcome<SolverResult> solve_text(std::string_view text, Cancel& cancel) {
   return checked_sat(problem, std::move(*model));
 }
 
-}  // namespace mivex::cp
+}  // namespace mivex::api

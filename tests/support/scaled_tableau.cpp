@@ -1,9 +1,9 @@
-#include "lp/scaled_tableau.hpp"
+#include "support/scaled_tableau.hpp"
 
 #include "core/error.hpp"
 #include "linear/word_gcd.hpp"
 
-namespace mivex::lp {
+namespace mivex::lp::reference {
 
 namespace {
 
@@ -132,12 +132,6 @@ void ScaledTableau::set_basic(std::size_t row, std::size_t col) {
   basis_[row] = col;
 }
 
-std::vector<Rational> ScaledTableau::row(std::size_t r) const {
-  std::vector<Rational> out(num_cols_);
-  for (std::size_t j = 0; j < num_cols_; ++j) out[j] = at(r, j);
-  return out;
-}
-
 SparseRow ScaledTableau::sparse_row(std::size_t r) const {
   check_row(r);
   SparseRow out;
@@ -145,16 +139,6 @@ SparseRow ScaledTableau::sparse_row(std::size_t r) const {
   const Col* list = nz(r);
   for (std::size_t k = 0; k < nz_len_[r]; ++k) out.emplace_back(list[k], scale_[r] * to_rational(m(r, list[k])));
   return out;
-}
-
-void ScaledTableau::set_row(std::size_t r, const std::vector<Rational>& values) {
-  check_row(r);
-  if (values.size() != num_cols_) stop("tableau row length mismatch");
-  SparseRow entries;
-  for (std::size_t j = 0; j < num_cols_; ++j) {
-    if (!values[j].is_zero()) entries.emplace_back(j, values[j]);
-  }
-  set_sparse_row(r, entries);
 }
 
 void ScaledTableau::clear_row(std::size_t r) {
@@ -427,4 +411,4 @@ Rational ScaledTableau::value_of(std::size_t col) const {
   return Rational();
 }
 
-}  // namespace mivex::lp
+}  // namespace mivex::lp::reference

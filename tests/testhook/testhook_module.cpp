@@ -131,7 +131,10 @@ PyObject* rational_list(const std::vector<linear::Rational>& values) {
       Py_DECREF(list);
       return nullptr;
     }
-    PyList_SET_ITEM(list, static_cast<Py_ssize_t>(k), item);
+    if (PyList_SetItem(list, static_cast<Py_ssize_t>(k), item) != 0) {  // steals item
+      Py_DECREF(list);
+      return nullptr;
+    }
   }
   return list;
 }

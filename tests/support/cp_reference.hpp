@@ -9,7 +9,7 @@
 #include <utility>
 #include <vector>
 
-#include "cp/problem.hpp"
+#include "core/cp_problem.hpp"
 
 namespace mivex::cp::reference {
 

@@ -1,0 +1,286 @@
+#include "lp/basis_factor.hpp"
+
+#include <algorithm>
+
+#include "core/error.hpp"
+
+namespace mivex::lp {
+
+namespace {
+
+void erase_value(std::vector<std::uint32_t>& list, std::uint32_t value) {
+  auto it = std::find(list.begin(), list.end(), value);
+  if (it != list.end()) {
+    *it = list.back();
+    list.pop_back();
+  }
+}
+
+}  // namespace
+
+void BasisFactor::factor(std::size_t m, const std::vector<Column>& columns) {
+  if (columns.size() != m) stop("basis has the wrong number of columns");
+  clear(m);
+  for (std::size_t p = 0; p < m; ++p) {
+    for (const Entry& e : columns[p]) add(e.index, static_cast<std::uint32_t>(p), e.value);
+  }
+  eliminate();
+}
+
+void BasisFactor::factor(const StandardForm& form, const std::vector<std::uint32_t>& basis) {
+  clear(basis.size());
+  for (std::size_t p = 0; p < basis.size(); ++p) {
+    form.for_any_column(basis[p], [&](std::size_t row, const Rational& v) {
+      add(static_cast<std::uint32_t>(row), static_cast<std::uint32_t>(p), v);
+    });
+  }
+  eliminate();
+}
+
+void BasisFactor::clear(std::size_t m) {
+  m_ = m;
+  steps_.clear();
+  l_steps_.clear();
+  l_.clear();
+  u_.clear();
+  etas_.clear();
+  eta_list_.clear();
+  eta_entries_ = 0;
+  // The active submatrix, by rows (entries carry positions) and by columns
+  // (row lists only, for counts and for finding the rows to eliminate).
+  if (rows_.size() < m) rows_.resize(m);
+  if (cols_.size() < m) cols_.resize(m);
+  for (std::size_t k = 0; k < m; ++k) {
+    rows_[k].clear();
+    cols_[k].clear();
+  }
+}
+
+void BasisFactor::add(std::uint32_t row, std::uint32_t position, const Rational& value) {
+  if (value.is_zero()) return;
+  rows_[row].push_back({position, value});
+  cols_[position].push_back(row);
+}
+
+void BasisFactor::eliminate() {
+  const std::size_t m = m_;
+  auto& rows = rows_;
+  auto& cols = cols_;
+  std::vector<char> col_done(m, 0), row_done(m, 0);
+  // Columns by their count when last changed (entries go stale; checked on use).
+  auto& bucket = bucket_;
+  if (bucket.size() < m + 1) bucket.resize(m + 1);
+  for (std::size_t k = 0; k <= m; ++k) bucket[k].clear();
+  std::vector<std::uint32_t> row_singles;
+  for (std::size_t p = 0; p < m; ++p) bucket[std::min(cols[p].size(), m)].push_back(static_cast<std::uint32_t>(p));
+  for (std::size_t r = 0; r < m; ++r) {
+    if (rows[r].size() == 1) row_singles.push_back(static_cast<std::uint32_t>(r));
+  }
+  auto valid_in = [&](std::uint32_t p, std::size_t k) { return !col_done[p] && cols[p].size() == k; };
+  std::vector<std::int32_t> where(m, -1);
+  std::vector<Entry> pivot_row;
+
+  for (std::size_t step = 0; step < m; ++step) {
+    std::uint32_t prow = 0, pcol = 0;
+    bool found = false;
+    auto& zero = bucket[0];
+    while (!zero.empty()) {
+      if (valid_in(zero.back(), 0)) stop("basis matrix is singular");
+      zero.pop_back();
+    }
+    // Column singletons need no elimination; row singletons cause no fill.
+    auto& ones = bucket[1];
+    while (!found && !ones.empty()) {
+      std::uint32_t p = ones.back();
+      ones.pop_back();
+      if (valid_in(p, 1)) {
+        pcol = p;
+        prow = cols[p][0];
+        found = true;
+      }
+    }
+    while (!found && !row_singles.empty()) {
+      std::uint32_t r = row_singles.back();
+      row_singles.pop_back();
+      if (!row_done[r] && rows[r].size() == 1) {
+        prow = r;
+        pcol = rows[r][0].index;
+        found = true;
+      }
+    }
+    // Markowitz: among a few columns of the lowest count, the entry whose
+    // row and column counts promise the least fill.
+    for (std::size_t k = 2; !found && k <= m; ++k) {
+      auto& list = bucket[k];
+      std::size_t seen = 0;
+      std::size_t best_cost = static_cast<std::size_t>(-1);
+      for (std::size_t t = 0; t < list.size() && seen < 4;) {
+        std::uint32_t p = list[t];
+        if (!valid_in(p, k)) {
+          list[t] = list.back();
+          list.pop_back();
+          continue;
+        }
+        ++seen;
+        ++t;
+        for (std::uint32_t r : cols[p]) {
+          std::size_t cost = (rows[r].size() - 1) * (k - 1);
+          if (cost < best_cost) {
+            best_cost = cost;
+            prow = r;
+            pcol = p;
+            found = true;
+          }
+        }
+      }
+    }
+    if (!found) stop("basis matrix is singular");
+
+    // Take the pivot row out of the active matrix.
+    pivot_row.swap(rows[prow]);
+    rows[prow].clear();
+    row_done[prow] = 1;
+    col_done[pcol] = 1;
+    Step s{prow, pcol, Rational(), l_.size(), l_.size(), u_.size(), u_.size()};
+    for (Entry& e : pivot_row) {
+      if (e.index == pcol) {
+        s.pivot = e.value;
+        continue;
+      }
+      erase_value(cols[e.index], prow);
+      u_.push_back(e);
+    }
+    s.u_end = u_.size();
+    erase_value(cols[pcol], prow);
+
+    // Eliminate the pivot column from every other active row.
+    for (std::uint32_t r : cols[pcol]) {
+      auto& row = rows[r];
+      for (std::size_t t = 0; t < row.size(); ++t) where[row[t].index] = static_cast<std::int32_t>(t);
+      Rational mult = row[static_cast<std::size_t>(where[pcol])].value / s.pivot;
+      row[static_cast<std::size_t>(where[pcol])].value = Rational();
+      for (std::size_t t = s.u_begin; t < s.u_end; ++t) {
+        const Entry& e = u_[t];
+        std::int32_t at = where[e.index];
+        if (at >= 0) {
+          row[static_cast<std::size_t>(at)].value.sub_mul(mult, e.value);
+        } else {
+          Rational v;
+          v.sub_mul(mult, e.value);
+          where[e.index] = static_cast<std::int32_t>(row.size());
+          row.push_back({e.index, std::move(v)});
+          cols[e.index].push_back(r);
+          bucket[std::min(cols[e.index].size(), m)].push_back(e.index);
+        }
+      }
+      // Drop the entries that became zero (the pivot column's among them).
+      std::size_t kept = 0;
+      for (std::size_t t = 0; t < row.size(); ++t) {
+        where[row[t].index] = -1;
+        if (row[t].value.is_zero()) {
+          if (row[t].index != pcol) {
+            erase_value(cols[row[t].index], r);
+            bucket[cols[row[t].index].size()].push_back(row[t].index);
+          }
+          continue;
+        }
+        if (kept != t) row[kept] = std::move(row[t]);
+        ++kept;
+      }
+      row.resize(kept);
+      if (row.size() == 1) row_singles.push_back(r);
+      l_.push_back({r, std::move(mult)});
+    }
+    s.l_end = l_.size();
+    if (s.l_end != s.l_begin) l_steps_.push_back(static_cast<std::uint32_t>(steps_.size()));
+    cols[pcol].clear();
+    // The pivot row left every column it touched: their counts fell.
+    for (std::size_t t = s.u_begin; t < s.u_end; ++t) {
+      bucket[cols[u_[t].index].size()].push_back(u_[t].index);
+    }
+    steps_.push_back(std::move(s));
+    pivot_row.clear();
+  }
+  factor_entries_ = m;
+  for (const Entry& e : l_) factor_entries_ += 1 + e.value.extra_words();
+  for (const Entry& e : u_) factor_entries_ += 1 + e.value.extra_words();
+}
+
+void BasisFactor::update(std::size_t position, const std::vector<Rational>& alpha,
+                         const std::vector<std::uint32_t>& nz) {
+  if (alpha[position].is_zero()) stop("pivot value is zero");
+  Eta eta{static_cast<std::uint32_t>(position), alpha[position], eta_list_.size(), 0};
+  eta_entries_ += 1 + alpha[position].extra_words();
+  for (std::uint32_t i : nz) {
+    if (i != position && !alpha[i].is_zero()) {
+      eta_list_.push_back({i, alpha[i]});
+      eta_entries_ += 1 + alpha[i].extra_words();
+    }
+  }
+  eta.end = eta_list_.size();
+  etas_.push_back(std::move(eta));
+}
+
+void BasisFactor::ftran(std::vector<Rational>& v) const {
+  for (std::uint32_t k : l_steps_) {
+    const Step& s = steps_[k];
+    const Rational& vp = v[s.row];
+    if (vp.is_zero()) continue;
+    for (std::size_t t = s.l_begin; t < s.l_end; ++t) v[l_[t].index].sub_mul(l_[t].value, vp);
+  }
+  // Every position is the pivot column of exactly one step, so each entry
+  // of x is written once, before any later step reads it.
+  auto& x = scratch_;
+  x.resize(m_);
+  for (std::size_t k = steps_.size(); k-- > 0;) {
+    const Step& s = steps_[k];
+    Rational& t = v[s.row];
+    for (std::size_t q = s.u_begin; q < s.u_end; ++q) {
+      const Rational& xp = x[u_[q].index];
+      if (!xp.is_zero()) t.sub_mul(u_[q].value, xp);
+    }
+    if (!t.is_zero()) t.div_by(s.pivot);
+    x[s.col] = std::move(t);
+  }
+  v.swap(x);
+  for (const Eta& eta : etas_) {
+    Rational& xr = v[eta.position];
+    if (xr.is_zero()) continue;
+    xr.div_by(eta.pivot);
+    for (std::size_t q = eta.begin; q < eta.end; ++q) v[eta_list_[q].index].sub_mul(eta_list_[q].value, xr);
+  }
+}
+
+void BasisFactor::btran(std::vector<Rational>& w) const {
+  for (std::size_t k = etas_.size(); k-- > 0;) {
+    const Eta& eta = etas_[k];
+    Rational& t = w[eta.position];
+    for (std::size_t q = eta.begin; q < eta.end; ++q) {
+      const Rational& wi = w[eta_list_[q].index];
+      if (!wi.is_zero()) t.sub_mul(eta_list_[q].value, wi);
+    }
+    if (!t.is_zero()) t.div_by(eta.pivot);
+  }
+  // Every row is the pivot row of exactly one step: z is written whole.
+  auto& z = scratch_;
+  z.resize(m_);
+  for (const Step& s : steps_) {
+    Rational& t = w[s.col];
+    if (!t.is_zero()) {
+      t.div_by(s.pivot);
+      for (std::size_t q = s.u_begin; q < s.u_end; ++q) w[u_[q].index].sub_mul(u_[q].value, t);
+    }
+    z[s.row] = std::move(t);
+  }
+  for (std::size_t k = l_steps_.size(); k-- > 0;) {
+    const Step& s = steps_[l_steps_[k]];
+    Rational& t = z[s.row];
+    for (std::size_t q = s.l_begin; q < s.l_end; ++q) {
+      const Rational& zr = z[l_[q].index];
+      if (!zr.is_zero()) t.sub_mul(l_[q].value, zr);
+    }
+  }
+  w.swap(z);
+}
+
+}  // namespace mivex::lp

@@ -1,0 +1,106 @@
+// One basis change of the revised simplex: the entering column's image, the
+// tableau row of the leaving position, and the exact updates of the basic
+// values, the reduced costs and the basis inverse.
+#include "core/error.hpp"
+#include "lp/revised_simplex.hpp"
+
+namespace mivex::lp {
+
+namespace {
+
+// Refactor after this many basis changes, or sooner when the eta columns
+// outgrow the factors: each solve then costs more than a fresh factor would.
+constexpr std::size_t kMaxUpdates = 100;
+
+}  // namespace
+
+void RevisedSimplex::load_column(std::size_t col) {
+  for (std::uint32_t p : alpha_nz_) alpha_[p] = Rational();
+  alpha_nz_.clear();
+  // Every entry of alpha_ is zero here; ftran works on the whole vector.
+  form_->for_any_column(col, [&](std::size_t row, const Rational& v) { alpha_[row] = v; });
+  factor_.ftran(alpha_);
+  for (std::size_t p = 0; p < m_; ++p) {
+    if (!alpha_[p].is_zero()) alpha_nz_.push_back(static_cast<std::uint32_t>(p));
+  }
+}
+
+void RevisedSimplex::compute_pivot_row(std::size_t position, bool nonbasic_only) {
+  for (std::uint32_t j : row_nz_) {
+    row_[j] = Rational();
+    row_mark_[j] = 0;
+  }
+  row_nz_.clear();
+  rho_.assign(m_, Rational());
+  rho_[position] = Rational(1);
+  factor_.btran(rho_);
+  // Row `position` of the tableau is rho^T A: walk the rows where rho is
+  // nonzero and add their entries into the columns they touch.
+  auto add = [&](std::size_t j, const Rational& r, const Rational& a) {
+    if (nonbasic_only && position_[j] >= 0) return;
+    if (!row_mark_[j]) {
+      row_mark_[j] = 1;
+      row_nz_.push_back(static_cast<std::uint32_t>(j));
+    }
+    row_[j].sub_mul(r, a);
+  };
+  for (std::size_t i = 0; i < m_; ++i) {
+    if (rho_[i].is_zero()) continue;
+    Rational minus = -rho_[i];
+    form_->for_row(i, [&](std::size_t j, const Rational& a) { add(j, minus, a); });
+    auto [first, last] = form_->row_aux(i);
+    for (std::size_t j = first; j < last; ++j) add(j, minus, Rational(form_->aux_of(j).coef()));
+  }
+}
+
+void RevisedSimplex::pivot(std::size_t position, std::size_t col, bool update_costs) {
+  const Rational& a = alpha_[position];
+  if (a.is_zero()) stop("pivot value is zero");
+  if (trace_ != nullptr) trace_->emplace_back(col, basis_[position]);
+
+  // Basic values: x -= theta * alpha, and theta at the pivot position.
+  if (!x_[position].is_zero()) {
+    Rational theta = x_[position] / a;
+    for (std::uint32_t p : alpha_nz_) {
+      if (p != position) x_[p].sub_mul(theta, alpha_[p]);
+    }
+    x_[position] = std::move(theta);
+  }
+
+  const std::size_t leaving = basis_[position];
+  if (update_costs && !d_[col].is_zero()) {
+    // d_j -= (d_e / alpha_r) * (tableau row r)_j over the nonbasic columns;
+    // the leaving column's row entry is 1.
+    compute_pivot_row(position, true);
+    Rational f = d_[col] / a;
+    if (!row_mark_[col] || row_[col] != a) stop("tableau row and column disagree at the pivot");
+    for (std::uint32_t j : row_nz_) {
+      if (j == col || row_[j].is_zero()) continue;
+      Rational v = d_[j];
+      v.sub_mul(f, row_[j]);
+      set_reduced_cost(j, std::move(v));
+    }
+    set_reduced_cost(leaving, -f);
+    set_reduced_cost(col, Rational());
+  }
+
+  position_[leaving] = -1;
+  position_[col] = static_cast<std::int32_t>(position);
+  basis_[position] = static_cast<std::uint32_t>(col);
+
+  const std::size_t limit = verify_ != 0 ? verify_ : kMaxUpdates;
+  if (factor_.updates() + 1 >= limit || factor_.eta_entries() > factor_.factor_entries()) {
+    refactor();
+    if (verify_ != 0) {
+      std::vector<Rational> x, d;
+      compute_values(x);
+      compute_reduced_costs(d);
+      if (x != x_) stop("updated basic values differ from recomputed ones");
+      if (update_costs && d != d_) stop("updated reduced costs differ from recomputed ones");
+    }
+  } else {
+    factor_.update(position, alpha_, alpha_nz_);
+  }
+}
+
+}  // namespace mivex::lp

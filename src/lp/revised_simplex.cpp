@@ -1,0 +1,132 @@
+#include "lp/revised_simplex.hpp"
+
+#include <limits>
+
+#include "core/error.hpp"
+#include "lp/cycle_guard.hpp"
+
+namespace mivex::lp {
+
+RevisedSimplex::RevisedSimplex(std::shared_ptr<const StandardForm> form)
+    : form_(std::move(form)), m_(form_->num_rows()), cols_(form_->num_cols()) {
+  basis_.resize(m_);
+  position_.assign(cols_, -1);
+  for (std::size_t p = 0; p < m_; ++p) {
+    basis_[p] = form_->start_basic(p);
+    position_[basis_[p]] = static_cast<std::int32_t>(p);
+  }
+  d_.assign(cols_, Rational());
+  gain_.assign(cols_, 0.0);
+  alpha_.assign(m_, Rational());
+  row_.assign(cols_, Rational());
+  row_mark_.assign(cols_, 0);
+  refactor();
+  compute_values(x_);
+}
+
+void RevisedSimplex::set_basis(const std::vector<std::uint32_t>& basis) {
+  for (std::uint32_t c : basis_) position_[c] = -1;
+  basis_ = basis;
+  for (std::size_t p = 0; p < m_; ++p) position_[basis_[p]] = static_cast<std::int32_t>(p);
+  refactor();
+  compute_values(x_);
+}
+
+Rational RevisedSimplex::cost_of(std::size_t col) const {
+  if (costs_ == Costs::SumOfArtificials) return form_->is_artificial(col) ? Rational(1) : Rational();
+  return col < form_->num_structural() ? form_->cost()[col] : Rational();
+}
+
+void RevisedSimplex::set_reduced_cost(std::size_t col, Rational value) {
+  // gain_ > 0 exactly when d < 0, even where the double underflows.
+  double g = value.is_zero() ? 0.0 : -value.to_f64();
+  if (value.is_negative() && !(g > 0.0)) g = std::numeric_limits<double>::denorm_min();
+  if (value.is_positive() && !(g < 0.0)) g = -std::numeric_limits<double>::denorm_min();
+  gain_[col] = g;
+  d_[col] = std::move(value);
+}
+
+void RevisedSimplex::set_costs(Costs costs) {
+  costs_ = costs;
+  std::vector<Rational> d;
+  compute_reduced_costs(d);
+  for (std::size_t j = 0; j < cols_; ++j) set_reduced_cost(j, std::move(d[j]));
+}
+
+void RevisedSimplex::refactor() { factor_.factor(*form_, basis_); }
+
+void RevisedSimplex::compute_values(std::vector<Rational>& x) const {
+  x = form_->rhs();
+  factor_.ftran(x);
+}
+
+void RevisedSimplex::compute_reduced_costs(std::vector<Rational>& d) const {
+  // y^T = c_B^T B^-1, then d_j = c_j - y^T a_j for the nonbasic columns.
+  std::vector<Rational> y(m_);
+  for (std::size_t p = 0; p < m_; ++p) y[p] = cost_of(basis_[p]);
+  factor_.btran(y);
+  d.assign(cols_, Rational());
+  for (std::size_t j = 0; j < cols_; ++j) {
+    if (position_[j] >= 0) continue;
+    Rational v = cost_of(j);
+    form_->for_any_column(j, [&](std::size_t row, const Rational& a) {
+      if (!y[row].is_zero()) v.sub_mul(y[row], a);
+    });
+    d[j] = std::move(v);
+  }
+}
+
+Rational RevisedSimplex::artificial_sum() const {
+  Rational sum;
+  for (std::size_t p = 0; p < m_; ++p) {
+    if (form_->is_artificial(basis_[p])) sum = sum + x_[p];
+  }
+  return sum;
+}
+
+PhaseEnd RevisedSimplex::run_phase(bool skip_artificial, Cancel& cancel) {
+  CycleGuard guard;
+  guard.start(basis_);
+  PhaseEnd end;
+  for (;;) {
+    cancel.check();
+    auto entering = end.bland ? find_entering_bland(skip_artificial) : find_entering(skip_artificial);
+    if (!entering) {
+      end.optimal = true;
+      return end;
+    }
+    load_column(*entering);
+    auto leaving = find_leaving(end.bland);
+    if (!leaving) {
+      end.entering = *entering;
+      return end;
+    }
+    // The objective moves exactly when the step length (the ratio) is nonzero.
+    const bool moves = !x_[*leaving].is_zero();
+    const std::size_t left = basis_[*leaving];
+    pivot(*leaving, *entering, true);
+    ++end.pivots;
+    if (end.bland) continue;
+    if (guard.pivot(*leaving, left, *entering, moves)) end.bland = true;
+  }
+}
+
+std::size_t RevisedSimplex::drive_out_artificials(Cancel& cancel) {
+  std::size_t pivots = 0;
+  for (std::size_t p = 0; p < m_; ++p) {
+    if (!form_->is_artificial(basis_[p])) continue;
+    compute_pivot_row(p, true);
+    std::size_t best = cols_;
+    for (std::uint32_t j : row_nz_) {
+      if (j < best && !form_->is_artificial(j) && !row_[j].is_zero()) best = j;
+    }
+    if (best == cols_) continue;  // a redundant row keeps its artificial
+    cancel.check();
+    load_column(best);
+    pivot(p, best, false);
+    ++pivots;
+  }
+  return pivots;
+}
+
+}  // namespace mivex::lp

@@ -1,0 +1,107 @@
+// The revised primal simplex over a StandardForm: the basis is a list of
+// columns by position (the tableau's rows), its inverse a BasisFactor, and
+// the basic values and reduced costs are exact and updated every pivot.
+//
+// It makes the choices of the textbook tableau, read off the same numbers:
+// the tableau's row 0 holds -d_j (d the reduced costs), its right-hand
+// sides the basic values x, its column j the ftran image of a_j. So the
+// entering column is the most negative d_j (lowest index on ties) and the
+// leaving position the smallest x_i / alpha_i over alpha_i > 0 (lowest
+// position on ties). Double-precision images of d and of the ratios only
+// narrow the candidates; every decision among them is exact.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <utility>
+#include <vector>
+
+#include "core/cancel.hpp"
+#include "linear/rational.hpp"
+#include "lp/basis_factor.hpp"
+#include "lp/standard_form.hpp"
+
+namespace mivex::lp {
+
+struct PhaseEnd {
+  bool optimal = false;       // no entering column left
+  std::size_t entering = 0;   // otherwise: the column no row bounds
+  std::size_t pivots = 0;
+  bool bland = false;         // whether a repeated basis switched the rule
+};
+
+class RevisedSimplex {
+ public:
+  enum class Costs : std::uint8_t { SumOfArtificials, Objective };
+
+  explicit RevisedSimplex(std::shared_ptr<const StandardForm> form);
+
+  // Record every (entering, leaving) pivot, for tests.
+  void record_trace(std::vector<std::pair<std::size_t, std::size_t>>* trace) { trace_ = trace; }
+  // For tests: refactor every `pivots` pivots, recompute the basic values and
+  // reduced costs then and stop unless they equal the updated ones (0: off).
+  void verify_updates(std::size_t pivots) { verify_ = pivots; }
+
+  // Price the current basis with these costs (reduced costs from scratch).
+  void set_costs(Costs costs);
+  // Pivot until optimal for the current costs or an entering column is
+  // unbounded; artificial columns never enter when `skip_artificial`.
+  PhaseEnd run_phase(bool skip_artificial, Cancel& cancel);
+  // For each position (in order) whose basic column is artificial, pivot in
+  // the lowest-index non-artificial column with a nonzero tableau entry
+  // there. Call only with every artificial at zero. Returns the pivots.
+  std::size_t drive_out_artificials(Cancel& cancel);
+
+  std::size_t num_rows() const { return m_; }
+  const std::vector<std::uint32_t>& basis() const { return basis_; }
+  void set_basis(const std::vector<std::uint32_t>& basis);
+  const std::vector<Rational>& values() const { return x_; }
+  // The ftran image of the last entering column (after an unbounded end).
+  const Rational& entering_entry(std::size_t position) const { return alpha_[position]; }
+  bool artificial_basic(std::size_t position) const { return form_->is_artificial(basis_[position]); }
+  // Sum of the basic values of artificial columns.
+  Rational artificial_sum() const;
+
+ private:
+  // pricing.cpp
+  std::optional<std::size_t> find_entering(bool skip_artificial) const;
+  std::optional<std::size_t> find_entering_bland(bool skip_artificial) const;
+  // ratio_test.cpp
+  std::optional<std::size_t> find_leaving(bool bland) const;
+  // pivot.cpp
+  void load_column(std::size_t col);  // alpha_ := ftran(a_col)
+  void compute_pivot_row(std::size_t position, bool nonbasic_only);  // row_ := tableau row
+  void pivot(std::size_t position, std::size_t col, bool update_costs);
+  // revised_simplex.cpp
+  void refactor();
+  void compute_values(std::vector<Rational>& x) const;
+  void compute_reduced_costs(std::vector<Rational>& d) const;
+  Rational cost_of(std::size_t col) const;
+  void set_reduced_cost(std::size_t col, Rational value);
+
+  std::shared_ptr<const StandardForm> form_;
+  std::size_t m_;
+  std::size_t cols_;
+  Costs costs_ = Costs::Objective;
+  std::vector<std::uint32_t> basis_;     // by position
+  std::vector<std::int32_t> position_;   // by column; -1 when nonbasic
+  BasisFactor factor_;
+  std::vector<Rational> x_;              // basic values, by position
+  std::vector<Rational> d_;              // reduced costs, by column (0 when basic)
+  std::vector<double> gain_;             // about -d_j, for narrowing the pricing
+
+  std::vector<Rational> alpha_;          // ftran image of the entering column
+  std::vector<std::uint32_t> alpha_nz_;  // its nonzero positions
+  std::vector<Rational> rho_;            // a row of the basis inverse
+  std::vector<Rational> row_;            // tableau row entries, by column
+  std::vector<std::uint32_t> row_nz_;    // columns touched in row_
+  std::vector<char> row_mark_;
+  mutable std::vector<std::uint32_t> candidates_;  // pricing scratch
+
+  std::vector<std::pair<std::size_t, std::size_t>>* trace_ = nullptr;
+  std::size_t verify_ = 0;
+};
+
+}  // namespace mivex::lp
