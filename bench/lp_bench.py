@@ -1,28 +1,48 @@
 #!/usr/bin/env python3
 """Time solve_lp_text against the exact peers glpsol --exact (Debian
 glpk-utils) and esolver (Debian qsopt-ex) and HiGHS (highspy, floating
-point) on the corpus LP models, in one run, and print the time ratios.
+point) on the corpus LP models, and against the exact peers on a scale set
+generated here, in one run, and print the time ratios.
 
     python bench/lp_bench.py [--corpus ../shared/corpus] [--models afiro,kb2] [--repeat 3] [--paths]
+    python bench/lp_bench.py --scale [--models ring,pack20k] [--limit 60] [--timeout 60]
+    python bench/lp_bench.py --scale --shrink 100     # the same models, about 100x fewer variables
+    python bench/lp_bench.py --no-scale               # the corpus only
 
-mivex is timed on solve_lp_text(text) (reading included); glpsol and
+Corpus: mivex is timed on solve_lp_text(text) (reading included); glpsol and
 esolver on one process run reading the MPS original, given up after
 --timeout seconds; HiGHS on readModel + run of the MPS original. Each time
 is the best of --repeat runs. --paths adds which path of solve_lp_text
 answered (the certified fast path or the pivots), from the test-only module
-built by scripts/test.sh (build/tests, or MIVEX_TESTHOOK_DIR); it solves
-each model once more, untimed.
+(MIVEX_TESTHOOK_DIR, default build/tests); it solves each model once more,
+untimed.
+
+Scale set: ring, pack5k, pack20k and transport (see SCALE_MODELS), built
+from fixed seeds and written as mivex LP text and as free MPS. Every solver
+runs once per model in a child process of its own; its peak memory is that
+child's maximum resident set size as GNU time (/usr/bin/time, Debian package
+time) reports it, so for mivex it includes the interpreter and the module
+(the baseline is printed). mivex is timed on solve_lp_text(text) inside its
+child and stopped after --limit seconds; a peer is timed on its whole process
+and given up after --timeout seconds. A MemoryError (the module refusing or
+failing to allocate) is reported as such and the run goes on. The peers are
+the functions listed in SCALE_PEERS.
 """
 import argparse
 import csv
+import json
+import math
 import os
+import random
 import re
 import shutil
+import signal
 import subprocess
 import sys
 import tempfile
 import time
 from fractions import Fraction
+from dataclasses import dataclass, field
 from pathlib import Path
 
 import mivex
@@ -37,6 +57,15 @@ def best_of(repeat, fn):
         out = fn()
         best = min(best, time.perf_counter() - start)
     return best, out
+
+
+def read_glpsol_solution(text):
+    """(status, objective) from a glpsol -o report; objective only when optimal."""
+    status = re.search(r"^Status:\s+(\S+)", text, re.M)
+    objective = re.search(r"^Objective:.*=\s*(\S+)", text, re.M)
+    word = {"OPTIMAL": "OPTIMAL", "INFEASIBLE": "INFEASIBLE", "UNBOUNDED": "UNBOUNDED"}
+    name = status.group(1) if status else "?"
+    return word.get(name, name), float(objective.group(1)) if objective and name == "OPTIMAL" else None
 
 
 def run_glpsol(mps, timeout):
@@ -68,27 +97,26 @@ def run_glpsol(mps, timeout):
                 break
         else:
             return "ERROR", None
-        text = sol.read_text()
-    status = re.search(r"^Status:\s+(\S+)", text, re.M)
-    objective = re.search(r"^Objective:.*=\s*(\S+)", text, re.M)
-    word = {"OPTIMAL": "OPTIMAL", "INFEASIBLE": "INFEASIBLE", "UNBOUNDED": "UNBOUNDED"}
-    name = status.group(1) if status else "?"
-    return word.get(name, name), float(objective.group(1)) if objective and name == "OPTIMAL" else None
+        return read_glpsol_solution(sol.read_text())
+
+
+def read_esolver_solution(text):
+    """(status, objective) from an esolver -O file; the exact value as a float."""
+    status = re.search(r"^status = (\S+)", text, re.M)
+    value = re.search(r"^\s*Value = (\S+)", text, re.M)
+    name = status.group(1) if status else "ERROR"
+    return name, float(Fraction(value.group(1))) if value and name == "OPTIMAL" else None
 
 
 def run_esolver(mps, timeout):
-    """esolver (QSopt_ex): exact rational simplex; status and exact value."""
+    """esolver (QSopt_ex): an exact rational simplex."""
     with tempfile.TemporaryDirectory() as tmp:
         sol = Path(tmp) / "out.sol"
         try:
             subprocess.run(["esolver", "-O", str(sol), str(mps)], capture_output=True, timeout=timeout)
         except subprocess.TimeoutExpired:
             return "TIMEOUT", None
-        text = sol.read_text() if sol.exists() else ""
-    status = re.search(r"^status = (\S+)", text, re.M)
-    value = re.search(r"^\s*Value = (\S+)", text, re.M)
-    name = status.group(1) if status else "ERROR"
-    return name, float(Fraction(value.group(1))) if value and name == "OPTIMAL" else None
+        return read_esolver_solution(sol.read_text() if sol.exists() else "")
 
 
 def answered_by():
@@ -114,21 +142,14 @@ def run_highs(mps):
     return h.modelStatusToString(h.getModelStatus()), h.getInfo().objective_function_value
 
 
-def main():
-    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
-    parser.add_argument("--corpus", type=Path, default=DEFAULT_CORPUS)
-    parser.add_argument("--models", default="", help="comma-separated model names (default: all LP models)")
-    parser.add_argument("--repeat", type=int, default=1)
-    parser.add_argument("--timeout", type=float, default=60.0,
-                        help="seconds before a glpsol or esolver run is given up (its time then reads as this limit)")
-    parser.add_argument("--paths", action="store_true", help="say which path of solve_lp_text answered")
-    args = parser.parse_args()
-    path_of = answered_by() if args.paths else None
-    have_esolver = shutil.which("esolver") is not None
-
-    wanted = {m if m.endswith(".lp") else m + ".lp" for m in args.models.split(",") if m}
+def corpus_bench(args, wanted):
+    if not (args.corpus / "index.csv").exists():
+        print(f"no corpus at {args.corpus}: corpus models skipped")
+        return
     with open(args.corpus / "index.csv", newline="") as f:
-        rows = [r for r in csv.DictReader(f) if r["family"] == "lp" and (not wanted or r["file"] in wanted)]
+        rows = [r for r in csv.DictReader(f) if r["family"] == "lp" and (not wanted or r["file"][:-3] in wanted)]
+    if not rows:
+        return
     have_glpsol = shutil.which("glpsol") is not None
     try:
         import highspy  # noqa: F401
@@ -136,6 +157,8 @@ def main():
     except ImportError:
         have_highs = False
 
+    have_esolver = shutil.which("esolver") is not None
+    path_of = answered_by() if args.paths else None
     header = (f"{'model':14s} {'status':10s} {'mivex s':>9s} {'glpsol s':>9s} {'esolver s':>9s} {'HiGHS s':>9s} "
               f"{'/glpsol':>8s} {'/esolver':>8s} {'/HiGHS':>8s}  {'path':9s}  agree")
     print(header)
@@ -174,6 +197,325 @@ def main():
     print("-" * len(header))
     print(f"{'total':14s} {'':10s} {totals[0]:9.3f} {totals[1]:9.3f} {totals[3]:9.3f} {totals[2]:9.3f} "
           f"{totals[0] / totals[1]:8.2f} {totals[0] / totals[3]:8.2f} {totals[0] / totals[2]:8.1f}")
+
+
+# ---------------------------------------------------------------------------
+# Scale set
+
+
+@dataclass
+class Model:
+    """An LP over non-negative variables x0..x(n-1): `sense` is "max" or
+    "min", `objective` one integer per variable, `rows` a list of
+    (list of (variable, coefficient), "<=" | ">=" | "=", right-hand side)."""
+    name: str
+    sense: str
+    objective: list
+    rows: list
+    expected: float = None  # the optimum when it is known in closed form
+
+
+def ring(n):
+    """x_i + x_(i+1) <= 1 around a cycle of even length n; max the sum: n/2."""
+    rows = [([(i, 1), ((i + 1) % n, 1)], "<=", 1) for i in range(n)]
+    return Model(f"ring-{n}", "max", [1] * n, rows, expected=n // 2)
+
+
+def packing(n, seed):
+    """n x n, each column 3 nonzeros 1..9 in distinct rows (the first from a
+    permutation, so no row is empty), right-hand sides 1..20, objective 1..9."""
+    rng = random.Random(seed)
+    first = list(range(n))
+    rng.shuffle(first)
+    by_row = [[] for _ in range(n)]
+    for j in range(n):
+        rows = {first[j]}
+        while len(rows) < 3:
+            rows.add(rng.randrange(n))
+        for i in sorted(rows):
+            by_row[i].append((j, rng.randint(1, 9)))
+    objective = [rng.randint(1, 9) for _ in range(n)]
+    rows = [(terms, "<=", rng.randint(1, 20)) for terms in by_row]
+    return Model(f"pack-{n}", "max", objective, rows)
+
+
+def transport(k, seed):
+    """k supplies (rows <=) and k demands (rows >=), every supply to every
+    demand, costs 1..20, total supply at least total demand; min the cost.
+    Variable i*k + j ships from supply i to demand j."""
+    rng = random.Random(seed)
+    supply = [rng.randint(50, 150) for _ in range(k)]
+    demand = [rng.randint(40, 120) for _ in range(k)]
+    j = 0
+    while sum(demand) > sum(supply):
+        if demand[j % k] > 1:
+            demand[j % k] -= 1
+        j += 1
+    cost = [rng.randint(1, 20) for _ in range(k * k)]
+    rows = [([(i * k + j, 1) for j in range(k)], "<=", supply[i]) for i in range(k)]
+    rows += [([(i * k + j, 1) for i in range(k)], ">=", demand[j]) for j in range(k)]
+    return Model(f"transport-{k}x{k}", "min", cost, rows)
+
+
+# name -> builder of the model with about 1/shrink of its variables
+SCALE_MODELS = {
+    "ring": lambda shrink: ring(2 * max(2, round(10000 / shrink))),
+    "pack5k": lambda shrink: packing(max(4, round(5000 / shrink)), seed=5000),
+    "pack20k": lambda shrink: packing(max(4, round(20000 / shrink)), seed=20000),
+    "transport": lambda shrink: transport(max(2, round(100 / math.sqrt(shrink))), seed=100),
+}
+
+
+def write_mivex(model, path):
+    """mivex LP text; the objective names every variable first, in order."""
+    def expr(terms):
+        return " + ".join(f"{c}*x{v}" for v, c in terms)
+
+    with open(path, "w") as f:
+        f.write(f"# {model.name}: {len(model.objective)} variables, {len(model.rows)} rows\n")
+        f.write(f"{model.sense} {expr(enumerate(model.objective))}\n")
+        for terms, op, rhs in model.rows:
+            f.write(f"{expr(terms)} {op} {rhs}\n")
+
+
+def write_free_mps(model, path):
+    """Free MPS without OBJSENSE (the sense goes to the reader's command line)."""
+    columns = [[("obj", c)] if c else [] for c in model.objective]
+    for i, (terms, _, _) in enumerate(model.rows):
+        for v, c in terms:
+            columns[v].append((f"r{i}", c))
+    kind = {"<=": "L", ">=": "G", "=": "E"}
+    with open(path, "w") as f:
+        f.write(f"NAME {model.name}\nROWS\n N obj\n")
+        f.writelines(f" {kind[op]} r{i}\n" for i, (_, op, _) in enumerate(model.rows))
+        f.write("COLUMNS\n")
+        for v, entries in enumerate(columns):
+            f.writelines(f" x{v} {row} {c}\n" for row, c in entries)
+        f.write("RHS\n")
+        f.writelines(f" rhs r{i} {rhs}\n" for i, (_, _, rhs) in enumerate(model.rows) if rhs)
+        f.write("ENDATA\n")
+
+
+@dataclass
+class Run:
+    status: str                 # OPTIMAL, INFEASIBLE, UNBOUNDED, TIMEOUT, MemoryError, ERROR, ...
+    objective: float = None
+    seconds: float = None
+    peak_kib: int = None        # the child's maximum resident set size
+    note: str = ""
+
+
+@dataclass
+class Child:
+    returncode: int = None      # None: stopped at the time limit
+    seconds: float = 0.0        # wall-clock, start to exit
+    peak_kib: int = None
+    stdout: str = ""
+    stderr: str = ""
+
+
+TIME = "/usr/bin/time"  # GNU time (Debian package time)
+
+
+def run_child(cmd, timeout):
+    """Run cmd under GNU time, stop it after `timeout` seconds, and return its
+    peak memory as time reports it. (The rusage of a child forked straight
+    from this interpreter would start from the interpreter's own peak, since
+    the kernel carries a process's peak across exec.)"""
+    with tempfile.TemporaryDirectory() as tmp:
+        usage = Path(tmp) / "usage"
+        with open(Path(tmp) / "out", "w+") as out, open(Path(tmp) / "err", "w+") as err:
+            start = time.perf_counter()
+            proc = subprocess.Popen([TIME, "-f", "%M", "-o", str(usage), *cmd], stdout=out, stderr=err,
+                                    stdin=subprocess.DEVNULL, start_new_session=True)
+            stopped = False
+            try:
+                proc.wait(timeout)
+            except subprocess.TimeoutExpired:
+                stopped = True
+                # Stop the solver, not time, so that time still reports its peak.
+                try:
+                    children = Path(f"/proc/{proc.pid}/task/{proc.pid}/children").read_text().split()
+                except OSError:
+                    children = []
+                for pid in children:
+                    try:
+                        os.kill(int(pid), signal.SIGKILL)
+                    except ProcessLookupError:
+                        pass
+                try:
+                    proc.wait(10)
+                except subprocess.TimeoutExpired:
+                    os.killpg(proc.pid, signal.SIGKILL)
+                    proc.wait()
+            seconds = time.perf_counter() - start
+            out.seek(0)
+            err.seek(0)
+            words = usage.read_text().split() if usage.exists() else []
+            peak = int(words[-1]) if words and words[-1].isdigit() else None
+            return Child(None if stopped else proc.returncode, seconds, peak, out.read(), err.read())
+
+
+MIVEX_CHILD = r"""
+import json, sys, time
+import mivex
+text = open(sys.argv[1]).read()
+start = time.perf_counter()
+try:
+    result = mivex.solve_lp_text(text)
+    out = {"status": result["status"], "objective": result.get("objective")}
+except MemoryError as error:
+    out = {"status": "MemoryError", "note": str(error)}
+out["seconds"] = time.perf_counter() - start
+print(json.dumps(out))
+"""
+
+
+def run_mivex_child(lp_path, limit):
+    child = run_child([sys.executable, "-c", MIVEX_CHILD, str(lp_path)], limit)
+    if child.returncode is None:
+        return Run("TIMEOUT", seconds=limit, peak_kib=child.peak_kib)
+    if child.returncode != 0:
+        last = (child.stderr.strip().splitlines() or [f"exit {child.returncode}"])[-1]
+        return Run("ERROR", seconds=child.seconds, peak_kib=child.peak_kib, note=last[:120])
+    out = json.loads(child.stdout.strip().splitlines()[-1])
+    return Run(out["status"], out.get("objective"), out["seconds"], child.peak_kib, out.get("note", ""))
+
+
+def run_glpsol_scale(model, files, timeout):
+    with tempfile.TemporaryDirectory() as tmp:
+        sol = Path(tmp) / "out.sol"
+        child = run_child(["glpsol", "--exact", "--freemps", str(files["mps"]), f"--{model.sense}",
+                           "-o", str(sol)], timeout)
+        if child.returncode is None:
+            return Run("TIMEOUT", seconds=timeout, peak_kib=child.peak_kib)
+        if child.returncode != 0 or not sol.exists():
+            return Run("ERROR", seconds=child.seconds, peak_kib=child.peak_kib, note=f"exit {child.returncode}")
+        status, objective = read_glpsol_solution(sol.read_text())
+        return Run(status, objective, child.seconds, child.peak_kib)
+
+
+def run_esolver_scale(model, files, timeout):
+    with tempfile.TemporaryDirectory() as tmp:
+        sol = Path(tmp) / "out.sol"
+        child = run_child(["esolver", "-O", str(sol), str(files["mps"])], timeout)
+        if child.returncode is None:
+            return Run("TIMEOUT", seconds=timeout, peak_kib=child.peak_kib)
+        if child.returncode != 0 or not sol.exists():
+            return Run("ERROR", seconds=child.seconds, peak_kib=child.peak_kib, note=f"exit {child.returncode}")
+        status, objective = read_esolver_solution(sol.read_text())
+        return Run(status, objective, child.seconds, child.peak_kib)
+
+
+# (column name, runner(model, files, timeout) -> Run, available?)
+SCALE_PEERS = [
+    ("glpsol", run_glpsol_scale, lambda: shutil.which("glpsol") is not None),
+    ("esolver", run_esolver_scale, lambda: shutil.which("esolver") is not None),
+]
+
+
+def agrees(ours, theirs):
+    if ours.status != theirs.status:
+        return False
+    if ours.objective is None or theirs.objective is None:
+        return True
+    return abs(ours.objective - theirs.objective) <= 1e-9 * max(1.0, abs(theirs.objective))
+
+
+def mib(kib):
+    return "-" if kib is None else f"{kib / 1024:.0f}"
+
+
+def secs(run, limit):
+    if run.status == "TIMEOUT":
+        return f">{limit:g}"
+    return "-" if run.seconds is None else f"{run.seconds:.2f}"
+
+
+def ratio(a, b):
+    return f"{a / b:.2f}" if a is not None and b else "-"
+
+
+def scale_bench(args, wanted):
+    names = [n for n in SCALE_MODELS if not wanted or n in wanted]
+    if not names:
+        return
+    if not Path(TIME).exists():
+        sys.exit(f"the scale set measures memory with {TIME}: apt-get install time (scripts/ensure-deps.sh bench)")
+    chosen = None if args.peers is None else {p for p in args.peers.split(",") if p}
+    peers = [(name, run) for name, run, available in SCALE_PEERS
+             if (chosen is None or name in chosen) and available()]
+    with tempfile.TemporaryDirectory() as tmp:
+        folder = Path(args.write or tmp)
+        folder.mkdir(parents=True, exist_ok=True)
+        trivial = folder / "trivial.lp"
+        trivial.write_text("max x0\nx0 <= 1\n")
+        base = run_mivex_child(trivial, args.limit)
+        print(f"scale set (shrink {args.shrink:g}); mivex limit {args.limit:g} s, peer timeout {args.timeout:g} s; "
+              f"memory is the child's peak RSS in MiB, the mivex child's baseline (interpreter and module) "
+              f"is {mib(base.peak_kib)} MiB; load average {os.getloadavg()[0]:.2f}")
+        cols = [f"{'model':18s} {'rows':>6s} {'vars':>6s} {'mivex':12s} {'s':>8s} {'MiB':>6s}"]
+        for peer, _ in peers:
+            cols.append(f"{peer + ' s':>9s} {'MiB':>6s} {'t/' + peer:>9s} {'m/' + peer:>9s}")
+        header = " ".join(cols) + "  agree"
+        print(header)
+        print("-" * len(header))
+        for name in names:
+            model = SCALE_MODELS[name](args.shrink)
+            files = {"lp": folder / f"{model.name}.lp", "mps": folder / f"{model.name}.mps"}
+            write_mivex(model, files["lp"])
+            write_free_mps(model, files["mps"])
+            ours = run_mivex_child(files["lp"], args.limit)
+            line = (f"{model.name:18s} {len(model.rows):6d} {len(model.objective):6d} {ours.status[:12]:12s} "
+                    f"{secs(ours, args.limit):>8s} {mib(ours.peak_kib):>6s}")
+            agree, notes = [], [f"mivex: {ours.note}"] if ours.note else []
+            if model.expected is not None and ours.objective is not None:
+                agree.append("known" if abs(ours.objective - model.expected) <= 1e-9 * model.expected
+                             else f"known-differs({model.expected})")
+            for peer, run in peers:
+                theirs = run(model, files, args.timeout)
+                solved = ours.status == "OPTIMAL" and theirs.status not in ("TIMEOUT", "ERROR")
+                line += (f" {secs(theirs, args.timeout):>9s} {mib(theirs.peak_kib):>6s} "
+                         f"{ratio(ours.seconds, theirs.seconds) if solved else '-':>9s} "
+                         f"{ratio(ours.peak_kib, theirs.peak_kib) if solved else '-':>9s}")
+                if theirs.status in ("TIMEOUT", "ERROR"):
+                    notes.append(f"{peer}: {theirs.status} {theirs.note}".strip())
+                elif ours.status in ("OPTIMAL", "INFEASIBLE", "UNBOUNDED"):
+                    agree.append(peer if agrees(ours, theirs)
+                                 else f"{peer}-differs({theirs.status} {theirs.objective})")
+            print(line + "  " + " ".join(agree), flush=True)
+            for note in notes:
+                print(f"    {note}", flush=True)
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument("--corpus", type=Path, default=DEFAULT_CORPUS)
+    parser.add_argument("--models", default="",
+                        help="comma-separated model names, corpus or scale set (ring, pack5k, pack20k, transport); "
+                             "default: all")
+    parser.add_argument("--repeat", type=int, default=1, help="corpus: best of this many runs")
+    parser.add_argument("--timeout", type=float, default=60.0,
+                        help="seconds before a peer run is given up (corpus: its time then reads as this limit)")
+    parser.add_argument("--paths", action="store_true", help="corpus: say which path of solve_lp_text answered")
+    which = parser.add_mutually_exclusive_group()
+    which.add_argument("--scale", action="store_true", help="run only the scale set")
+    which.add_argument("--no-scale", action="store_true", help="run only the corpus")
+    parser.add_argument("--limit", type=float, default=60.0, help="scale set: seconds before mivex is stopped")
+    parser.add_argument("--shrink", type=float, default=1.0,
+                        help="scale set: build every model with about this many times fewer variables")
+    parser.add_argument("--peers", help="scale set: comma-separated peers to run (default: every one installed; "
+                                            "'' for none): " + ", ".join(name for name, _, _ in SCALE_PEERS))
+    parser.add_argument("--write", type=Path, help="scale set: keep the model files in this folder")
+    args = parser.parse_args()
+
+    wanted = {m[:-3] if m.endswith(".lp") else m for m in args.models.split(",") if m}
+    if not args.scale:
+        corpus_bench(args, wanted)
+    if not args.no_scale:
+        if not args.scale:
+            print()
+        scale_bench(args, wanted)
     return 0
 
 

@@ -1,16 +1,28 @@
 """Branch and bound against HiGHS, SCIP and CBC on the corpus MILPs.
 
     python bench/milp_bench.py [CORPUS_DIR] [--budget SECONDS]
+    python bench/milp_bench.py [CORPUS_DIR] --compare-baseline [--baseline REV] [--models misc03,pk1]
 
 mivex runs through a small C++ tool (bench/milp_nodes.cpp) that also reports
 the nodes examined, so nodes per second can be printed. Peers read the MPS
 originals, single-threaded. Times are wall-clock seconds in one run on this
 machine; ratios are mivex time / peer time. mivex stops at 1000 nodes, the
 peers run to proven optimality (or the budget).
+
+--compare-baseline compares this tree with an earlier revision instead of
+the peers: REV (default {baseline}) is exported with git archive into
+build/baseline-HASH/src and its milp_nodes built there (with this tree's
+bench/milp_nodes.cpp, so both tools print the same fields); both tools run
+the 1000-node searches of {models} in turn, each stopped after --budget
+seconds. It prints nodes per second of each, the speed-up (this tree's rate
+over the baseline's) and whether the answers are identical (status,
+objective, model).
 """
 import argparse
 import csv
 import json
+import math
+import os
 import shutil
 import subprocess
 import sys
@@ -18,15 +30,37 @@ import time
 from pathlib import Path
 
 ROOT = Path(__file__).resolve().parents[1]
+DEFAULT_BASELINE = "59b33b4"  # the dense-tableau LP engine
+COMPARE_MODELS = ["misc03", "p0201", "mod008", "vpm1", "pk1", "stein27", "noswot"]
+__doc__ = __doc__.format(baseline=DEFAULT_BASELINE, models=", ".join(COMPARE_MODELS))
 
 
-def build_tool():
-    build = ROOT / "build" / "bench"
-    subprocess.run(["cmake", "-S", str(ROOT), "-B", str(build), "-G", "Ninja", "-DMIVEX_BENCH=ON",
+def build_tool(source=ROOT, build=ROOT / "build" / "bench"):
+    subprocess.run(["cmake", "-S", str(source), "-B", str(build), "-G", "Ninja", "-DMIVEX_BENCH=ON",
                     "-DMIVEX_PYTHON=OFF", "-DCMAKE_BUILD_TYPE=Release"], check=True, stdout=subprocess.DEVNULL)
     subprocess.run(["cmake", "--build", str(build), "--target", "milp_nodes"], check=True,
                    stdout=subprocess.DEVNULL)
     return build / "milp_nodes"
+
+
+def build_baseline(rev):
+    """milp_nodes of revision `rev`, exported (not checked out) under build/."""
+    full = subprocess.run(["git", "-C", str(ROOT), "rev-parse", "--verify", f"{rev}^{{commit}}"],
+                          check=True, capture_output=True, text=True).stdout.strip()
+    base = ROOT / "build" / f"baseline-{full[:12]}"
+    source, stamp = base / "src", base / "src" / ".baseline-rev"
+    if not stamp.exists() or stamp.read_text().strip() != full:
+        shutil.rmtree(base, ignore_errors=True)
+        source.mkdir(parents=True)
+        archive = subprocess.Popen(["git", "-C", str(ROOT), "archive", "--format=tar", full], stdout=subprocess.PIPE)
+        subprocess.run(["tar", "-x", "-C", str(source)], stdin=archive.stdout, check=True)
+        if archive.wait() != 0:
+            sys.exit(f"git archive {full} failed")
+        stamp.write_text(full + "\n")
+    ours, theirs = ROOT / "bench" / "milp_nodes.cpp", source / "bench" / "milp_nodes.cpp"
+    if not theirs.exists() or theirs.read_bytes() != ours.read_bytes():
+        shutil.copyfile(ours, theirs)
+    return full, build_tool(source, base / "build")
 
 
 def run_mivex(tool, path, budget):
@@ -83,12 +117,68 @@ def fmt(x, digits=3):
     return "-" if x is None else f"{x:.{digits}f}"
 
 
+def rate(run):
+    return run["nodes"] / run["seconds"] if run and run["seconds"] > 0 else None
+
+
+def compare_baseline(corpus, rev, models, budget):
+    full, old = build_baseline(rev)
+    new = build_tool()
+    head = subprocess.run(["git", "-C", str(ROOT), "describe", "--always", "--dirty"],
+                          capture_output=True, text=True).stdout.strip()
+    print(f"baseline {full[:12]} against this tree ({head}); budget {budget:g} s per model and tool; "
+          f"load average {os.getloadavg()[0]:.2f}")
+    print(f"{'model':10} {'status':26} {'nodes':>6} {'base s':>8} {'new s':>8} {'base n/s':>9} {'new n/s':>9} "
+          f"{'speed-up':>8}  same")
+    speedups = []
+    for name in models:
+        lp = corpus / "milp" / f"{name}.lp"
+        before = run_mivex(old, lp, budget)
+        after = run_mivex(new, lp, budget)
+        either = after or before
+        status = either["status"] if either else "did not finish"
+        nodes = str(either["nodes"]) if either else ""
+        if before and after:
+            keys = ("status", "objective", "model")
+            same = all(before[k] == after[k] for k in keys)
+            verdict = "yes" if same else "NO: " + ", ".join(k for k in keys if before[k] != after[k])
+            if before["nodes"] != after["nodes"] or before["lp_solves"] != after["lp_solves"]:
+                nodes = f"{before['nodes']}/{after['nodes']}"
+                verdict += f" (nodes {before['nodes']} vs {after['nodes']}, LP solves "\
+                           f"{before['lp_solves']} vs {after['lp_solves']})"
+            speedup = rate(after) / rate(before) if rate(after) and rate(before) else None
+            if speedup:
+                speedups.append(speedup)
+            shown = fmt(speedup, 2)
+        else:
+            verdict = "-"
+            # Only one finished: the speed-up is bounded by the budget.
+            shown = f">{budget / after['seconds']:.1f}" if after else (f"<{before['seconds'] / budget:.2f}"
+                                                                      if before else "-")
+        print(f"{name:10} {status:26} {nodes:>6} "
+              f"{fmt(before and before['seconds']) if before else '>' + fmt(budget, 0):>8} "
+              f"{fmt(after and after['seconds']) if after else '>' + fmt(budget, 0):>8} "
+              f"{fmt(rate(before), 0):>9} {fmt(rate(after), 0):>9} {shown:>8}  {verdict}", flush=True)
+    if speedups:
+        geo = math.exp(sum(math.log(x) for x in speedups) / len(speedups))
+        print(f"geometric mean speed-up over {len(speedups)} models finished by both: {geo:.2f}")
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("corpus", nargs="?", default=str(ROOT.parent / "shared" / "corpus"))
     parser.add_argument("--budget", type=float, default=120.0)
+    parser.add_argument("--compare-baseline", action="store_true",
+                        help="compare node rates and answers with an earlier revision instead of the peers")
+    parser.add_argument("--baseline", default=DEFAULT_BASELINE, help="git revision of the baseline")
+    parser.add_argument("--models", default=",".join(COMPARE_MODELS),
+                        help="comma-separated models for --compare-baseline")
     args = parser.parse_args()
     corpus = Path(args.corpus)
+    if args.compare_baseline:
+        compare_baseline(corpus, args.baseline, [m.removesuffix(".lp") for m in args.models.split(",") if m],
+                         args.budget)
+        return
     tool = build_tool()
     with open(corpus / "index.csv") as index:
         rows = [r for r in csv.DictReader(index) if r["family"] == "milp"]

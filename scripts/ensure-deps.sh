@@ -13,7 +13,7 @@ PY=${PYTHON:-python3}
 apt_packages=(libgmp-dev coinor-libclp-dev)
 case "$mode" in
   test) apt_packages+=(libgtest-dev) ;;
-  bench) apt_packages+=(libgtest-dev glpk-utils qsopt-ex coinor-cbc minisat) ;;
+  bench) apt_packages+=(libgtest-dev glpk-utils qsopt-ex coinor-cbc minisat time) ;;
 esac
 # Debian's own interpreter makes venvs only with python3-venv.
 "$PY" -c "import ensurepip" 2>/dev/null || apt_packages+=(python3-venv)

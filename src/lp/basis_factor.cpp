@@ -141,7 +141,7 @@ void BasisFactor::eliminate() {
     rows[prow].clear();
     row_done[prow] = 1;
     col_done[pcol] = 1;
-    Step s{prow, pcol, Rational(), l_.size(), l_.size(), u_.size(), u_.size()};
+    Step s{prow, pcol, Rational(), 0, l_.size(), l_.size(), u_.size(), u_.size()};
     for (Entry& e : pivot_row) {
       if (e.index == pcol) {
         s.pivot = e.value;
@@ -151,6 +151,8 @@ void BasisFactor::eliminate() {
       u_.push_back(e);
     }
     s.u_end = u_.size();
+    if (s.pivot == Rational(1)) s.unit = 1;
+    if (s.pivot == Rational(-1)) s.unit = -1;
     erase_value(cols[pcol], prow);
 
     // Eliminate the pivot column from every other active row.
@@ -239,7 +241,11 @@ void BasisFactor::ftran(std::vector<Rational>& v) const {
       const Rational& xp = x[u_[q].index];
       if (!xp.is_zero()) t.sub_mul(u_[q].value, xp);
     }
-    if (!t.is_zero()) t.div_by(s.pivot);
+    if (s.unit < 0) {
+      t = -t;
+    } else if (s.unit == 0 && !t.is_zero()) {
+      t.div_by(s.pivot);
+    }
     x[s.col] = std::move(t);
   }
   v.swap(x);
@@ -267,7 +273,11 @@ void BasisFactor::btran(std::vector<Rational>& w) const {
   for (const Step& s : steps_) {
     Rational& t = w[s.col];
     if (!t.is_zero()) {
-      t.div_by(s.pivot);
+      if (s.unit < 0) {
+        t = -t;
+      } else if (s.unit == 0) {
+        t.div_by(s.pivot);
+      }
       for (std::size_t q = s.u_begin; q < s.u_end; ++q) w[u_[q].index].sub_mul(u_[q].value, t);
     }
     z[s.row] = std::move(t);

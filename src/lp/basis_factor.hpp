@@ -45,6 +45,7 @@ class BasisFactor {
     std::uint32_t row;    // pivot row
     std::uint32_t col;    // pivot position
     Rational pivot;
+    int unit;  // +1 or -1 when the pivot is that, else 0 (a division is needed)
     std::size_t l_begin, l_end;  // multipliers of the rows below, in l_
     std::size_t u_begin, u_end;  // the rest of the pivot row, in u_
   };

@@ -34,11 +34,12 @@ class LpSolver {
 
   LpSolver() = default;
   explicit LpSolver(LinearSystem system) : owned_(std::move(system)), system_(&*owned_) {}
-  // A form built already (branch and bound shares one matrix among nodes);
-  // `system` holds the constraints the answer is checked against.
+  // A form built already (branch and bound shares one matrix among nodes):
+  // the answer is checked against the constraints of `system` and of
+  // `extra` (the rows the form adds, if any). Both must outlive the solver.
   LpSolver(std::shared_ptr<const StandardForm> form, const LinearSystem& system,
-           const std::vector<linear::LinearConstraint>& extra = {})
-      : form_(std::move(form)), system_(&system), extra_(&extra) {}
+           const std::vector<linear::LinearConstraint>* extra = nullptr)
+      : form_(std::move(form)), system_(&system), extra_(extra) {}
   // It may point into itself.
   LpSolver(const LpSolver&) = delete;
   LpSolver& operator=(const LpSolver&) = delete;

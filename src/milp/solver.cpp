@@ -157,7 +157,7 @@ LpResult BranchAndBound::solve(Cancel& cancel) {
 
     ++stats_.lp_solves;
     const std::vector<LinearConstraint> extra = bound_rows(nodes[entry->node]);
-    lp::LpSolver node_solver(lp::StandardForm::extend(root_form, extra), system_, extra);
+    lp::LpSolver node_solver(lp::StandardForm::extend(root_form, extra), system_, &extra);
     LpOutcome lp = solve_lp(node_solver, cancel);
     // An LP that could not finish says nothing about the node; claiming an
     // optimum without it would be unfounded.

@@ -221,8 +221,8 @@ TEST(LpFastPath, NodeProgramsAnswerAlike) {
       extra.push_back({bound, g.pick(0, 1) ? linear::CmpOp::Le : linear::CmpOp::Ge, std::nullopt});
     }
     auto base = StandardForm::of(system);
-    LpSolver pivots(StandardForm::extend(base, extra), system, extra);
-    LpSolver first(StandardForm::extend(base, extra), system, extra);
+    LpSolver pivots(StandardForm::extend(base, extra), system, &extra);
+    LpSolver first(StandardForm::extend(base, extra), system, &extra);
     pivots.set_fast_path(LpSolver::FastPath::Off);
     first.set_fast_path(LpSolver::FastPath::Always);
     LpResult a = pivots.solve(), b = first.solve();

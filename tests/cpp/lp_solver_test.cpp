@@ -8,6 +8,7 @@
 #include <string>
 
 #include "core/error.hpp"
+#include "core/memory.hpp"
 #include "lp/solver.hpp"
 #include "support/tableau.hpp"
 #include "parser/lp_format.hpp"
@@ -198,4 +199,16 @@ TEST(LpSolver, Bore3dFromCorpus) {
   ASSERT_EQ(r.status(), "OPTIMAL");
   EXPECT_NEAR(r.objective(), 1373.0803942, 1373.0803942 * 1e-8);
   EXPECT_TRUE(s.stats().restarted);
+}
+
+// The memory check compares an estimate with what the machine has left:
+// nothing is refused below it, and a request beyond it names the problem.
+TEST(LpSolver, RefusesOnlyWhatCannotFit) {
+  EXPECT_NO_THROW(require_memory(std::uint64_t{1} << 20, "small"));
+  try {
+    require_memory(std::uint64_t{1} << 62, "LP with 3 rows");
+    ADD_FAILURE() << "expected a refusal";
+  } catch (const MemoryRefusal& refusal) {
+    EXPECT_NE(std::string(refusal.what()).find("LP with 3 rows needs about"), std::string::npos);
+  }
 }

@@ -52,6 +52,24 @@ def test_every_node_infeasible():
     assert mivex.solve_milp_text(odd_sum(13)) == {"status": "UNKNOWN (resource limit)"}
 
 
+def knapsack(seed, n=30):
+    """A 0/1 knapsack with values close to the weights: its search tree is far
+    wider than the node limit."""
+    rng = random.Random(seed)
+    weights = [rng.randint(20, 60) for _ in range(n)]
+    values = [w + rng.randint(-5, 5) for w in weights]
+    return ("max " + " + ".join(f"{v}*x{i}" for i, v in enumerate(values)) + "\n"
+            + " + ".join(f"{w}*x{i}" for i, w in enumerate(weights)) + f" <= {sum(weights) // 2}\n"
+            + "".join(f"x{i} <= 1\nint x{i}\n" for i in range(n)))
+
+
+def test_feasible_on_a_generated_model_at_the_node_limit():
+    text = knapsack(0)
+    result = mivex.solve_milp_text(text)
+    assert result["status"] == "FEASIBLE" and "objective" not in result
+    check_model(text, result["model"])
+
+
 def test_feasible_when_the_limit_leaves_better_nodes_open(corpus):
     # knap30 stops at the node limit with an incumbent while open nodes could
     # still improve on it: a valid point, not a claimed optimum.
