@@ -1,18 +1,21 @@
 #!/usr/bin/env python3
-"""Time solve_lp_text against the exact peer glpsol --exact (Debian
-glpk-utils) and HiGHS (highspy, floating point) on the corpus LP models,
-and against glpsol --exact on a scale set generated here, in one run, and
-print the time ratios.
+"""Time solve_lp_text against the exact peers glpsol --exact (Debian
+glpk-utils) and esolver (Debian qsopt-ex) and HiGHS (highspy, floating
+point) on the corpus LP models, and against the exact peers on a scale set
+generated here, in one run, and print the time ratios.
 
-    python bench/lp_bench.py [--corpus ../shared/corpus] [--models afiro,kb2] [--repeat 3]
+    python bench/lp_bench.py [--corpus ../shared/corpus] [--models afiro,kb2] [--repeat 3] [--paths]
     python bench/lp_bench.py --scale [--models ring,pack20k] [--limit 60] [--timeout 60]
     python bench/lp_bench.py --scale --shrink 100     # the same models, about 100x fewer variables
     python bench/lp_bench.py --no-scale               # the corpus only
 
-Corpus: mivex is timed on solve_lp_text(text) (reading included); glpsol on
-one process run reading the MPS original, given up after --timeout seconds;
-HiGHS on readModel + run of the MPS original. Each time is the best of
---repeat runs.
+Corpus: mivex is timed on solve_lp_text(text) (reading included); glpsol and
+esolver on one process run reading the MPS original, given up after
+--timeout seconds; HiGHS on readModel + run of the MPS original. Each time
+is the best of --repeat runs. --paths adds which path of solve_lp_text
+answered (the certified fast path or the pivots), from the test-only module
+(MIVEX_TESTHOOK_DIR, default build/tests); it solves each model once more,
+untimed.
 
 Scale set: ring, pack5k, pack20k and transport (see SCALE_MODELS), built
 from fixed seeds and written as mivex LP text and as free MPS. Every solver
@@ -38,6 +41,7 @@ import subprocess
 import sys
 import tempfile
 import time
+from fractions import Fraction
 from dataclasses import dataclass, field
 from pathlib import Path
 
@@ -96,6 +100,38 @@ def run_glpsol(mps, timeout):
         return read_glpsol_solution(sol.read_text())
 
 
+def read_esolver_solution(text):
+    """(status, objective) from an esolver -O file; the exact value as a float."""
+    status = re.search(r"^status = (\S+)", text, re.M)
+    value = re.search(r"^\s*Value = (\S+)", text, re.M)
+    name = status.group(1) if status else "ERROR"
+    return name, float(Fraction(value.group(1))) if value and name == "OPTIMAL" else None
+
+
+def run_esolver(mps, timeout):
+    """esolver (QSopt_ex): an exact rational simplex."""
+    with tempfile.TemporaryDirectory() as tmp:
+        sol = Path(tmp) / "out.sol"
+        try:
+            subprocess.run(["esolver", "-O", str(sol), str(mps)], capture_output=True, timeout=timeout)
+        except subprocess.TimeoutExpired:
+            return "TIMEOUT", None
+        return read_esolver_solution(sol.read_text() if sol.exists() else "")
+
+
+def answered_by():
+    """The test module's lp_answered_by, or None when it is not built."""
+    directory = os.environ.get("MIVEX_TESTHOOK_DIR", str(Path(__file__).resolve().parents[1] / "build" / "tests"))
+    sys.path.insert(0, directory)
+    try:
+        import _mivex_testhook
+        return _mivex_testhook.lp_answered_by
+    except ImportError:
+        return None
+    finally:
+        sys.path.remove(directory)
+
+
 def run_highs(mps):
     import highspy
 
@@ -121,22 +157,31 @@ def corpus_bench(args, wanted):
     except ImportError:
         have_highs = False
 
-    header = f"{'model':14s} {'status':10s} {'mivex s':>9s} {'glpsol s':>9s} {'HiGHS s':>9s} {'/glpsol':>8s} {'/HiGHS':>8s}  agree"
+    have_esolver = shutil.which("esolver") is not None
+    path_of = answered_by() if args.paths else None
+    header = (f"{'model':14s} {'status':10s} {'mivex s':>9s} {'glpsol s':>9s} {'esolver s':>9s} {'HiGHS s':>9s} "
+              f"{'/glpsol':>8s} {'/esolver':>8s} {'/HiGHS':>8s}  {'path':9s}  agree")
     print(header)
     print("-" * len(header))
-    totals = [0.0, 0.0, 0.0]
+    totals = [0.0, 0.0, 0.0, 0.0]
     for row in rows:
         text = (args.corpus / "lp" / row["file"]).read_text()
         mps = args.corpus / "mps" / row["source"]
         t_mivex, result = best_of(args.repeat, lambda: mivex.solve_lp_text(text))
         t_glp, glp = best_of(args.repeat, lambda: run_glpsol(mps, args.timeout)) if have_glpsol else (float("nan"), ("-", None))
         t_highs, highs = best_of(args.repeat, lambda: run_highs(mps)) if have_highs else (float("nan"), ("-", None))
+        t_es, es = best_of(args.repeat, lambda: run_esolver(mps, args.timeout)) if have_esolver else (float("nan"), ("-", None))
+        path = path_of(text) if path_of else "-"
         agree = []
         ours = result["status"]
         if glp[0] != "-":
             same = glp[0] == ours and (glp[1] is None or "objective" not in result
                                        or abs(glp[1] - result["objective"]) <= 1e-6 * max(1, abs(glp[1])))
             agree.append("glpsol" if same else f"glpsol-differs({glp[0]} {glp[1]})")
+        if es[0] != "-":
+            same = es[0] == ours and (es[1] is None or "objective" not in result
+                                      or abs(es[1] - result["objective"]) <= 1e-9 * max(1, abs(es[1])))
+            agree.append("esolver" if same else f"esolver-differs({es[0]} {es[1]})")
         if highs[0] != "-":
             word = {"Optimal": "OPTIMAL", "Infeasible": "INFEASIBLE", "Unbounded": "UNBOUNDED"}.get(highs[0], highs[0])
             same = word == ours and (word != "OPTIMAL"
@@ -145,11 +190,13 @@ def corpus_bench(args, wanted):
         totals[0] += t_mivex
         totals[1] += t_glp
         totals[2] += t_highs
-        print(f"{row['file'][:-3]:14s} {result['status']:10s} {t_mivex:9.3f} {t_glp:9.3f} {t_highs:9.3f} "
-              f"{t_mivex / t_glp:8.2f} {t_mivex / t_highs:8.1f}  {' '.join(agree)}", flush=True)
+        totals[3] += t_es
+        print(f"{row['file'][:-3]:14s} {result['status']:10s} {t_mivex:9.3f} {t_glp:9.3f} {t_es:9.3f} {t_highs:9.3f} "
+              f"{t_mivex / t_glp:8.2f} {t_mivex / t_es:8.2f} {t_mivex / t_highs:8.1f}  {path:9s}  {' '.join(agree)}",
+              flush=True)
     print("-" * len(header))
-    print(f"{'total':14s} {'':10s} {totals[0]:9.3f} {totals[1]:9.3f} {totals[2]:9.3f} "
-          f"{totals[0] / totals[1]:8.2f} {totals[0] / totals[2]:8.1f}")
+    print(f"{'total':14s} {'':10s} {totals[0]:9.3f} {totals[1]:9.3f} {totals[3]:9.3f} {totals[2]:9.3f} "
+          f"{totals[0] / totals[1]:8.2f} {totals[0] / totals[3]:8.2f} {totals[0] / totals[2]:8.1f}")
 
 
 # ---------------------------------------------------------------------------
@@ -348,9 +395,22 @@ def run_glpsol_scale(model, files, timeout):
         return Run(status, objective, child.seconds, child.peak_kib)
 
 
+def run_esolver_scale(model, files, timeout):
+    with tempfile.TemporaryDirectory() as tmp:
+        sol = Path(tmp) / "out.sol"
+        child = run_child(["esolver", "-O", str(sol), str(files["mps"])], timeout)
+        if child.returncode is None:
+            return Run("TIMEOUT", seconds=timeout, peak_kib=child.peak_kib)
+        if child.returncode != 0 or not sol.exists():
+            return Run("ERROR", seconds=child.seconds, peak_kib=child.peak_kib, note=f"exit {child.returncode}")
+        status, objective = read_esolver_solution(sol.read_text())
+        return Run(status, objective, child.seconds, child.peak_kib)
+
+
 # (column name, runner(model, files, timeout) -> Run, available?)
 SCALE_PEERS = [
     ("glpsol", run_glpsol_scale, lambda: shutil.which("glpsol") is not None),
+    ("esolver", run_esolver_scale, lambda: shutil.which("esolver") is not None),
 ]
 
 
@@ -436,7 +496,8 @@ def main():
                              "default: all")
     parser.add_argument("--repeat", type=int, default=1, help="corpus: best of this many runs")
     parser.add_argument("--timeout", type=float, default=60.0,
-                        help="seconds before a glpsol run is given up (corpus: its time then reads as this limit)")
+                        help="seconds before a peer run is given up (corpus: its time then reads as this limit)")
+    parser.add_argument("--paths", action="store_true", help="corpus: say which path of solve_lp_text answered")
     which = parser.add_mutually_exclusive_group()
     which.add_argument("--scale", action="store_true", help="run only the scale set")
     which.add_argument("--no-scale", action="store_true", help="run only the corpus")

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Build the wheel and make it self-contained: auditwheel copies GMP into the
-# wheel (mivex.libs/) and points the module's run path there, and gives the
-# wheel its manylinux tag. One wheel serves every CPython >= 3.10 (stable ABI).
+# Build the wheel and make it self-contained: auditwheel copies GMP and CLP
+# (with the libraries they load) into the wheel (mivex.libs/) and points the
+# module's run path there, and gives the wheel its manylinux tag. One wheel
+# serves every CPython >= 3.10 (stable ABI).
 #   scripts/wheel.sh [OUT_DIR]    (default dist/); prints the wheel's path last
 set -euo pipefail
 cd "$(dirname "$0")/.."

@@ -4,16 +4,23 @@
 
 #include "core/error.hpp"
 #include "core/memory.hpp"
+#include "lp/fast_path.hpp"
 #include "lp/revised_simplex.hpp"
+#include "lp/solution.hpp"
 
 namespace mivex::lp {
 
 namespace {
 
-Value value_of(const Rational& v) {
-  if (v.is_small() && v.den() == 1) return Value::integer(v.num());
-  if (v.is_integer()) return Value::big_integer(v.text());
-  return Value::floating(v.to_f64());
+// Below this many rows plus columns the pivots take a few
+// microseconds, less than setting up the floating-point run of the fast path.
+constexpr std::size_t kFastPathSize = 100;
+
+// Auto: programs of kFastPathSize and more, except the node programs of
+// branch and bound (extra bound rows): there a cold start of the
+// floating-point run per node cost more than it saved on most models.
+bool fast_path_pays(const StandardForm& form, const std::vector<linear::LinearConstraint>* extra) {
+  return form.num_rows() + form.num_cols() >= kFastPathSize && (extra == nullptr || extra->empty());
 }
 
 // What a solve holds besides the factors: the matrix, and per row and per
@@ -36,6 +43,13 @@ LpResult LpSolver::solve(Cancel& cancel) {
   require_memory_for(*form_);
   const StandardForm& form = *form_;
   const std::size_t m = form.num_rows();
+  if (fast_path_ == FastPath::Always || (fast_path_ == FastPath::Auto && fast_path_pays(form, extra_))) {
+    if (auto answer = fast_path_solve(*system_, extra_, cancel)) {
+      stats_.fast_path = true;
+      if (answer->result.kind() != LpResult::Kind::Optimal) return std::move(answer->result);
+      return finish(std::move(answer->values));
+    }
+  }
   auto count = [this](const PhaseEnd& end) {
     stats_.pivots += end.pivots;
     stats_.bland = stats_.bland || end.bland;
@@ -90,13 +104,18 @@ LpResult LpSolver::solve(Cancel& cancel) {
 }
 
 LpResult LpSolver::finish(const std::vector<Rational>& basic_values, const std::vector<std::uint32_t>& basis) {
-  const LinearSystem& sys = *system_;
   const std::size_t n = form_->num_structural();
-  // The basic solution, checked against every constraint exactly.
-  values_.assign(n, Rational());
+  std::vector<Rational> values(n);
   for (std::size_t p = 0; p < basis.size(); ++p) {
-    if (basis[p] < n) values_[basis[p]] = basic_values[p];
+    if (basis[p] < n) values[basis[p]] = basic_values[p];
   }
+  return finish(std::move(values));
+}
+
+LpResult LpSolver::finish(std::vector<Rational> values) {
+  const LinearSystem& sys = *system_;
+  // The solution, checked against every constraint exactly.
+  values_ = std::move(values);
   for (const auto& v : values_) {
     if (v.is_negative()) stop("LP solution has a negative variable");
   }
@@ -109,11 +128,7 @@ LpResult LpSolver::finish(const std::vector<Rational>& basic_values, const std::
     }
   }
   if (sys.objective) objective_ = sys.objective->expr.evaluate(values_);
-
-  Assignment model;
-  model.reserve(n);
-  for (std::size_t j = 0; j < n; ++j) model.append(sys.variables[j], value_of(values_[j]));
-  return LpResult::optimal(std::move(model), objective_.to_f64());
+  return optimal_result(sys, values_, objective_);
 }
 
 }  // namespace mivex::lp

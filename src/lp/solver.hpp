@@ -25,6 +25,7 @@ struct SolveStats {
   std::size_t pivots = 0;     // all pivots, both phases and any restart
   bool bland = false;         // a repeated basis switched a phase to Bland's rule
   bool restarted = false;     // phase 2 ran again after driving out artificials
+  bool fast_path = false;     // the certified fast path answered (no pivots made)
 };
 
 class LpSolver {
@@ -42,6 +43,13 @@ class LpSolver {
   // It may point into itself.
   LpSolver(const LpSolver&) = delete;
   LpSolver& operator=(const LpSolver&) = delete;
+
+  // When solve() first tries the certified fast path (lp/fast_path.hpp):
+  // Auto on programs large enough to repay it (not on branch-and-bound
+  // nodes), Always, or Off (the pivots alone; tests compare the paths). The
+  // answer is the same either way.
+  enum class FastPath : std::uint8_t { Auto, Always, Off };
+  void set_fast_path(FastPath mode) { fast_path_ = mode; }
 
   // Solve (the system is left unchanged). Optimal, Infeasible, Unbounded,
   // or Unknown ("no system loaded") when there is none.
@@ -61,6 +69,8 @@ class LpSolver {
 
  private:
   LpResult finish(const std::vector<Rational>& basic_values, const std::vector<std::uint32_t>& basis);
+  // The same from the value of every variable.
+  LpResult finish(std::vector<Rational> values);
 
   std::shared_ptr<const StandardForm> form_;  // built by the first solve when not given
   std::optional<LinearSystem> owned_;
@@ -71,6 +81,7 @@ class LpSolver {
   SolveStats stats_;
   Trace* trace_ = nullptr;
   std::size_t verify_ = 0;
+  FastPath fast_path_ = FastPath::Auto;
 };
 
 }  // namespace mivex::lp

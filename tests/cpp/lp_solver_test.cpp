@@ -93,6 +93,7 @@ TEST(LpSolver, WithoutSystemAndRepeatable) {
   LpSolver empty;
   EXPECT_EQ(empty.solve().status(), "UNKNOWN (internal: no system loaded)");
   LpSolver s(read("max 3*x0 + 2*x1\nx0 + x1 <= 4\nx0 + 3*x1 <= 6\nx0 <= 3"));
+  s.set_fast_path(LpSolver::FastPath::Off);
   LpResult first = s.solve();
   LpResult second = s.solve();
   EXPECT_EQ(first.text(), "OPTIMAL (obj=11)\nModel: [x0 -> 3, x1 -> 1]");
@@ -125,11 +126,13 @@ TEST(LpSolver, BealeCycleEndsAtTheOptimum) {
                   "0.25*x0 - 8*x1 - 1*x2 + 9*x3 <= 0\n"
                   "0.5*x0 - 12*x1 - 0.5*x2 + 3*x3 <= 0\n"
                   "x2 <= 1"));
+  s.set_fast_path(LpSolver::FastPath::Off);
   LpResult r = s.solve();
   EXPECT_EQ(r.text(), "OPTIMAL (obj=-1.25)\nModel: [x0 -> 1, x1 -> 0, x2 -> 1, x3 -> 0]");
   EXPECT_TRUE(s.stats().bland);
   // Without degeneracy the specified rule runs alone.
   LpSolver plain(read("max 3*x0 + 2*x1\nx0 + x1 <= 4\nx0 + 3*x1 <= 6"));
+  plain.set_fast_path(LpSolver::FastPath::Off);
   plain.solve();
   EXPECT_FALSE(plain.stats().bland);
 }
@@ -138,13 +141,16 @@ TEST(LpSolver, BealeCycleEndsAtTheOptimum) {
 // x0 in phase 2 would lift it and break the equality (x0 = 3, or unbounded).
 TEST(LpSolver, ArtificialLeftBasicIsDrivenOut) {
   LpSolver bounded(read("max x0\n-x0 - x1 = 0\nx0 <= 3"));
+  bounded.set_fast_path(LpSolver::FastPath::Off);
   EXPECT_EQ(bounded.solve().text(), "OPTIMAL (obj=0)\nModel: [x0 -> 0, x1 -> 0]");
   EXPECT_TRUE(bounded.stats().restarted);
   LpSolver unbounded(read("max x0\n-x0 - x1 = 0"));
+  unbounded.set_fast_path(LpSolver::FastPath::Off);
   EXPECT_EQ(unbounded.solve().text(), "OPTIMAL (obj=0)\nModel: [x0 -> 0, x1 -> 0]");
   EXPECT_TRUE(unbounded.stats().restarted);
   // A sound answer with an artificial basic at zero is kept as it is.
   LpSolver redundant(read("max x0 + x1\nx0 + x1 = 2\n2*x0 + 2*x1 = 4\nx0 <= 1"));
+  redundant.set_fast_path(LpSolver::FastPath::Off);
   EXPECT_EQ(redundant.solve().text(), "OPTIMAL (obj=2)\nModel: [x0 -> 1, x1 -> 1]");
   EXPECT_FALSE(redundant.stats().restarted);
 }
@@ -160,6 +166,7 @@ TEST(LpSolver, KleeMintyTakesEveryVertex) {
       text += "x" + std::to_string(i) + " <= " + std::to_string(static_cast<long long>(std::pow(5, i + 1)));
     }
     LpSolver s(read(text));
+    s.set_fast_path(LpSolver::FastPath::Off);
     LpResult r = s.solve();
     EXPECT_EQ(r.objective(), std::pow(5.0, n)) << n;
     EXPECT_EQ(s.stats().pivots, (std::size_t{1} << n) - 1) << n;
@@ -187,6 +194,7 @@ TEST(LpSolver, Bore3dFromCorpus) {
   std::stringstream text;
   text << in.rdbuf();
   LpSolver s(read(text.str()));
+  s.set_fast_path(LpSolver::FastPath::Off);
   LpResult r = s.solve();
   ASSERT_EQ(r.status(), "OPTIMAL");
   EXPECT_NEAR(r.objective(), 1373.0803942, 1373.0803942 * 1e-8);

@@ -128,11 +128,13 @@ def test_sigint_interrupts_a_long_simplex(sigint_during):
     """A Klee-Minty cube of dimension 22 needs 2^22 - 1 pivots under the
     largest-coefficient rule (seconds of work; every number it reads is exact
     in a double, so the cube is not distorted); Ctrl-C ends it before it
-    returns and the module survives."""
+    returns and the module survives. A zero-cost variable with room to move
+    makes the optimum non-unique, so the fast path leaves it to the pivots."""
     n = 22
-    lines = ["max " + " + ".join(f"{2 ** (n - j)}*x{j - 1}" for j in range(1, n + 1))]
+    lines = ["max " + " + ".join(f"{2 ** (n - j)}*x{j - 1}" for j in range(1, n + 1)) + f" + 0*x{n}"]
     for i in range(1, n + 1):
         terms = [f"{2 ** (i - j + 1)}*x{j - 1}" for j in range(1, i)] + [f"x{i - 1}"]
         lines.append(" + ".join(terms) + f" <= {5 ** i}")
+    lines.append(f"x{n} <= 1")
     sigint_during(mivex.solve_lp_text, "\n".join(lines))
     assert solve("max x0", "x0 <= 2")["objective"] == 2.0

@@ -24,8 +24,24 @@ def lp_rows():
         return [row["file"] for row in csv.DictReader(f) if row["family"] == "lp"]
 
 
+@pytest.fixture(scope="module")
+def paths():
+    """The test-only module when built (scripts/test.sh), else None."""
+    directory = os.environ.get("MIVEX_TESTHOOK_DIR")
+    if not directory:
+        return None
+    import importlib
+    import sys
+
+    sys.path.insert(0, directory)
+    try:
+        return importlib.import_module("_mivex_testhook")
+    finally:
+        sys.path.remove(directory)
+
+
 @pytest.mark.parametrize("name", lp_rows())
-def test_corpus_lp(corpus, name):
+def test_corpus_lp(corpus, paths, name):
     with open(corpus / "index.csv", newline="") as f:
         row = next(r for r in csv.DictReader(f) if r["family"] == "lp" and r["file"] == name)
     text = (corpus / "lp" / name).read_text()
@@ -35,3 +51,11 @@ def test_corpus_lp(corpus, name):
         expected = CORRECTED.get(name, float(row["expected_objective"]))
         # The documented optima carry 11 significant digits.
         assert result["objective"] == pytest.approx(expected, rel=1e-8)
+    if paths is not None:
+        # Where the certified fast path answers, the pivots alone must give
+        # the very same dictionary (elsewhere the pivots gave `result`).
+        fast = paths.lp_fast_path(text)
+        print(f"{name}: {'fast path' if fast else 'pivots'}")
+        if fast is not None:
+            assert repr(fast["result"]) == repr(result)
+            assert repr(paths.lp_pivots_only(text)) == repr(result)

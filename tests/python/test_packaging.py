@@ -42,7 +42,7 @@ ANSWERS = [
 @pytest.mark.wheel
 def test_repaired_wheel_works_in_a_fresh_venv(tmp_path):
     """The wheel users get (scripts/wheel.sh): one stable-ABI wheel that
-    carries its own GMP, installed with nothing else from any index."""
+    carries its own GMP and CLP, installed with nothing else from any index."""
     wheel = os.environ.get("MIVEX_WHEEL")
     if not wheel:
         pytest.skip("the repaired wheel: MIVEX_WHEEL is not set (scripts/wheel.sh builds it)")
@@ -59,9 +59,10 @@ def test_repaired_wheel_works_in_a_fresh_venv(tmp_path):
     assert site.is_relative_to(tmp_path / "env")
     libraries = run("ldd", module)
     assert libraries.returncode == 0, libraries.stderr
-    gmp = [line.split() for line in libraries.stdout.splitlines() if "libgmp" in line]
-    assert gmp and all(Path(words[2]).resolve().parent == (site / "mivex.libs").resolve()
-                       for words in gmp), libraries.stdout
+    for name in ("libgmp", "libClp", "libCoinUtils"):
+        found = [line.split() for line in libraries.stdout.splitlines() if name in line]
+        assert found and all(Path(words[2]).resolve().parent == (site / "mivex.libs").resolve()
+                             for words in found), libraries.stdout
     assert "not found" not in libraries.stdout
 
 

@@ -1,0 +1,33 @@
+// A linear system laid out for basis algebra: exact columns, one row bound
+// per constraint, costs of the minimisation. Variables are x >= 0 and each
+// row activity r_i = a_i x lies on its side of b_i (<=, >= or =).
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <vector>
+
+#include "linear/constraint.hpp"
+#include "linear/system.hpp"
+#include "lp/exact_lu.hpp"
+
+namespace mivex::lp {
+
+struct ColumnForm {
+  std::size_t n = 0;                 // structural columns (the variables)
+  std::size_t m = 0;                 // rows (the constraints)
+  std::vector<SparseVector> columns;    // column j: (row, coefficient), rows increasing
+  std::vector<linear::CmpOp> ops;    // the side of each row
+  std::vector<linear::Rational> rhs; // b_i
+  std::vector<linear::Rational> cost;  // minimised: c, or -c for a maximisation
+  bool has_objective = false;
+  bool maximize = false;
+};
+
+// The form of `system` with the `extra` constraints (if any) after its own,
+// or nothing when a term names a variable the system does not have (the
+// exact path reports that itself).
+std::optional<ColumnForm> column_form(const linear::LinearSystem& system,
+                                      const std::vector<linear::LinearConstraint>* extra = nullptr);
+
+}  // namespace mivex::lp

@@ -1,0 +1,359 @@
+// The certified fast path must never change an answer: on every program the
+// result (text, objective bits, exact point) equals the one the pivots alone
+// give. Also the exact LU it stands on, and the certificate check that is its
+// only gate.
+#include <gtest/gtest.h>
+
+#include <array>
+#include <random>
+#include <string>
+
+#include "core/error.hpp"
+#include "lp/column_form.hpp"
+#include "lp/exact_lu.hpp"
+#include "lp/fast_path.hpp"
+#include "lp/solver.hpp"
+#include "lp/standard_form.hpp"
+#include "parser/lp_format.hpp"
+
+using namespace mivex;
+using namespace mivex::lp;
+using linear::LinearSystem;
+using linear::Rational;
+
+namespace {
+
+LinearSystem read(const std::string& text) {
+  auto parsed = parser::LpFormatParser::parse(text);
+  if (auto* message = std::get_if<std::string>(&parsed)) throw std::runtime_error(*message);
+  return std::get<LinearSystem>(std::move(parsed));
+}
+
+enum Hit { kOptimum, kOptimumWithWeights, kOnlyPoint, kInfeasible, kUnbounded, kMissed, kHitKinds };
+
+// Solve both ways, demand the same outcome, and say which certificate (if
+// any) answered.
+Hit expect_identical(const std::string& text) {
+  LinearSystem system = read(text);
+  LpSolver pivots(system.clone()), first(system.clone());
+  pivots.set_fast_path(LpSolver::FastPath::Off);
+  first.set_fast_path(LpSolver::FastPath::Always);
+  LpResult a = pivots.solve(), b = first.solve();
+  EXPECT_EQ(a.text(), b.text()) << text;
+  EXPECT_EQ(a.objective(), b.objective()) << text;  // the same double, bit for bit
+  EXPECT_EQ(pivots.exact_values(), first.exact_values()) << text;
+  EXPECT_EQ(pivots.exact_objective(), first.exact_objective()) << text;
+  EXPECT_FALSE(pivots.stats().fast_path);
+
+  auto answer = fast_path_solve(system, Cancel::none());
+  EXPECT_EQ(answer.has_value(), first.stats().fast_path) << text;
+  if (!answer) return kMissed;
+  EXPECT_EQ(answer->result.text(), a.text()) << text;
+  EXPECT_TRUE(verify(*column_form(system), answer->certificate)) << text;
+  switch (answer->certificate.kind) {
+    case Certificate::Kind::Infeasible: return kInfeasible;
+    case Certificate::Kind::Unbounded: return kUnbounded;
+    case Certificate::Kind::UniqueOptimum: break;
+  }
+  if (!system.objective) return kOnlyPoint;
+  for (const auto& u : answer->certificate.u) {
+    if (!u.is_zero()) return kOptimumWithWeights;
+  }
+  return kOptimum;
+}
+
+struct Gen {
+  std::mt19937_64 rng;
+  int pick(int lo, int hi) { return lo + static_cast<int>(rng() % static_cast<unsigned>(hi - lo + 1)); }
+  std::string term(const std::string& coef, int j) { return coef + "*x" + std::to_string(j); }
+  // Every variable x0..x(n-1) created in order, whatever the rows use.
+  std::string declare(int n) {
+    std::string line = "0*x0";
+    for (int j = 1; j < n; ++j) line += " + 0*x" + std::to_string(j);
+    return line + " >= 0";
+  }
+};
+
+// Small integer programs built to be degenerate and to tie: right-hand sides
+// of 0, repeated and scaled rows, objectives parallel to a row or absent.
+std::string tied_lp(Gen& g) {
+  int n = g.pick(2, 6), m = g.pick(1, 7);
+  std::vector<std::string> rows;
+  for (int i = 0; i < m; ++i) {
+    std::string line;
+    if (!rows.empty() && g.pick(0, 4) == 0) {
+      line = rows[g.pick(0, static_cast<int>(rows.size()) - 1)];
+    } else {
+      for (int j = 0; j < n; ++j) {
+        int c = g.pick(-2, 3);
+        if (c != 0) line += (line.empty() ? "" : " + ") + g.term(std::to_string(c), j);
+      }
+      if (line.empty()) line = "x0";
+      const char* ops[] = {" <= ", " >= ", " = ", " <= "};
+      line += ops[g.pick(0, 3)] + std::to_string(g.pick(0, 2) == 0 ? 0 : g.pick(-2, 6));
+    }
+    rows.push_back(line);
+  }
+  std::string text;
+  switch (g.pick(0, 4)) {
+    case 0: break;  // no objective
+    case 1: {       // parallel to a row
+      std::string row = rows[g.pick(0, m - 1)];
+      text = (g.pick(0, 1) ? "max " : "min ") + row.substr(0, row.find_first_of("<>="));
+      break;
+    }
+    default: {
+      text = g.pick(0, 1) ? "max " : "min ";
+      for (int j = 0; j < n; ++j) text += (j ? " + " : "") + g.term(std::to_string(g.pick(-3, 3)), j);
+    }
+  }
+  text += "\n" + g.declare(n);
+  for (const auto& r : rows) text += "\n" + r;
+  return text;
+}
+
+// Boxed programs with generic costs and nine-decimal data: mostly unique
+// optima, the common case of real models.
+std::string boxed_lp(Gen& g) {
+  int n = g.pick(2, 12), m = g.pick(1, 10);
+  auto decimal = [&] { return std::to_string(g.pick(-9, 9)) + "." + std::to_string(g.pick(100000000, 999999999)); };
+  std::string text = g.pick(0, 1) ? "max " : "min ";
+  for (int j = 0; j < n; ++j) text += (j ? " + " : "") + g.term(decimal(), j);
+  for (int i = 0; i < m; ++i) {
+    std::string line;
+    for (int j = 0; j < n; ++j) {
+      if (g.pick(0, 2) == 0) line += (line.empty() ? "" : " + ") + g.term(decimal(), j);
+    }
+    if (line.empty()) continue;
+    const char* ops[] = {" <= ", " >= ", " = "};
+    line += ops[g.pick(0, 2)] + std::to_string(g.pick(-20, 40));
+    text += "\n" + line;
+  }
+  for (int j = 0; j < n; ++j) {
+    if (g.pick(0, 3) != 0) text += "\nx" + std::to_string(j) + " <= " + std::to_string(g.pick(1, 9));
+  }
+  return text;
+}
+
+// Square equality systems with no objective: a single feasible point when
+// the matrix is nonsingular and the point is non-negative.
+std::string only_point_lp(Gen& g) {
+  int n = g.pick(1, 6);
+  std::string text = g.declare(n);
+  for (int i = 0; i < n; ++i) {
+    std::string line;
+    for (int j = 0; j < n; ++j) {
+      int c = (i == j ? g.pick(3, 6) : g.pick(-1, 1));
+      if (c != 0) line += (line.empty() ? "" : " + ") + g.term(std::to_string(c), j);
+    }
+    text += "\n" + line + " = " + std::to_string(g.pick(0, 9));
+  }
+  return text;
+}
+
+// Larger sparse programs: the exact LU sees fill-in and long pivot searches.
+std::string sparse_lp(Gen& g) {
+  int n = g.pick(15, 40), m = g.pick(10, 30);
+  std::string text = g.pick(0, 1) ? "max " : "min ";
+  for (int j = 0; j < n; ++j) text += (j ? " + " : "") + g.term(std::to_string(g.pick(1, 20)), j);
+  for (int i = 0; i < m; ++i) {
+    std::string line;
+    for (int j = 0; j < n; ++j) {
+      if (g.pick(0, 5) == 0) line += (line.empty() ? "" : " + ") + g.term(std::to_string(g.pick(1, 9)), j);
+    }
+    if (line.empty()) continue;
+    line += g.pick(0, 2) ? " <= " : " >= ";
+    line += std::to_string(g.pick(5, 60));
+    text += "\n" + line;
+  }
+  return text;
+}
+
+}  // namespace
+
+TEST(LpFastPath, SameAnswerAsThePivotsOnGeneratedPrograms) {
+  Gen g{std::mt19937_64(11)};
+  std::array<int, kHitKinds> hits{};
+  int total = 0;
+  for (int round = 0; round < 4000; ++round) {
+    std::string text;
+    switch (round % 8) {
+      case 0: case 1: case 2: text = tied_lp(g); break;
+      case 3: case 4: case 5: text = boxed_lp(g); break;
+      case 6: text = only_point_lp(g); break;
+      default: text = sparse_lp(g); break;
+    }
+    ++hits[expect_identical(text)];
+    ++total;
+    if (HasFailure()) break;
+  }
+  std::printf("fast path answered %d of %d: optimum %d (+%d with weights), only point %d, infeasible %d, "
+              "unbounded %d\n", total - hits[kMissed], total, hits[kOptimum], hits[kOptimumWithWeights],
+              hits[kOnlyPoint], hits[kInfeasible], hits[kUnbounded]);
+  // Every kind of certificate must have answered somewhere, and most
+  // programs of these families should be answered at all.
+  for (int kind = 0; kind < kMissed; ++kind) EXPECT_GT(hits[kind], 10) << kind;
+  EXPECT_GT(total - hits[kMissed], total / 2);
+}
+
+// Branch and bound's node programs: the system as read plus bound rows on
+// a shared matrix.
+TEST(LpFastPath, NodeProgramsAnswerAlike) {
+  Gen g{std::mt19937_64(17)};
+  int answered = 0;
+  for (int round = 0; round < 400; ++round) {
+    LinearSystem system = read(round % 2 ? tied_lp(g) : boxed_lp(g));
+    std::vector<linear::LinearConstraint> extra;
+    for (std::uint64_t var : system.variables) {
+      if (g.pick(0, 2) != 0) continue;
+      auto bound = linear::LinearExpr::variable(var) - linear::LinearExpr::constant_of(Rational(g.pick(0, 3)));
+      extra.push_back({bound, g.pick(0, 1) ? linear::CmpOp::Le : linear::CmpOp::Ge, std::nullopt});
+    }
+    auto base = StandardForm::of(system);
+    LpSolver pivots(StandardForm::extend(base, extra), system, &extra);
+    LpSolver first(StandardForm::extend(base, extra), system, &extra);
+    pivots.set_fast_path(LpSolver::FastPath::Off);
+    first.set_fast_path(LpSolver::FastPath::Always);
+    LpResult a = pivots.solve(), b = first.solve();
+    ASSERT_EQ(a.text(), b.text()) << round;
+    EXPECT_EQ(a.objective(), b.objective());
+    EXPECT_EQ(pivots.exact_values(), first.exact_values());
+    answered += first.stats().fast_path;
+  }
+  EXPECT_GT(answered, 200);
+}
+
+TEST(LpFastPath, SameAnswerOnHandPickedCases) {
+  // Ties, degeneracy, cycling under the pivot rule, artificials left basic,
+  // negative right-hand sides, numbers beyond 64 bits and beyond doubles.
+  const std::string beyond_doubles = "max x0 + x1\nx0 <= 1" + std::string(400, '0') + "\nx1 <= 2";
+  for (const std::string& text : std::vector<std::string>{
+           beyond_doubles,
+           "max 3*x0 + 2*x1\nx0 + x1 <= 4\nx0 + 3*x1 <= 6\nx0 <= 3",
+           "min -0.75*x0 + 20*x1 - 0.5*x2 + 6*x3\n0.25*x0 - 8*x1 - 1*x2 + 9*x3 <= 0\n"
+           "0.5*x0 - 12*x1 - 0.5*x2 + 3*x3 <= 0\nx2 <= 1",
+           "max x0\n-x0 - x1 = 0\nx0 <= 3",
+           "max x0\n-x0 - x1 = 0",
+           "max x0 + x1\nx0 + x1 = 2\n2*x0 + 2*x1 = 4\nx0 <= 1",
+           "max x0 + x1\nx0 + x1 <= 1",
+           "min x0 + x1\nx0 + x1 >= 2",
+           "max x0\nx0 >= -2\n-x0 <= 3\nx0 - x1 <= -1\nx1 <= 4",
+           "min x0\nx0 <= -1",
+           "max x0\nx0 - x1 >= 0",
+           "min x0",
+           "max 0*x0",
+           "min 0*x0 - 9223372036854775808\nx0 <= 1",
+           "max x0\n3*x0 <= 100000000000000000000000000001",
+           "max 123456789.123456789*x0 + x1\n98765.4321*x0 + 0.000000001*x1 <= 7\nx1 <= 3",
+       }) {
+    SCOPED_TRACE(text);
+    expect_identical(text);
+  }
+}
+
+TEST(LpFastPath, NoAnswerWhenSeveralPointsAreOptimal) {
+  // An edge of optima, a face with a degenerate corner, a free direction of
+  // zero cost, and a system without objective with many feasible points.
+  for (const char* text : {"max x0 + x1\nx0 + x1 <= 1", "min x0\nx0 + x1 + x2 >= 0\nx1 + x2 <= 2\nx1 - x2 = 0",
+                           "min x0\nx0 - x1 <= 0\nx1 <= 5", "x0 + x1 <= 1"}) {
+    EXPECT_FALSE(fast_path_solve(read(text), Cancel::none())) << text;
+  }
+  // A degenerate optimum whose uniqueness needs the weights: x1 = x2 = 0 is
+  // forced by x1 - x2 <= 0 with x2 basic at 0, though x1 has zero cost.
+  auto answer = fast_path_solve(read("min x0 + 0*x1 + x2\nx0 >= 1\nx1 - x2 <= 0\nx0 + x1 <= 1"), Cancel::none());
+  ASSERT_TRUE(answer);
+  EXPECT_EQ(answer->result.text(), "OPTIMAL (obj=1)\nModel: [x0 -> 1, x1 -> 0, x2 -> 0]");
+  bool weighted = false;
+  for (const auto& u : answer->certificate.u) weighted = weighted || !u.is_zero();
+  EXPECT_TRUE(weighted);
+}
+
+// verify() is the only gate: a certificate that is slightly off must fail.
+TEST(LpFastPath, TamperedCertificatesFailTheCheck) {
+  Gen g{std::mt19937_64(5)};
+  int tampered = 0;
+  for (int round = 0; round < 600; ++round) {
+    LinearSystem system = read(round % 2 ? tied_lp(g) : boxed_lp(g));
+    auto answer = fast_path_solve(system, Cancel::none());
+    if (!answer) continue;
+    ColumnForm form = *column_form(system);
+    Certificate c = answer->certificate;
+    ASSERT_TRUE(verify(form, c));
+    const Rational eps(1, 1000003);
+    // Move the point off the optimum (or off feasibility), drop the ray to
+    // zero, or shift a Farkas multiplier: each breaks an equation exactly.
+    switch (c.kind) {
+      case Certificate::Kind::UniqueOptimum: {
+        std::size_t j = static_cast<std::size_t>(round) % c.x.size();
+        Certificate moved = c;
+        moved.x[j] = moved.x[j] + eps;
+        EXPECT_FALSE(verify(form, moved));
+        Certificate unbasic = c;
+        unbasic.basis.pop_back();
+        EXPECT_FALSE(verify(form, unbasic));
+        break;
+      }
+      case Certificate::Kind::Unbounded: {
+        Certificate flat = c;
+        for (auto& r : flat.ray) r = Rational();
+        EXPECT_FALSE(verify(form, flat));
+        break;
+      }
+      case Certificate::Kind::Infeasible: {
+        Certificate none = c;
+        for (auto& y : none.y) y = Rational();
+        EXPECT_FALSE(verify(form, none));
+        break;
+      }
+    }
+    ++tampered;
+  }
+  EXPECT_GT(tampered, 200);
+}
+
+TEST(LpFastPath, InterruptStopsTheFloatingPointRun) {
+  Gen g{std::mt19937_64(3)};
+  LinearSystem system = read(sparse_lp(g));
+  int polls = 0;
+  Cancel cancel([](void* count) { return ++*static_cast<int*>(count) > 3; }, &polls);
+  EXPECT_THROW(fast_path_solve(system, cancel), Interrupted);
+}
+
+// B x = v and B^T y = w hold exactly on random sparse matrices; singular
+// ones are refused.
+TEST(ExactLu, SolvesExactlyAndRefusesSingularMatrices) {
+  std::mt19937_64 rng(7);
+  auto pick = [&](int lo, int hi) { return lo + static_cast<int>(rng() % static_cast<unsigned>(hi - lo + 1)); };
+  int singular = 0, solved = 0;
+  for (int round = 0; round < 300; ++round) {
+    std::size_t m = static_cast<std::size_t>(pick(1, 25));
+    std::vector<SparseVector> cols(m);
+    for (std::size_t k = 0; k < m; ++k) {
+      for (std::size_t i = 0; i < m; ++i) {
+        if (pick(0, 3) == 0 || (i == k && pick(0, 5) != 0)) cols[k].emplace_back(i, Rational(pick(-5, 5), pick(1, 4)));
+      }
+    }
+    if (round % 5 == 0 && m > 1) cols[m - 1] = cols[0];  // dependent columns
+    ExactLu lu;
+    if (!lu.factor(m, cols, Cancel::none())) {
+      ++singular;
+      continue;
+    }
+    ++solved;
+    std::vector<Rational> v(m), w(m);
+    for (std::size_t i = 0; i < m; ++i) v[i] = Rational(pick(-9, 9)), w[i] = Rational(pick(-9, 9), pick(1, 3));
+    std::vector<Rational> x = lu.ftran(v), y = lu.btran(w);
+    std::vector<Rational> bx(m);
+    for (std::size_t k = 0; k < m; ++k) {
+      Rational bty;
+      for (const auto& [i, a] : cols[k]) {
+        bx[i] = bx[i] + a * x[k];
+        bty = bty + a * y[i];
+      }
+      EXPECT_EQ(bty, w[k]);
+    }
+    EXPECT_EQ(bx, v);
+  }
+  EXPECT_GT(solved, 100);
+  EXPECT_GT(singular, 30);
+}
