@@ -12,13 +12,10 @@ namespace mivex::lp {
 
 namespace {
 
-// Below this many rows plus columns the pivots take a few
-// microseconds, less than setting up the floating-point run of the fast path.
-constexpr std::size_t kFastPathSize = 100;
-
 // Auto: programs of kFastPathSize and more, except the node programs of
-// branch and bound (extra bound rows): there a cold start of the
-// floating-point run per node cost more than it saved on most models.
+// branch and bound (extra bound rows), whose search sets the way per node
+// after timing both (a cold floating-point run per node pays on some models
+// and not on others).
 bool fast_path_pays(const StandardForm& form, const std::vector<linear::LinearConstraint>* extra) {
   return form.num_rows() + form.num_cols() >= kFastPathSize && (extra == nullptr || extra->empty());
 }

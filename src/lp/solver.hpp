@@ -28,6 +28,10 @@ struct SolveStats {
   bool fast_path = false;     // the certified fast path answered (no pivots made)
 };
 
+// Below this many rows plus columns the pivots take a few microseconds,
+// less than setting up the floating-point run of the fast path.
+inline constexpr std::size_t kFastPathSize = 100;
+
 class LpSolver {
  public:
   using Trace = std::vector<std::pair<std::size_t, std::size_t>>;

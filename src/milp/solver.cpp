@@ -1,5 +1,6 @@
 #include "milp/solver.hpp"
 
+#include <chrono>
 #include <cmath>
 #include <limits>
 #include <utility>
@@ -7,6 +8,7 @@
 #include "core/error.hpp"
 #include "lp/solver.hpp"
 #include "milp/node_heap.hpp"
+#include "milp/path_choice.hpp"
 
 namespace mivex::milp {
 
@@ -146,6 +148,7 @@ LpResult BranchAndBound::solve(Cancel& cancel) {
   std::optional<Assignment> incumbent;
   std::vector<Rational> incumbent_exact;
   std::optional<std::size_t> unexamined;  // the node popped when the limit stopped the search
+  NodePathChoice path(root_form->num_rows() + root_form->num_cols() >= lp::kFastPathSize);
   while (auto entry = heap.pop()) {
     if (stats_.nodes == node_limit_) {
       unexamined = entry->node;
@@ -158,7 +161,11 @@ LpResult BranchAndBound::solve(Cancel& cancel) {
     ++stats_.lp_solves;
     const std::vector<LinearConstraint> extra = bound_rows(nodes[entry->node]);
     lp::LpSolver node_solver(lp::StandardForm::extend(root_form, extra), system_, &extra);
+    const auto mode = path.next();
+    node_solver.set_fast_path(mode);
+    const auto start = std::chrono::steady_clock::now();
     LpOutcome lp = solve_lp(node_solver, cancel);
+    path.record(mode, std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
     // An LP that could not finish says nothing about the node; claiming an
     // optimum without it would be unfounded.
     if (lp.result.kind() == LpResult::Kind::Unknown) return std::move(lp.result);

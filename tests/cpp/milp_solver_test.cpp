@@ -8,6 +8,7 @@
 #include <string>
 
 #include "milp/node_heap.hpp"
+#include "milp/path_choice.hpp"
 #include "milp/solver.hpp"
 #include "parser/lp_format.hpp"
 
@@ -125,4 +126,28 @@ TEST(BranchAndBound, NodeLimitNeverTurnsAGuessIntoAnOptimum) {
   // Both sides of the limit rule were exercised.
   EXPECT_GT(feasible_seen, 0);
   EXPECT_GT(optimal_at_small_limit, 0);
+}
+
+// The node path choice alternates while it measures, then keeps the faster
+// way and probes the other now and then; a small program never tries the
+// fast path.
+TEST(NodePathChoice, MeasuresThenKeepsTheFasterWay) {
+  using FastPath = mivex::milp::NodePathChoice::FastPath;
+  mivex::milp::NodePathChoice small(false);
+  EXPECT_EQ(small.next(), FastPath::Off);
+  for (double fast_cost : {1.0, 9.0}) {
+    mivex::milp::NodePathChoice choice(true);
+    std::size_t fast = 0, total = 200;
+    for (std::size_t node = 0; node < total; ++node) {
+      FastPath mode = choice.next();
+      if (node < 8) EXPECT_EQ(mode, node % 2 ? FastPath::Always : FastPath::Off) << node;
+      fast += mode == FastPath::Always;
+      choice.record(mode, mode == FastPath::Always ? fast_cost : 3.0);
+    }
+    if (fast_cost < 3.0) {
+      EXPECT_GT(fast, total - 10);
+    } else {
+      EXPECT_LT(fast, 10u);
+    }
+  }
 }
