@@ -18,13 +18,13 @@ void erase_value(std::vector<std::uint32_t>& list, std::uint32_t value) {
 
 }  // namespace
 
-void BasisFactor::factor(std::size_t m, const std::vector<Column>& columns) {
+bool BasisFactor::try_factor(std::size_t m, const std::vector<Column>& columns) {
   if (columns.size() != m) stop("basis has the wrong number of columns");
   clear(m);
   for (std::size_t p = 0; p < m; ++p) {
     for (const Entry& e : columns[p]) add(e.index, static_cast<std::uint32_t>(p), e.value);
   }
-  eliminate();
+  return eliminate();
 }
 
 void BasisFactor::factor(const StandardForm& form, const std::vector<std::uint32_t>& basis) {
@@ -34,7 +34,7 @@ void BasisFactor::factor(const StandardForm& form, const std::vector<std::uint32
       add(static_cast<std::uint32_t>(row), static_cast<std::uint32_t>(p), v);
     });
   }
-  eliminate();
+  if (!eliminate()) stop("basis matrix is singular");
 }
 
 void BasisFactor::clear(std::size_t m) {
@@ -62,7 +62,7 @@ void BasisFactor::add(std::uint32_t row, std::uint32_t position, const Rational&
   cols_[position].push_back(row);
 }
 
-void BasisFactor::eliminate() {
+bool BasisFactor::eliminate() {
   const std::size_t m = m_;
   auto& rows = rows_;
   auto& cols = cols_;
@@ -85,7 +85,7 @@ void BasisFactor::eliminate() {
     bool found = false;
     auto& zero = bucket[0];
     while (!zero.empty()) {
-      if (valid_in(zero.back(), 0)) stop("basis matrix is singular");
+      if (valid_in(zero.back(), 0)) return false;
       zero.pop_back();
     }
     // Column singletons need no elimination; row singletons cause no fill.
@@ -134,7 +134,7 @@ void BasisFactor::eliminate() {
         }
       }
     }
-    if (!found) stop("basis matrix is singular");
+    if (!found) return false;
 
     // Take the pivot row out of the active matrix.
     pivot_row.swap(rows[prow]);
@@ -206,6 +206,7 @@ void BasisFactor::eliminate() {
   factor_entries_ = m;
   for (const Entry& e : l_) factor_entries_ += 1 + e.value.extra_words();
   for (const Entry& e : u_) factor_entries_ += 1 + e.value.extra_words();
+  return true;
 }
 
 void BasisFactor::update(std::size_t position, const std::vector<Rational>& alpha,

@@ -20,10 +20,11 @@ class BasisFactor {
   // Column p of the basis: entries (constraint row, value).
   using Column = std::vector<Entry>;
 
-  // Factor the m x m basis given by its columns (one per position). Stops
-  // when the columns are singular, which a simplex basis never is.
-  void factor(std::size_t m, const std::vector<Column>& columns);
-  // The same for the basis of `form` that lists column basis[p] at position p.
+  // Factor the m x m matrix given by its columns (one per position); false
+  // when they are singular (a basis proposed from outside may be).
+  bool try_factor(std::size_t m, const std::vector<Column>& columns);
+  // Factor the basis of `form` that lists column basis[p] at position p.
+  // Stops when it is singular, which a simplex basis never is.
   void factor(const StandardForm& form, const std::vector<std::uint32_t>& basis);
   // Replace the column at `position` by the one whose ftran image is
   // `alpha` (its nonzero positions listed in `nz`); alpha[position] != 0.
@@ -58,7 +59,7 @@ class BasisFactor {
   // Start over with an empty m x m active matrix; then eliminate() it.
   void clear(std::size_t m);
   void add(std::uint32_t row, std::uint32_t position, const Rational& value);
-  void eliminate();
+  bool eliminate();  // false when the matrix is singular
 
   std::size_t m_ = 0;
   std::vector<Step> steps_;

@@ -28,6 +28,16 @@ Rational exact(double v) {
   return r;
 }
 
+// x with B x = v, and y with B^T y = w.
+std::vector<Rational> solve(const BasisFactor& lu, std::vector<Rational> v) {
+  lu.ftran(v);
+  return v;
+}
+std::vector<Rational> solve_transposed(const BasisFactor& lu, std::vector<Rational> w) {
+  lu.btran(w);
+  return w;
+}
+
 Rational dot(const SparseVector& column, const std::vector<Rational>& by_row) {
   Rational s;
   for (const auto& [i, a] : column) {
@@ -200,10 +210,12 @@ bool Certifier::load(const Basis& basis) {
     }
   }
   if (basic_.size() != f_.m) return false;
-  std::vector<SparseVector> columns;
-  columns.reserve(f_.m);
-  for (std::size_t k : basic_) columns.push_back(column_of(k));
-  if (!lu_.factor(f_.m, columns, cancel_)) return false;
+  std::vector<BasisFactor::Column> columns(f_.m);
+  for (std::size_t p = 0; p < f_.m; ++p) {
+    for (auto& [i, a] : column_of(basic_[p])) columns[p].push_back({static_cast<std::uint32_t>(i), std::move(a)});
+  }
+  cancel_.check();
+  if (!lu_.try_factor(f_.m, columns)) return false;
 
   // Nonbasic structurals sit at 0 and nonbasic rows at b_i, so the basic
   // values solve B x_B = sum of b_i e_i over the nonbasic rows.
@@ -212,7 +224,7 @@ bool Certifier::load(const Basis& basis) {
   for (std::size_t i = 0; i < f_.m; ++i) {
     if (!is_basic_[f_.n + i]) v[i] = value_[f_.n + i] = f_.rhs[i];
   }
-  std::vector<Rational> xb = lu_.ftran(std::move(v));
+  std::vector<Rational> xb = solve(lu_, std::move(v));
   for (std::size_t p = 0; p < f_.m; ++p) value_[basic_[p]] = std::move(xb[p]);
   return true;
 }
@@ -233,7 +245,7 @@ void Certifier::compute_duals() {
   for (std::size_t p = 0; p < f_.m; ++p) {
     if (basic_[p] < f_.n) cb[p] = f_.cost[basic_[p]];
   }
-  y_ = lu_.btran(std::move(cb));
+  y_ = solve_transposed(lu_, std::move(cb));
   d_.assign(f_.n + f_.m, Rational());
   for (std::size_t k = 0; k < f_.n + f_.m; ++k) {
     if (is_basic_[k]) continue;
@@ -287,7 +299,7 @@ std::optional<Certificate> Certifier::unique_optimum(const WeightSearch& search)
     }
     if (tight.empty()) return std::nullopt;  // a zero-cost move is free: several optima
     auto blocked = [&](std::vector<Rational> h) {
-      c.u = lu_.btran(std::move(h));
+      c.u = solve_transposed(lu_, std::move(h));
       for (std::size_t k : free_moves) {
         Rational g = k < f_.n ? dot(f_.columns[k], c.u) : -c.u[k - f_.n];
         if (g.sign() * side(k) <= 0) return false;
@@ -304,7 +316,7 @@ std::optional<Certificate> Certifier::unique_optimum(const WeightSearch& search)
         cancel_.check();
         std::vector<Rational> e(f_.m);
         e[tight[q]] = Rational(1);
-        std::vector<Rational> rho = lu_.btran(std::move(e));
+        std::vector<Rational> rho = solve_transposed(lu_, std::move(e));
         const int s = tight_side[q] == 0 ? 1 : tight_side[q];
         free[q] = tight_side[q] == 0;
         for (std::size_t z = 0; z < free_moves.size(); ++z) {
@@ -348,7 +360,7 @@ std::optional<Certificate> Certifier::infeasible() {
     e[p] = Rational(1);
     Certificate c;
     c.kind = Certificate::Kind::Infeasible;
-    c.y = lu_.btran(std::move(e));
+    c.y = solve_transposed(lu_, std::move(e));
     if (verify(f_, c)) return c;
     for (auto& v : c.y) v = -v;
     if (verify(f_, c)) return c;
@@ -371,7 +383,7 @@ std::optional<Certificate> Certifier::unbounded() {
     cancel_.check();
     std::vector<Rational> col(f_.m);
     for (const auto& [i, a] : column_of(k)) col[i] = a;
-    std::vector<Rational> alpha = lu_.ftran(std::move(col));
+    std::vector<Rational> alpha = solve(lu_, std::move(col));
     // Moving k by t * side(k) moves basic p by -t * side(k) * alpha_p.
     Certificate c;
     c.kind = Certificate::Kind::Unbounded;

@@ -16,7 +16,7 @@
 #include "core/cancel.hpp"
 #include "linear/rational.hpp"
 #include "lp/column_form.hpp"
-#include "lp/exact_lu.hpp"
+#include "lp/basis_factor.hpp"
 
 namespace mivex::lp {
 
@@ -81,7 +81,7 @@ class Certifier {
   Cancel& cancel_;
   std::vector<std::size_t> basic_;       // position p -> variable
   std::vector<bool> is_basic_;           // by variable
-  ExactLu lu_;
+  BasisFactor lu_;
   std::vector<linear::Rational> value_;  // by variable: the basic solution
   std::vector<linear::Rational> y_;      // by row
   std::vector<linear::Rational> d_;      // by variable: reduced costs (0 when basic)

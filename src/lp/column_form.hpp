@@ -5,13 +5,16 @@
 
 #include <cstddef>
 #include <optional>
+#include <utility>
 #include <vector>
 
 #include "linear/constraint.hpp"
 #include "linear/system.hpp"
-#include "lp/exact_lu.hpp"
 
 namespace mivex::lp {
+
+// A sparse vector: (index, value) pairs with distinct indexes.
+using SparseVector = std::vector<std::pair<std::size_t, linear::Rational>>;
 
 struct ColumnForm {
   std::size_t n = 0;                 // structural columns (the variables)
