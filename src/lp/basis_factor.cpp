@@ -18,6 +18,15 @@ void erase_value(std::vector<std::uint32_t>& list, std::uint32_t value) {
 
 }  // namespace
 
+// t /= the step's pivot, without a division when the pivot is 1 or -1.
+void BasisFactor::divide_by_pivot(Rational& t, const Step& s) {
+  if (s.unit < 0) {
+    t = -t;
+  } else if (s.unit == 0) {
+    t.div_by(s.pivot);
+  }
+}
+
 bool BasisFactor::try_factor(std::size_t m, const std::vector<Column>& columns) {
   if (columns.size() != m) stop("basis has the wrong number of columns");
   clear(m);
@@ -242,11 +251,7 @@ void BasisFactor::ftran(std::vector<Rational>& v) const {
       const Rational& xp = x[u_[q].index];
       if (!xp.is_zero()) t.sub_mul(u_[q].value, xp);
     }
-    if (s.unit < 0) {
-      t = -t;
-    } else if (s.unit == 0 && !t.is_zero()) {
-      t.div_by(s.pivot);
-    }
+    if (!t.is_zero()) divide_by_pivot(t, s);
     x[s.col] = std::move(t);
   }
   v.swap(x);
@@ -274,11 +279,7 @@ void BasisFactor::btran(std::vector<Rational>& w) const {
   for (const Step& s : steps_) {
     Rational& t = w[s.col];
     if (!t.is_zero()) {
-      if (s.unit < 0) {
-        t = -t;
-      } else if (s.unit == 0) {
-        t.div_by(s.pivot);
-      }
+      divide_by_pivot(t, s);
       for (std::size_t q = s.u_begin; q < s.u_end; ++q) w[u_[q].index].sub_mul(u_[q].value, t);
     }
     z[s.row] = std::move(t);

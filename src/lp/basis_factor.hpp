@@ -56,6 +56,7 @@ class BasisFactor {
     std::size_t begin, end;  // the other nonzeros of the column, in eta_entries_list_
   };
 
+  static void divide_by_pivot(Rational& t, const Step& s);
   // Start over with an empty m x m active matrix; then eliminate() it.
   void clear(std::size_t m);
   void add(std::uint32_t row, std::uint32_t position, const Rational& value);

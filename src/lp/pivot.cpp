@@ -25,7 +25,7 @@ void RevisedSimplex::load_column(std::size_t col) {
   }
 }
 
-void RevisedSimplex::compute_pivot_row(std::size_t position, bool nonbasic_only) {
+void RevisedSimplex::compute_pivot_row(std::size_t position) {
   for (std::uint32_t j : row_nz_) {
     row_[j] = Rational();
     row_mark_[j] = 0;
@@ -37,7 +37,7 @@ void RevisedSimplex::compute_pivot_row(std::size_t position, bool nonbasic_only)
   // Row `position` of the tableau is rho^T A: walk the rows where rho is
   // nonzero and add their entries into the columns they touch.
   auto add = [&](std::size_t j, const Rational& r, const Rational& a) {
-    if (nonbasic_only && position_[j] >= 0) return;
+    if (position_[j] >= 0) return;
     if (!row_mark_[j]) {
       row_mark_[j] = 1;
       row_nz_.push_back(static_cast<std::uint32_t>(j));
@@ -71,7 +71,7 @@ void RevisedSimplex::pivot(std::size_t position, std::size_t col, bool update_co
   if (update_costs && !d_[col].is_zero()) {
     // d_j -= (d_e / alpha_r) * (tableau row r)_j over the nonbasic columns;
     // the leaving column's row entry is 1.
-    compute_pivot_row(position, true);
+    compute_pivot_row(position);
     Rational f = d_[col] / a;
     if (!row_mark_[col] || row_[col] != a) stop("tableau row and column disagree at the pivot");
     for (std::uint32_t j : row_nz_) {

@@ -2,23 +2,10 @@
 // cost, lowest index on ties) or Bland's (the lowest index with a negative
 // one). Doubles narrow Dantzig's scan to the near-best columns; the exact
 // comparison among those decides.
-#include <cmath>
-
+#include "lp/double_image.hpp"
 #include "lp/revised_simplex.hpp"
 
 namespace mivex::lp {
-
-namespace {
-
-// A double image of a rational is within a few ulps of it while it is a
-// normal number; anything within this factor of the best could be the best.
-constexpr double kSlack = 1e-9;
-// Below this, or at infinity, an image is too coarse to exclude anything.
-constexpr double kTiny = 1e-290;
-
-bool coarse(double v) { return !(v > kTiny) || std::isinf(v); }
-
-}  // namespace
 
 std::optional<std::size_t> RevisedSimplex::find_entering(bool skip_artificial) const {
   // One pass keeps the columns whose image is within kSlack of the best

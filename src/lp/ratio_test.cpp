@@ -5,16 +5,12 @@
 // the candidates and exact cross-multiplication decides among them.
 #include <cmath>
 
+#include "lp/double_image.hpp"
 #include "lp/revised_simplex.hpp"
 
 namespace mivex::lp {
 
 namespace {
-
-constexpr double kSlack = 1e-9;
-constexpr double kTiny = 1e-290;
-
-bool coarse(double v) { return !(v > kTiny) || std::isinf(v); }
 
 // x / a in doubles, or NaN (coarse) when either image is too coarse.
 double ratio_image(const linear::Rational& x, const linear::Rational& a) {
@@ -35,16 +31,18 @@ std::optional<std::size_t> RevisedSimplex::find_leaving(bool bland) const {
   }
   if (best != m_) return best;
 
+  // The positions with alpha_p > 0 and their ratio images.
+  auto& images = ratio_images_;
+  images.clear();
   double low = HUGE_VAL;
   for (std::uint32_t p : alpha_nz_) {
     if (!alpha_[p].is_positive()) continue;
     double r = ratio_image(x_[p], alpha_[p]);
+    images.emplace_back(p, r);
     if (!coarse(r) && r < low) low = r;
   }
   const double ceiling = low * (1.0 + kSlack);
-  for (std::uint32_t p : alpha_nz_) {
-    if (!alpha_[p].is_positive()) continue;
-    double r = ratio_image(x_[p], alpha_[p]);
+  for (const auto& [p, r] : images) {
     if (r > ceiling && !coarse(r)) continue;
     if (best == m_) {
       best = p;

@@ -115,7 +115,7 @@ std::size_t RevisedSimplex::drive_out_artificials(Cancel& cancel) {
   std::size_t pivots = 0;
   for (std::size_t p = 0; p < m_; ++p) {
     if (!form_->is_artificial(basis_[p])) continue;
-    compute_pivot_row(p, true);
+    compute_pivot_row(p);
     std::size_t best = cols_;
     for (std::uint32_t j : row_nz_) {
       if (j < best && !form_->is_artificial(j) && !row_[j].is_zero()) best = j;

@@ -72,7 +72,7 @@ class RevisedSimplex {
   std::optional<std::size_t> find_leaving(bool bland) const;
   // pivot.cpp
   void load_column(std::size_t col);  // alpha_ := ftran(a_col)
-  void compute_pivot_row(std::size_t position, bool nonbasic_only);  // row_ := tableau row
+  void compute_pivot_row(std::size_t position);  // row_ := tableau row, nonbasic columns
   void pivot(std::size_t position, std::size_t col, bool update_costs);
   // revised_simplex.cpp
   void refactor();
@@ -99,6 +99,7 @@ class RevisedSimplex {
   std::vector<std::uint32_t> row_nz_;    // columns touched in row_
   std::vector<char> row_mark_;
   mutable std::vector<std::uint32_t> candidates_;  // pricing scratch
+  mutable std::vector<std::pair<std::uint32_t, double>> ratio_images_;  // ratio test scratch
 
   std::vector<std::pair<std::size_t, std::size_t>>* trace_ = nullptr;
   std::size_t verify_ = 0;
