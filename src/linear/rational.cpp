@@ -206,7 +206,7 @@ Rational::Rational(std::int64_t n, std::int64_t d) : num_(0), den_(1) {
   }
 }
 
-Rational& Rational::operator=(const Rational& other) {
+Rational& Rational::assign_slow(const Rational& other) {
   if (this == &other) return *this;
   if (other.den_ != 0) {
     if (den_ == 0) free_big();

@@ -31,7 +31,14 @@ class Rational {
     other.num_ = 0;
     other.den_ = 1;
   }
-  Rational& operator=(const Rational& other);
+  Rational& operator=(const Rational& other) {
+    if ((den_ != 0) & (other.den_ != 0)) {
+      num_ = other.num_;
+      den_ = other.den_;
+      return *this;
+    }
+    return assign_slow(other);
+  }
   Rational& operator=(Rational&& other) noexcept {
     std::swap(num_, other.num_);
     std::swap(den_, other.den_);
@@ -102,6 +109,7 @@ class Rational {
   int big_sign() const;
   void sub_mul_general(const Rational& f, const Rational& x);
   void copy_big(const Rational& other);
+  Rational& assign_slow(const Rational& other);
   void free_big();
   // Take the value of `r` (a GMP rational in canonical form), demoting it
   // when it fits; may swap storage with `r`.

@@ -1,6 +1,6 @@
 // One basis change of the revised simplex: the entering column's image, the
-// tableau row of the leaving position, and the exact updates of the basic
-// values, the reduced costs and the basis inverse.
+// basis inverse's row at the leaving position, and the exact updates of the
+// basic values, the multipliers and the basis inverse.
 #include "core/error.hpp"
 #include "lp/revised_simplex.hpp"
 
@@ -25,15 +25,19 @@ void RevisedSimplex::load_column(std::size_t col) {
   }
 }
 
+void RevisedSimplex::compute_inverse_row(std::size_t position) {
+  rho_.assign(m_, Rational());
+  rho_[position] = Rational(1);
+  factor_.btran(rho_);
+}
+
 void RevisedSimplex::compute_pivot_row(std::size_t position) {
   for (std::uint32_t j : row_nz_) {
     row_[j] = Rational();
     row_mark_[j] = 0;
   }
   row_nz_.clear();
-  rho_.assign(m_, Rational());
-  rho_[position] = Rational(1);
-  factor_.btran(rho_);
+  compute_inverse_row(position);
   // Row `position` of the tableau is rho^T A: walk the rows where rho is
   // nonzero and add their entries into the columns they touch.
   auto add = [&](std::size_t j, const Rational& r, const Rational& a) {
@@ -68,20 +72,20 @@ void RevisedSimplex::pivot(std::size_t position, std::size_t col, bool update_co
   }
 
   const std::size_t leaving = basis_[position];
-  if (update_costs && !d_[col].is_zero()) {
-    // d_j -= (d_e / alpha_r) * (tableau row r)_j over the nonbasic columns;
-    // the leaving column's row entry is 1.
-    compute_pivot_row(position);
-    Rational f = d_[col] / a;
-    if (!row_mark_[col] || row_[col] != a) stop("tableau row and column disagree at the pivot");
-    for (std::uint32_t j : row_nz_) {
-      if (j == col || row_[j].is_zero()) continue;
-      Rational v = d_[j];
-      v.sub_mul(f, row_[j]);
-      set_reduced_cost(j, std::move(v));
+  if (update_costs && !entering_cost_.is_zero()) {
+    // Every d_j moves by -(d_e / alpha_r) times the tableau row entry
+    // rho^T a_j, rho the basis inverse's row at this position: y moves by
+    // (d_e / alpha_r) rho.
+    compute_inverse_row(position);
+    Rational row_entry;
+    form_->for_any_column(col, [&](std::size_t i, const Rational& v) { row_entry.sub_mul(-rho_[i], v); });
+    if (row_entry != a) stop("tableau row and column disagree at the pivot");
+    const Rational minus_f = -(entering_cost_ / a);
+    for (std::size_t i = 0; i < m_; ++i) {
+      if (rho_[i].is_zero()) continue;
+      y_[i].sub_mul(minus_f, rho_[i]);
+      refresh_image(i);
     }
-    set_reduced_cost(leaving, -f);
-    set_reduced_cost(col, Rational());
   }
 
   position_[leaving] = -1;
@@ -92,11 +96,11 @@ void RevisedSimplex::pivot(std::size_t position, std::size_t col, bool update_co
   if (factor_.updates() + 1 >= limit || factor_.eta_entries() > factor_.factor_entries() + 2 * m_) {
     refactor();
     if (verify_ != 0) {
-      std::vector<Rational> x, d;
+      std::vector<Rational> x, y;
       compute_values(x);
-      compute_reduced_costs(d);
+      compute_multipliers(y);
       if (x != x_) stop("updated basic values differ from recomputed ones");
-      if (update_costs && d != d_) stop("updated reduced costs differ from recomputed ones");
+      if (update_costs && y != y_) stop("updated multipliers differ from recomputed ones");
     }
   } else {
     factor_.update(position, alpha_, alpha_nz_);

@@ -1,9 +1,11 @@
 #include "lp/revised_simplex.hpp"
 
+#include <cmath>
 #include <limits>
 
 #include "core/error.hpp"
 #include "lp/cycle_guard.hpp"
+#include "lp/double_image.hpp"
 
 namespace mivex::lp {
 
@@ -15,13 +17,27 @@ RevisedSimplex::RevisedSimplex(std::shared_ptr<const StandardForm> form)
     basis_[p] = form_->start_basic(p);
     position_[basis_[p]] = static_cast<std::int32_t>(p);
   }
-  d_.assign(cols_, Rational());
-  gain_.assign(cols_, 0.0);
+  y_.assign(m_, Rational());
+  y_image_.assign(m_, 0.0);
   alpha_.assign(m_, Rational());
   row_.assign(cols_, Rational());
   row_mark_.assign(cols_, 0);
+  build_images();
   refactor();
   compute_values(x_);
+}
+
+void RevisedSimplex::build_images() {
+  // A nonzero whose image is tiny or infinite gets NaN: it cannot be bounded.
+  image_start_.assign(1, 0);
+  for (std::size_t j = 0; j < cols_; ++j) {
+    form_->for_any_column(j, [&](std::size_t row, const Rational& v) {
+      const double image = v.to_f64();
+      image_row_.push_back(static_cast<std::uint32_t>(row));
+      image_value_.push_back(coarse(std::fabs(image)) ? NAN : image);
+    });
+    image_start_.push_back(static_cast<std::uint32_t>(image_row_.size()));
+  }
 }
 
 void RevisedSimplex::set_basis(const std::vector<std::uint32_t>& basis) {
@@ -37,20 +53,22 @@ Rational RevisedSimplex::cost_of(std::size_t col) const {
   return col < form_->num_structural() ? form_->cost()[col] : Rational();
 }
 
-void RevisedSimplex::set_reduced_cost(std::size_t col, Rational value) {
-  // gain_ > 0 exactly when d < 0, even where the double underflows.
-  double g = value.is_zero() ? 0.0 : -value.to_f64();
-  if (value.is_negative() && !(g > 0.0)) g = std::numeric_limits<double>::denorm_min();
-  if (value.is_positive() && !(g < 0.0)) g = -std::numeric_limits<double>::denorm_min();
-  gain_[col] = g;
-  d_[col] = std::move(value);
+void RevisedSimplex::refresh_image(std::size_t row) {
+  const double image = y_[row].to_f64();
+  y_image_[row] = y_[row].is_zero() ? 0.0 : (coarse(std::fabs(image)) ? NAN : image);
 }
 
 void RevisedSimplex::set_costs(Costs costs) {
   costs_ = costs;
-  std::vector<Rational> d;
-  compute_reduced_costs(d);
-  for (std::size_t j = 0; j < cols_; ++j) set_reduced_cost(j, std::move(d[j]));
+  cost_image_.assign(cols_, 0.0);
+  for (std::size_t j = 0; j < cols_; ++j) {
+    const Rational c = cost_of(j);
+    if (!c.is_zero()) cost_image_[j] = coarse(std::fabs(c.to_f64())) ? NAN : c.to_f64();
+  }
+  std::vector<Rational> y;
+  compute_multipliers(y);
+  y_.swap(y);
+  for (std::size_t i = 0; i < m_; ++i) refresh_image(i);
 }
 
 void RevisedSimplex::refactor() { factor_.factor(*form_, basis_); }
@@ -60,20 +78,11 @@ void RevisedSimplex::compute_values(std::vector<Rational>& x) const {
   factor_.ftran(x);
 }
 
-void RevisedSimplex::compute_reduced_costs(std::vector<Rational>& d) const {
-  // y^T = c_B^T B^-1, then d_j = c_j - y^T a_j for the nonbasic columns.
-  std::vector<Rational> y(m_);
+void RevisedSimplex::compute_multipliers(std::vector<Rational>& y) const {
+  // y^T = c_B^T B^-1
+  y.assign(m_, Rational());
   for (std::size_t p = 0; p < m_; ++p) y[p] = cost_of(basis_[p]);
   factor_.btran(y);
-  d.assign(cols_, Rational());
-  for (std::size_t j = 0; j < cols_; ++j) {
-    if (position_[j] >= 0) continue;
-    Rational v = cost_of(j);
-    form_->for_any_column(j, [&](std::size_t row, const Rational& a) {
-      if (!y[row].is_zero()) v.sub_mul(y[row], a);
-    });
-    d[j] = std::move(v);
-  }
 }
 
 Rational RevisedSimplex::artificial_sum() const {

@@ -1,14 +1,16 @@
 // The revised primal simplex over a StandardForm: the basis is a list of
 // columns by position (the tableau's rows), its inverse a BasisFactor, and
-// the basic values and reduced costs are exact and updated every pivot.
+// the basic values and the simplex multipliers y are exact and updated every
+// pivot. A reduced cost d_j = c_j - y^T a_j is computed exactly only where a
+// choice needs it.
 //
 // It makes the choices of the textbook tableau, read off the same numbers:
-// the tableau's row 0 holds -d_j (d the reduced costs), its right-hand
-// sides the basic values x, its column j the ftran image of a_j. So the
-// entering column is the most negative d_j (lowest index on ties) and the
-// leaving position the smallest x_i / alpha_i over alpha_i > 0 (lowest
-// position on ties). Double-precision images of d and of the ratios only
-// narrow the candidates; every decision among them is exact.
+// the tableau's row 0 holds -d_j, its right-hand sides the basic values x,
+// its column j the ftran image of a_j. So the entering column is the most
+// negative d_j (lowest index on ties) and the leaving position the smallest
+// x_i / alpha_i over alpha_i > 0 (lowest position on ties). Double-precision
+// bounds on d and images of the ratios only narrow the candidates; every
+// decision among them is exact.
 #pragma once
 
 #include <cstddef>
@@ -41,10 +43,10 @@ class RevisedSimplex {
   // Record every (entering, leaving) pivot, for tests.
   void record_trace(std::vector<std::pair<std::size_t, std::size_t>>* trace) { trace_ = trace; }
   // For tests: refactor every `pivots` pivots, recompute the basic values and
-  // reduced costs then and stop unless they equal the updated ones (0: off).
+  // multipliers then and stop unless they equal the updated ones (0: off).
   void verify_updates(std::size_t pivots) { verify_ = pivots; }
 
-  // Price the current basis with these costs (reduced costs from scratch).
+  // Price the current basis with these costs (multipliers from scratch).
   void set_costs(Costs costs);
   // Pivot until optimal for the current costs or an entering column is
   // unbounded; artificial columns never enter when `skip_artificial`.
@@ -65,21 +67,27 @@ class RevisedSimplex {
   Rational artificial_sum() const;
 
  private:
-  // pricing.cpp
-  std::optional<std::size_t> find_entering(bool skip_artificial) const;
-  std::optional<std::size_t> find_entering_bland(bool skip_artificial) const;
+  // pricing.cpp; both set entering_cost_ to the chosen column's d_j.
+  std::optional<std::size_t> find_entering(bool skip_artificial);
+  std::optional<std::size_t> find_entering_bland(bool skip_artificial);
+  Rational reduced_cost(std::size_t col) const;  // exact
+  // An interval holding d_j, from double images; false when some image is
+  // too coarse to bound it.
+  bool reduced_cost_bounds(std::size_t col, double& low, double& high) const;  // pricing.cpp
   // ratio_test.cpp
   std::optional<std::size_t> find_leaving(bool bland) const;
   // pivot.cpp
   void load_column(std::size_t col);  // alpha_ := ftran(a_col)
+  void compute_inverse_row(std::size_t position);  // rho_ := row of the basis inverse
   void compute_pivot_row(std::size_t position);  // row_ := tableau row, nonbasic columns
   void pivot(std::size_t position, std::size_t col, bool update_costs);
   // revised_simplex.cpp
   void refactor();
   void compute_values(std::vector<Rational>& x) const;
-  void compute_reduced_costs(std::vector<Rational>& d) const;
+  void compute_multipliers(std::vector<Rational>& y) const;
   Rational cost_of(std::size_t col) const;
-  void set_reduced_cost(std::size_t col, Rational value);
+  void refresh_image(std::size_t row);  // y_image_[row] from y_[row]
+  void build_images();
 
   std::shared_ptr<const StandardForm> form_;
   std::size_t m_;
@@ -89,8 +97,17 @@ class RevisedSimplex {
   std::vector<std::int32_t> position_;   // by column; -1 when nonbasic
   BasisFactor factor_;
   std::vector<Rational> x_;              // basic values, by position
-  std::vector<Rational> d_;              // reduced costs, by column (0 when basic)
-  std::vector<double> gain_;             // about -d_j, for narrowing the pricing
+  std::vector<Rational> y_;              // simplex multipliers, by row
+  Rational entering_cost_;               // d_j of the column chosen to enter
+
+  // Double images for the pricing bounds: the matrix by columns (auxiliary
+  // columns included), the current costs, and y (NaN where too coarse).
+  std::vector<std::uint32_t> image_start_;
+  std::vector<std::uint32_t> image_row_;
+  std::vector<double> image_value_;
+  std::vector<double> cost_image_;
+  std::vector<double> y_image_;
+  mutable std::vector<std::pair<std::uint32_t, double>> lows_;  // pricing scratch
 
   std::vector<Rational> alpha_;          // ftran image of the entering column
   std::vector<std::uint32_t> alpha_nz_;  // its nonzero positions
@@ -98,7 +115,6 @@ class RevisedSimplex {
   std::vector<Rational> row_;            // tableau row entries, by column
   std::vector<std::uint32_t> row_nz_;    // columns touched in row_
   std::vector<char> row_mark_;
-  mutable std::vector<std::uint32_t> candidates_;  // pricing scratch
   mutable std::vector<std::pair<std::uint32_t, double>> ratio_images_;  // ratio test scratch
 
   std::vector<std::pair<std::size_t, std::size_t>>* trace_ = nullptr;

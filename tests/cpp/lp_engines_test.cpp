@@ -126,6 +126,36 @@ std::string degenerate_lp(std::mt19937_64& rng) {
   return text;
 }
 
+// Numbers whose double images coincide while the numbers differ (a large
+// common part plus small offsets, beyond 2^53 and beyond 64 bits), so that
+// the floating-point bounds in pricing and the ratio test cannot decide and
+// the exact comparison must.
+std::string near_tie_lp(std::mt19937_64& rng) {
+  auto pick = [&](int lo, int hi) { return lo + static_cast<int>(rng() % static_cast<unsigned>(hi - lo + 1)); };
+  const char* numbers[] = {"100000000000000000", "100000000000000001", "100000000000000002",
+                           "123456789012345678901234", "123456789012345678901235", "1", "1.000000001",
+                           "1.000000002", "0.000000001", "0.000000002", "2", "3"};
+  auto number = [&]() -> std::string { return (pick(0, 4) == 0 ? "-" : "") + std::string(numbers[pick(0, 11)]); };
+  int n = pick(2, 8), m = pick(1, 7);
+  std::string text = pick(0, 1) ? "max " : "min ";
+  for (int j = 0; j < n; ++j) text += (j ? " + " : "") + number() + "*x" + std::to_string(j);
+  for (int i = 0; i < m; ++i) {
+    std::string line;
+    for (int j = 0; j < n; ++j) {
+      if (pick(0, 2) == 0) continue;
+      line += (line.empty() ? "" : " + ") + number() + "*x" + std::to_string(j);
+    }
+    if (line.empty()) line = "x0";
+    const char* ops[] = {" <= ", " <= ", " >= ", " = "};
+    line += ops[pick(0, 3)] + (pick(0, 2) == 0 ? std::string("0") : number());
+    text += "\n" + line;
+  }
+  for (int j = 0; j < n; ++j) {
+    if (pick(0, 2) != 0) text += "\nx" + std::to_string(j) + " <= " + number();
+  }
+  return text;
+}
+
 }  // namespace
 
 TEST(LpEngines, RandomProgramsPivotAlike) {
@@ -139,6 +169,13 @@ TEST(LpEngines, DegenerateProgramsPivotAlike) {
   std::mt19937_64 rng(77);
   for (int round = 0; round < 1000; ++round) {
     expect_same(degenerate_lp(rng), 1 + static_cast<std::size_t>(round % 7));
+  }
+}
+
+TEST(LpEngines, NearTiesAreDecidedExactly) {
+  std::mt19937_64 rng(31);
+  for (int round = 0; round < 400; ++round) {
+    expect_same(near_tie_lp(rng), 1 + static_cast<std::size_t>(round % 5));
   }
 }
 
