@@ -212,6 +212,18 @@ bool BasisFactor::eliminate() {
     steps_.push_back(std::move(s));
     pivot_row.clear();
   }
+  u_col_start_.assign(m + 1, 0);
+  for (const Entry& e : u_) ++u_col_start_[e.index + 1];
+  for (std::size_t p = 0; p < m; ++p) u_col_start_[p + 1] += u_col_start_[p];
+  u_by_col_.resize(u_.size());
+  {
+    std::vector<std::uint32_t> next(u_col_start_.begin(), u_col_start_.end() - 1);
+    for (const Step& s : steps_) {
+      for (std::size_t t = s.u_begin; t < s.u_end; ++t) {
+        u_by_col_[next[u_[t].index]++] = {s.row, static_cast<std::uint32_t>(t)};
+      }
+    }
+  }
   factor_entries_ = m;
   for (const Entry& e : l_) factor_entries_ += 1 + e.value.extra_words();
   for (const Entry& e : u_) factor_entries_ += 1 + e.value.extra_words();
@@ -240,18 +252,19 @@ void BasisFactor::ftran(std::vector<Rational>& v) const {
     if (vp.is_zero()) continue;
     for (std::size_t t = s.l_begin; t < s.l_end; ++t) v[l_[t].index].sub_mul(l_[t].value, vp);
   }
-  // Every position is the pivot column of exactly one step, so each entry
-  // of x is written once, before any later step reads it.
+  // Every position is the pivot column of exactly one step: once a step's
+  // x entry is known, it is taken out of the rows of the steps before it.
   auto& x = scratch_;
   x.resize(m_);
   for (std::size_t k = steps_.size(); k-- > 0;) {
     const Step& s = steps_[k];
     Rational& t = v[s.row];
-    for (std::size_t q = s.u_begin; q < s.u_end; ++q) {
-      const Rational& xp = x[u_[q].index];
-      if (!xp.is_zero()) t.sub_mul(u_[q].value, xp);
+    if (!t.is_zero()) {
+      divide_by_pivot(t, s);
+      for (std::uint32_t q = u_col_start_[s.col]; q < u_col_start_[s.col + 1]; ++q) {
+        v[u_by_col_[q].first].sub_mul(u_[u_by_col_[q].second].value, t);
+      }
     }
-    if (!t.is_zero()) divide_by_pivot(t, s);
     x[s.col] = std::move(t);
   }
   v.swap(x);

@@ -67,6 +67,10 @@ class BasisFactor {
   std::vector<std::uint32_t> l_steps_;  // the steps with multipliers, in order
   std::vector<Entry> l_;  // (row, multiplier)
   std::vector<Entry> u_;  // (position, value)
+  // u_ by position: for each position, the steps' rows whose U entries lie
+  // there and where in u_ (ftran walks U by columns, skipping zeros).
+  std::vector<std::uint32_t> u_col_start_;
+  std::vector<std::pair<std::uint32_t, std::uint32_t>> u_by_col_;  // (row, index in u_)
   std::vector<Eta> etas_;
   std::vector<Entry> eta_list_;  // (position, value)
   std::size_t factor_entries_ = 0;
