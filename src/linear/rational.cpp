@@ -284,6 +284,14 @@ Rational Rational::from_f64(double x) {
   return Rational(saturate(rounded), 1000000000);
 }
 
+Rational Rational::exact_f64(double x) {
+  Scratch& s = scratch();
+  mpq_set_d(s.r, x);
+  Rational out;
+  out.assign(s.r);
+  return out;
+}
+
 double Rational::to_f64() const {
   if (den_ != 0) return static_cast<double>(num_) / static_cast<double>(den_);
   // Round |num| / den to 53 bits: take a quotient of 55 or 56 bits, then round

@@ -52,6 +52,8 @@ class Rational {
   // (saturated to 64 bits), others as round(x * 1e9) / 1e9, halves away
   // from zero; NaN gives 0.
   static Rational from_f64(double x);
+  // The exact value of a finite double (every double is a binary fraction).
+  static Rational exact_f64(double x);
   // Small values: num / den, each converted to the nearest double. Larger
   // ones: the double nearest to the exact value.
   double to_f64() const;

@@ -19,14 +19,7 @@ constexpr std::size_t kTries = 8;
 // Largest matrix handed to the weight search (entries).
 constexpr std::size_t kMaxWeightCells = std::size_t{1} << 20;
 
-Rational exact(double v) {
-  mpq_t q;
-  mpq_init(q);
-  mpq_set_d(q, v);
-  Rational r = Rational::from_mpq(q);
-  mpq_clear(q);
-  return r;
-}
+Rational exact(double v) { return Rational::exact_f64(v); }
 
 // x with B x = v, and y with B^T y = w.
 std::vector<Rational> solve(const BasisFactor& lu, std::vector<Rational> v) {

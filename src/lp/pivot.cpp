@@ -84,7 +84,7 @@ void RevisedSimplex::pivot(std::size_t position, std::size_t col, bool update_co
     for (std::size_t i = 0; i < m_; ++i) {
       if (rho_[i].is_zero()) continue;
       y_[i].sub_mul(minus_f, rho_[i]);
-      refresh_image(i);
+      bounds_.move_multiplier(i, bound_image(y_[i]));
     }
   }
 
@@ -95,6 +95,8 @@ void RevisedSimplex::pivot(std::size_t position, std::size_t col, bool update_co
   const std::size_t limit = verify_ != 0 ? verify_ : kMaxUpdates;
   if (factor_.updates() + 1 >= limit || factor_.eta_entries() > factor_.factor_entries() + 2 * m_) {
     refactor();
+    // The intervals have widened with every update since the last reset.
+    if (update_costs) reset_bounds();
     if (verify_ != 0) {
       std::vector<Rational> x, y;
       compute_values(x);

@@ -1,12 +1,9 @@
 // Choosing the entering column: Dantzig's rule (the most negative reduced
 // cost, lowest index on ties) or Bland's (the lowest index with a negative
-// one). Reduced costs are not kept: each pricing bounds every d_j in doubles
-// from y's image, and computes exactly only the d_j whose bounds leave the
-// choice open.
+// one). Reduced costs are not kept exactly: pricing reads the intervals of
+// PriceBounds and computes exactly only the d_j they leave in contention.
 #include <cmath>
-#include <limits>
 
-#include "lp/double_image.hpp"
 #include "lp/revised_simplex.hpp"
 
 namespace mivex::lp {
@@ -19,33 +16,6 @@ Rational RevisedSimplex::reduced_cost(std::size_t col) const {
   return d;
 }
 
-[[gnu::always_inline]] inline bool RevisedSimplex::reduced_cost_bounds(std::size_t col, double& low, double& high) const {
-  // The sum of k products of images differs from d_j by at most about
-  // (k + 8) units of roundoff times the sum of the magnitudes (each image
-  // is within three roundings of its number); the bound takes four times
-  // that, plus room for products that underflow. NaN images make it fail.
-  const std::uint32_t begin = image_start_[col], end = image_start_[col + 1];
-  double sum = cost_image_[col];
-  double magnitude = std::fabs(sum);
-  if (end - begin == 1) {  // slack, surplus and artificial columns, and many others
-    const double t = image_value_[begin] * y_image_[image_row_[begin]];
-    sum -= t;
-    magnitude += std::fabs(t);
-  } else {
-    for (std::uint32_t k = begin; k < end; ++k) {
-      const double t = image_value_[k] * y_image_[image_row_[k]];
-      sum -= t;
-      magnitude += std::fabs(t);
-    }
-  }
-  if (!(magnitude <= std::numeric_limits<double>::max())) return false;  // NaN or infinite
-  const double terms = static_cast<double>(end - begin + 1);
-  const double error = magnitude * (terms + 12.0) * 0x1p-51 + terms * 0x1p-1060;
-  low = sum - error;
-  high = sum + error;
-  return true;
-}
-
 std::optional<std::size_t> RevisedSimplex::find_entering(bool skip_artificial) {
   // The least d_j is at most the least upper bound (and, to enter, below
   // 0): only columns whose lower bound reaches that can hold it.
@@ -55,7 +25,7 @@ std::optional<std::size_t> RevisedSimplex::find_entering(bool skip_artificial) {
   for (std::size_t j = 0; j < cols_; ++j) {
     if (position_[j] >= 0 || (skip_artificial && form_->is_artificial(j))) continue;
     double low, high;
-    if (!reduced_cost_bounds(j, low, high)) {
+    if (!bounds_.bounds(j, low, high)) {
       lows.emplace_back(static_cast<std::uint32_t>(j), -HUGE_VAL);
       continue;
     }
@@ -81,7 +51,7 @@ std::optional<std::size_t> RevisedSimplex::find_entering_bland(bool skip_artific
   for (std::size_t j = 0; j < cols_; ++j) {
     if (position_[j] >= 0 || (skip_artificial && form_->is_artificial(j))) continue;
     double low, high;
-    if (reduced_cost_bounds(j, low, high) && low >= 0.0) continue;
+    if (bounds_.bounds(j, low, high) && low >= 0.0) continue;
     Rational d = reduced_cost(j);
     if (d.is_negative()) {
       entering_cost_ = std::move(d);

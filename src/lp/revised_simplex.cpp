@@ -5,12 +5,11 @@
 
 #include "core/error.hpp"
 #include "lp/cycle_guard.hpp"
-#include "lp/double_image.hpp"
 
 namespace mivex::lp {
 
 RevisedSimplex::RevisedSimplex(std::shared_ptr<const StandardForm> form)
-    : form_(std::move(form)), m_(form_->num_rows()), cols_(form_->num_cols()) {
+    : form_(std::move(form)), m_(form_->num_rows()), cols_(form_->num_cols()), bounds_(*form_) {
   basis_.resize(m_);
   position_.assign(cols_, -1);
   for (std::size_t p = 0; p < m_; ++p) {
@@ -18,26 +17,11 @@ RevisedSimplex::RevisedSimplex(std::shared_ptr<const StandardForm> form)
     position_[basis_[p]] = static_cast<std::int32_t>(p);
   }
   y_.assign(m_, Rational());
-  y_image_.assign(m_, 0.0);
   alpha_.assign(m_, Rational());
   row_.assign(cols_, Rational());
   row_mark_.assign(cols_, 0);
-  build_images();
   refactor();
   compute_values(x_);
-}
-
-void RevisedSimplex::build_images() {
-  // A nonzero whose image is tiny or infinite gets NaN: it cannot be bounded.
-  image_start_.assign(1, 0);
-  for (std::size_t j = 0; j < cols_; ++j) {
-    form_->for_any_column(j, [&](std::size_t row, const Rational& v) {
-      const double image = v.to_f64();
-      image_row_.push_back(static_cast<std::uint32_t>(row));
-      image_value_.push_back(coarse(std::fabs(image)) ? NAN : image);
-    });
-    image_start_.push_back(static_cast<std::uint32_t>(image_row_.size()));
-  }
 }
 
 void RevisedSimplex::set_basis(const std::vector<std::uint32_t>& basis) {
@@ -53,22 +37,18 @@ Rational RevisedSimplex::cost_of(std::size_t col) const {
   return col < form_->num_structural() ? form_->cost()[col] : Rational();
 }
 
-void RevisedSimplex::refresh_image(std::size_t row) {
-  const double image = y_[row].to_f64();
-  y_image_[row] = y_[row].is_zero() ? 0.0 : (coarse(std::fabs(image)) ? NAN : image);
+void RevisedSimplex::reset_bounds() {
+  for (std::size_t i = 0; i < m_; ++i) bounds_.set_multiplier(i, bound_image(y_[i]));
+  bounds_.reset();
 }
 
 void RevisedSimplex::set_costs(Costs costs) {
   costs_ = costs;
-  cost_image_.assign(cols_, 0.0);
-  for (std::size_t j = 0; j < cols_; ++j) {
-    const Rational c = cost_of(j);
-    if (!c.is_zero()) cost_image_[j] = coarse(std::fabs(c.to_f64())) ? NAN : c.to_f64();
-  }
-  std::vector<Rational> y;
-  compute_multipliers(y);
-  y_.swap(y);
-  for (std::size_t i = 0; i < m_; ++i) refresh_image(i);
+  std::vector<double> cost_images(cols_);
+  for (std::size_t j = 0; j < cols_; ++j) cost_images[j] = bound_image(cost_of(j));
+  bounds_.set_costs(std::move(cost_images));
+  compute_multipliers(y_);
+  reset_bounds();
 }
 
 void RevisedSimplex::refactor() { factor_.factor(*form_, basis_); }

@@ -23,6 +23,7 @@
 #include "core/cancel.hpp"
 #include "linear/rational.hpp"
 #include "lp/basis_factor.hpp"
+#include "lp/price_bounds.hpp"
 #include "lp/standard_form.hpp"
 
 namespace mivex::lp {
@@ -71,9 +72,6 @@ class RevisedSimplex {
   std::optional<std::size_t> find_entering(bool skip_artificial);
   std::optional<std::size_t> find_entering_bland(bool skip_artificial);
   Rational reduced_cost(std::size_t col) const;  // exact
-  // An interval holding d_j, from double images; false when some image is
-  // too coarse to bound it.
-  bool reduced_cost_bounds(std::size_t col, double& low, double& high) const;  // pricing.cpp
   // ratio_test.cpp
   std::optional<std::size_t> find_leaving(bool bland) const;
   // pivot.cpp
@@ -86,8 +84,7 @@ class RevisedSimplex {
   void compute_values(std::vector<Rational>& x) const;
   void compute_multipliers(std::vector<Rational>& y) const;
   Rational cost_of(std::size_t col) const;
-  void refresh_image(std::size_t row);  // y_image_[row] from y_[row]
-  void build_images();
+  void reset_bounds();  // every pricing bound from the exact y
 
   std::shared_ptr<const StandardForm> form_;
   std::size_t m_;
@@ -100,13 +97,7 @@ class RevisedSimplex {
   std::vector<Rational> y_;              // simplex multipliers, by row
   Rational entering_cost_;               // d_j of the column chosen to enter
 
-  // Double images for the pricing bounds: the matrix by columns (auxiliary
-  // columns included), the current costs, and y (NaN where too coarse).
-  std::vector<std::uint32_t> image_start_;
-  std::vector<std::uint32_t> image_row_;
-  std::vector<double> image_value_;
-  std::vector<double> cost_image_;
-  std::vector<double> y_image_;
+  PriceBounds bounds_;                   // intervals around every d_j
   mutable std::vector<std::pair<std::uint32_t, double>> lows_;  // pricing scratch
 
   std::vector<Rational> alpha_;          // ftran image of the entering column

@@ -1,7 +1,7 @@
 // The revised simplex must make exactly the pivots of the textbook tableau
 // (the reference in tests/support): the same (entering, leaving) sequence,
 // hence the same statuses, models and objectives. Its updated basic values
-// and reduced costs are checked against recomputed ones along the way.
+// and multipliers are checked against recomputed ones along the way.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
