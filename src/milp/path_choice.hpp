@@ -19,10 +19,12 @@ class NodePathChoice {
   using FastPath = lp::LpSolver::FastPath;
 
   // `eligible`: the program is large enough for the fast path at all.
-  explicit NodePathChoice(bool eligible) : eligible_(eligible) {}
+  // `always`: tests take the fast path first on every node.
+  explicit NodePathChoice(bool eligible, bool always = false) : eligible_(eligible), always_(always) {}
 
   FastPath next() const {
     if (!eligible_) return FastPath::Off;
+    if (always_) return FastPath::Always;
     const bool probe = count_ < 2 * kTrial || count_ % kProbe == 0;
     const bool fast_cheaper = seconds_[1] * runs_[0] < seconds_[0] * runs_[1];
     const bool fast = probe ? count_ % 2 == 1 || (count_ >= 2 * kTrial && !fast_cheaper) : fast_cheaper;
@@ -42,6 +44,7 @@ class NodePathChoice {
   static constexpr std::size_t kProbe = 50;  // then one node in this many tries the other
 
   bool eligible_;
+  bool always_;
   std::size_t count_ = 0;
   double seconds_[2] = {0.0, 0.0};  // total time of the pivots alone, of the fast path first
   std::size_t runs_[2] = {0, 0};
