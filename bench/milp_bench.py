@@ -15,8 +15,10 @@ build/baseline-HASH/src and its milp_nodes built there (with this tree's
 bench/milp_nodes.cpp, so both tools print the same fields); both tools run
 the 1000-node searches of {models} in turn, each stopped after --budget
 seconds. It prints nodes per second of each, the speed-up (this tree's rate
-over the baseline's) and whether the answers are identical (status,
-objective, model).
+over the baseline's), the share of this tree's node LPs answered by the
+certified fast path with the milliseconds per node LP of each way (pivots
+alone / fast path answered / fast path tried and missed), and whether the
+answers are identical (status, objective, model).
 """
 import argparse
 import csv
@@ -121,6 +123,18 @@ def rate(run):
     return run["nodes"] / run["seconds"] if run and run["seconds"] > 0 else None
 
 
+def paths(run):
+    """Share of node LPs the fast path answered, and ms per node LP by way."""
+    p = run and run.get("paths")
+    if not p:
+        return "-", "-"
+    ways = ("pivots_only", "fast_answered", "fast_missed")
+    total = sum(p[w] for w in ways)
+    share = f"{100.0 * p['fast_answered'] / total:.0f}%" if total else "-"
+    ms = "/".join(f"{1e3 * p[w + '_seconds'] / p[w]:.2f}" if p[w] else "-" for w in ways)
+    return share, ms
+
+
 def compare_baseline(corpus, rev, models, budget):
     full, old = build_baseline(rev)
     new = build_tool()
@@ -129,7 +143,7 @@ def compare_baseline(corpus, rev, models, budget):
     print(f"baseline {full[:12]} against this tree ({head}); budget {budget:g} s per model and tool; "
           f"load average {os.getloadavg()[0]:.2f}")
     print(f"{'model':10} {'status':26} {'nodes':>6} {'base s':>8} {'new s':>8} {'base n/s':>9} {'new n/s':>9} "
-          f"{'speed-up':>8}  same")
+          f"{'speed-up':>8} {'fast':>5} {'ms/LP piv/fast/miss':>20}  same")
     speedups = []
     for name in models:
         lp = corpus / "milp" / f"{name}.lp"
@@ -155,10 +169,12 @@ def compare_baseline(corpus, rev, models, budget):
             # Only one finished: the speed-up is bounded by the budget.
             shown = f">{budget / after['seconds']:.1f}" if after else (f"<{before['seconds'] / budget:.2f}"
                                                                       if before else "-")
+        share, ms = paths(after)
         print(f"{name:10} {status:26} {nodes:>6} "
               f"{fmt(before and before['seconds']) if before else '>' + fmt(budget, 0):>8} "
               f"{fmt(after and after['seconds']) if after else '>' + fmt(budget, 0):>8} "
-              f"{fmt(rate(before), 0):>9} {fmt(rate(after), 0):>9} {shown:>8}  {verdict}", flush=True)
+              f"{fmt(rate(before), 0):>9} {fmt(rate(after), 0):>9} {shown:>8} {share:>5} {ms:>20}  {verdict}",
+              flush=True)
     if speedups:
         geo = math.exp(sum(math.log(x) for x in speedups) / len(speedups))
         print(f"geometric mean speed-up over {len(speedups)} models finished by both: {geo:.2f}")

@@ -1,7 +1,10 @@
 // Branch-and-bound statistics for LP text files, one JSON line per file:
 //   milp_nodes FILE...
 // Used by bench/milp_bench.py for nodes per second, and to check that two
-// builds give the same answer ("model" is the model's text form).
+// builds give the same answer ("model" is the model's text form). "paths"
+// counts the node LPs (root not counted) solved by the pivots alone, answered
+// by the fast path, and tried on it without an answer, with their seconds;
+// null from a build whose search does not count them (an older baseline).
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -38,6 +41,22 @@ std::string json_number(double x) {
   return text;
 }
 
+// The node LPs by way, where the search counts them.
+template <class Stats>
+std::string paths_json(const Stats& s) {
+  if constexpr (requires { s.fast_answered; }) {
+    char text[256];
+    std::snprintf(text, sizeof text,
+                  "{\"pivots_only\": %zu, \"fast_answered\": %zu, \"fast_missed\": %zu, "
+                  "\"pivots_only_seconds\": %.6f, \"fast_answered_seconds\": %.6f, \"fast_missed_seconds\": %.6f}",
+                  s.pivots_only, s.fast_answered, s.fast_missed, s.pivots_only_seconds, s.fast_answered_seconds,
+                  s.fast_missed_seconds);
+    return text;
+  } else {
+    return "null";
+  }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -57,9 +76,10 @@ int main(int argc, char** argv) {
     double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     std::printf(
         "{\"file\": %s, \"status\": %s, \"objective\": %s, \"nodes\": %zu, \"lp_solves\": %zu, "
-        "\"seconds\": %.6f, \"model\": %s}\n",
+        "\"seconds\": %.6f, \"paths\": %s, \"model\": %s}\n",
         json_string(argv[i]).c_str(), json_string(result.status()).c_str(), json_number(result.objective()).c_str(),
-        bb.stats().nodes, bb.stats().lp_solves, seconds, json_string(result.assignment().text()).c_str());
+        bb.stats().nodes, bb.stats().lp_solves, seconds, paths_json(bb.stats()).c_str(),
+        json_string(result.assignment().text()).c_str());
     std::fflush(stdout);
   }
 }

@@ -305,17 +305,43 @@ std::optional<Certificate> Certifier::unique_optimum(const WeightSearch& search)
       if (!search || tight.size() * free_moves.size() > kMaxWeightCells) return std::nullopt;
       std::vector<std::vector<double>> k(tight.size(), std::vector<double>(free_moves.size()));
       std::vector<bool> free(tight.size());
-      for (std::size_t q = 0; q < tight.size(); ++q) {
-        cancel_.check();
-        std::vector<Rational> e(f_.m);
-        e[tight[q]] = Rational(1);
-        std::vector<Rational> rho = solve_transposed(lu_, std::move(e));
-        const int s = tight_side[q] == 0 ? 1 : tight_side[q];
-        free[q] = tight_side[q] == 0;
+      for (std::size_t q = 0; q < tight.size(); ++q) free[q] = tight_side[q] == 0;
+      // K[q][z] is the tableau entry of tight row q in free column z, signed
+      // so that a positive entry blocks the move. Either a row of the
+      // tableau per tight row (B^T rho = e) or a column per free move
+      // (B alpha = a_v), whichever needs fewer exact solves; the numbers are
+      // the same.
+      if (tight.size() <= free_moves.size()) {
+        for (std::size_t q = 0; q < tight.size(); ++q) {
+          cancel_.check();
+          std::vector<Rational> e(f_.m);
+          e[tight[q]] = Rational(1);
+          std::vector<Rational> rho = solve_transposed(lu_, std::move(e));
+          const int s = tight_side[q] == 0 ? 1 : tight_side[q];
+          for (std::size_t z = 0; z < free_moves.size(); ++z) {
+            std::size_t v = free_moves[z];
+            Rational g = v < f_.n ? dot(f_.columns[v], rho) : -rho[v - f_.n];
+            k[q][z] = g.to_f64() * s * side(v);
+          }
+        }
+      } else {
         for (std::size_t z = 0; z < free_moves.size(); ++z) {
-          std::size_t v = free_moves[z];
-          Rational g = v < f_.n ? dot(f_.columns[v], rho) : -rho[v - f_.n];
-          k[q][z] = g.to_f64() * s * side(v);
+          cancel_.check();
+          const std::size_t v = free_moves[z];
+          std::vector<Rational> col(f_.m);
+          for (auto& [i, a] : column_of(v)) col[i] = std::move(a);
+          std::vector<Rational> alpha = solve(lu_, std::move(col));
+          // A move that no tight row blocks (entries <= 0, none on a basic
+          // equality) keeps the point feasible for a while at the same
+          // cost: another optimal point exists, and no weights can exist.
+          bool blockable = false;
+          for (std::size_t q = 0; q < tight.size(); ++q) {
+            const Rational& g = alpha[tight[q]];
+            const int s = tight_side[q] == 0 ? 1 : tight_side[q];
+            k[q][z] = g.to_f64() * s * side(v);
+            blockable = blockable || (free[q] ? !g.is_zero() : g.sign() * s * side(v) > 0);
+          }
+          if (!blockable) return std::nullopt;
         }
       }
       auto w = search(k, free);

@@ -33,4 +33,13 @@ struct ColumnForm {
 std::optional<ColumnForm> column_form(const linear::LinearSystem& system,
                                       const std::vector<linear::LinearConstraint>* extra = nullptr);
 
+// Branch and bound extends the root's form by each node's rows in place and
+// takes them off again, instead of building a form per node. `rows` become
+// the last rows of `form` (the same form column_form gives with them as
+// `extra`); false, with `form` unchanged, when a term names an unknown
+// variable.
+bool append_rows(ColumnForm& form, const std::vector<linear::LinearConstraint>& rows);
+// Keeps the first `m` rows.
+void truncate_rows(ColumnForm& form, std::size_t m);
+
 }  // namespace mivex::lp

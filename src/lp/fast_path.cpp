@@ -106,6 +106,28 @@ std::optional<FastAnswer> empty_improving_column(const ColumnForm& form, Cancel&
   return FastAnswer{LpResult::unbounded(), {}, {}, std::move(c)};
 }
 
+// The proposals of `engine` (a model of `form`) run on and certified: the
+// dual simplex, then what its verdict calls for.
+std::optional<FastAnswer> propose_and_certify(const linear::LinearSystem& system, const ColumnForm& form,
+                                              FloatSimplex& engine, Cancel& cancel) {
+  Proposal proposal = engine.dual();
+  if (auto answer = certified(system, form, proposal, cancel)) return answer;
+  // A claim of infeasibility or unboundedness that did not certify: the
+  // dual simplex's verdict on a dual infeasible start can be either, so the
+  // primal simplex goes on from its basis. (An optimum that did not certify
+  // is almost always one of several; it is left to the pivots.)
+  bool infeasible = proposal.status == Proposal::Status::Infeasible;
+  if (proposal.status == Proposal::Status::Infeasible || proposal.status == Proposal::Status::Unbounded) {
+    Proposal again = engine.primal();
+    if (auto answer = certified(system, form, again, cancel)) return answer;
+    infeasible = infeasible || again.status == Proposal::Status::Infeasible;
+  }
+  if (infeasible || proposal.status == Proposal::Status::Failed) {
+    if (auto c = infeasible_by_violation(form, cancel)) return FastAnswer{LpResult::infeasible(), {}, {}, std::move(*c)};
+  }
+  return std::nullopt;
+}
+
 }  // namespace
 
 std::optional<FastAnswer> fast_path_solve(const linear::LinearSystem& system,
@@ -115,22 +137,38 @@ std::optional<FastAnswer> fast_path_solve(const linear::LinearSystem& system,
   if (auto answer = empty_improving_column(*form, cancel)) return answer;
   FloatSimplex engine(*form, cancel);
   if (!engine.loaded()) return std::nullopt;
-  Proposal proposal = engine.dual();
-  if (auto answer = certified(system, *form, proposal, cancel)) return answer;
-  // A claim of infeasibility or unboundedness that did not certify: the
-  // dual simplex's verdict on a dual infeasible start can be either, so the
-  // primal simplex goes on from its basis. (An optimum that did not certify
-  // is almost always one of several; it is left to the pivots.)
-  bool infeasible = proposal.status == Proposal::Status::Infeasible;
-  if (proposal.status == Proposal::Status::Infeasible || proposal.status == Proposal::Status::Unbounded) {
-    Proposal again = engine.primal();
-    if (auto answer = certified(system, *form, again, cancel)) return answer;
-    infeasible = infeasible || again.status == Proposal::Status::Infeasible;
-  }
-  if (infeasible || proposal.status == Proposal::Status::Failed) {
-    if (auto c = infeasible_by_violation(*form, cancel)) return FastAnswer{LpResult::infeasible(), {}, {}, std::move(*c)};
-  }
-  return std::nullopt;
+  return propose_and_certify(system, *form, engine, cancel);
+}
+
+NodeFastPath::NodeFastPath(const linear::LinearSystem& system, Cancel& cancel)
+    : system_(system), form_(column_form(system)) {
+  if (!form_) return;
+  root_rows_ = form_->m;
+  engine_ = std::make_unique<FloatSimplex>(*form_, cancel);
+}
+
+std::optional<FastAnswer> NodeFastPath::solve(const std::vector<linear::LinearConstraint>* extra,
+                                              const WarmBasis* start, Cancel& cancel) {
+  last_.reset();
+  if (!form_ || !engine_->loaded()) return std::nullopt;
+  if (extra && !append_rows(*form_, *extra)) return std::nullopt;
+  // The root's form and model are restored however the solve ends.
+  struct Restore {
+    NodeFastPath& self;
+    ~Restore() {
+      truncate_rows(*self.form_, self.root_rows_);
+      self.engine_->remove_rows(self.root_rows_);
+    }
+  } restore{*this};
+  if (auto answer = empty_improving_column(*form_, cancel)) return answer;
+  if (!engine_->add_rows(*form_, root_rows_)) return std::nullopt;
+  // The first run with no basis given starts as a fresh model would.
+  if (start != nullptr || ran_) engine_->start_from(start);
+  ran_ = true;
+  std::optional<FastAnswer> answer = propose_and_certify(system_, *form_, *engine_, cancel);
+  WarmBasis end = engine_->warm_basis();
+  if (!end.column.empty()) last_ = std::make_shared<const WarmBasis>(std::move(end));
+  return answer;
 }
 
 }  // namespace mivex::lp

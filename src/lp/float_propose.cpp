@@ -3,6 +3,7 @@
 #include <cmath>
 #include <exception>
 #include <limits>
+#include <utility>
 
 #include <ClpEventHandler.hpp>
 #include <ClpSimplex.hpp>
@@ -54,7 +55,9 @@ int resume(ClpSimplex& clp, std::exception_ptr& pending, Solve solve) {
   } catch (const CoinError&) {
     return -1;
   }
-  if (pending) std::rethrow_exception(pending);
+  // Cleared before it is thrown: a model kept for later runs must not
+  // report the same interrupt again.
+  if (pending) std::rethrow_exception(std::exchange(pending, nullptr));
   return clp.status();
 }
 
@@ -87,6 +90,7 @@ struct FloatSimplex::Engine {
   std::size_t n, m;
   Cancel& cancel;
   bool loaded = false;
+  bool last_failed = false;  // the last run failed: its basis is no start
   std::exception_ptr pending;  // outlives clp, whose handler points at it
   ClpSimplex clp;
 
@@ -94,12 +98,14 @@ struct FloatSimplex::Engine {
   Proposal run(Solve solve) {
     Proposal out;
     if (!loaded) return out;
+    last_failed = true;
     switch (resume(clp, pending, solve)) {
       case 0: out.status = Proposal::Status::Optimal; break;
       case 1: out.status = Proposal::Status::Infeasible; break;
       case 2: out.status = Proposal::Status::Unbounded; break;
       default: return out;
     }
+    last_failed = false;
     out.basis = basis_of(clp, n, m);
     return out;
   }
@@ -146,6 +152,85 @@ Proposal FloatSimplex::dual() {
 
 Proposal FloatSimplex::primal() {
   return engine_->run([](ClpSimplex& s) { s.primal(); });
+}
+
+bool FloatSimplex::add_rows(const ColumnForm& f, std::size_t first_row) {
+  Engine& e = *engine_;
+  if (!e.loaded || f.n != e.n || first_row != e.m || f.m < first_row) return false;
+  constexpr std::size_t kMaxIndex = static_cast<std::size_t>(std::numeric_limits<int>::max());
+  if (f.m > kMaxIndex) return false;
+  const std::size_t count = f.m - first_row;
+  if (count == 0) return true;
+  // The new rows' entries sit at the ends of their columns (rows increase
+  // down a column); gather them row by row.
+  std::vector<CoinBigIndex> start(count + 1, 0);
+  for (std::size_t j = 0; j < f.n; ++j) {
+    for (auto it = f.columns[j].rbegin(); it != f.columns[j].rend() && it->first >= first_row; ++it) {
+      ++start[it->first - first_row + 1];
+    }
+  }
+  for (std::size_t r = 0; r < count; ++r) start[r + 1] += start[r];
+  std::vector<CoinBigIndex> fill(start.begin(), start.end() - 1);
+  std::vector<int> index(static_cast<std::size_t>(start[count]));
+  std::vector<double> value(index.size());
+  for (std::size_t j = 0; j < f.n; ++j) {
+    for (auto it = f.columns[j].rbegin(); it != f.columns[j].rend() && it->first >= first_row; ++it) {
+      const double v = it->second.to_f64();
+      if (!std::isfinite(v)) return false;
+      const auto k = static_cast<std::size_t>(fill[it->first - first_row]++);
+      index[k] = static_cast<int>(j);
+      value[k] = v;
+    }
+  }
+  std::vector<double> lower(count), upper(count);
+  for (std::size_t r = 0; r < count; ++r) {
+    const std::size_t i = first_row + r;
+    const double b = f.rhs[i].to_f64();
+    if (!std::isfinite(b)) return false;
+    lower[r] = f.ops[i] == linear::CmpOp::Le ? -kInf : b;
+    upper[r] = f.ops[i] == linear::CmpOp::Ge ? kInf : b;
+  }
+  e.clp.addRows(static_cast<int>(count), lower.data(), upper.data(), start.data(), index.data(), value.data());
+  e.m = f.m;
+  return true;
+}
+
+void FloatSimplex::remove_rows(std::size_t keep) {
+  Engine& e = *engine_;
+  if (keep >= e.m) return;
+  std::vector<int> which;
+  which.reserve(e.m - keep);
+  for (std::size_t i = keep; i < e.m; ++i) which.push_back(static_cast<int>(i));
+  e.clp.deleteRows(static_cast<int>(which.size()), which.data());
+  e.m = keep;
+}
+
+void FloatSimplex::start_from(const WarmBasis* basis) {
+  Engine& e = *engine_;
+  if (!e.loaded) return;
+  if (basis == nullptr || basis->column.size() != e.n || basis->row.size() > e.m) {
+    e.clp.allSlackBasis(true);
+    return;
+  }
+  if (!e.clp.statusExists()) e.clp.createStatus();
+  for (std::size_t j = 0; j < e.n; ++j) {
+    e.clp.setColumnStatus(static_cast<int>(j), static_cast<ClpSimplex::Status>(basis->column[j]));
+  }
+  for (std::size_t i = 0; i < e.m; ++i) {
+    const auto status = i < basis->row.size() ? static_cast<ClpSimplex::Status>(basis->row[i]) : ClpSimplex::basic;
+    e.clp.setRowStatus(static_cast<int>(i), status);
+  }
+}
+
+WarmBasis FloatSimplex::warm_basis() const {
+  const Engine& e = *engine_;
+  WarmBasis b;
+  if (!e.loaded || e.last_failed || !e.clp.statusExists()) return b;
+  b.column.resize(e.n);
+  b.row.resize(e.m);
+  for (std::size_t j = 0; j < e.n; ++j) b.column[j] = static_cast<std::uint8_t>(e.clp.getColumnStatus(static_cast<int>(j)));
+  for (std::size_t i = 0; i < e.m; ++i) b.row[i] = static_cast<std::uint8_t>(e.clp.getRowStatus(static_cast<int>(i)));
+  return b;
 }
 
 std::optional<std::vector<double>> find_weights(const std::vector<std::vector<double>>& k,

@@ -20,9 +20,16 @@ struct Proposal {
   Basis basis;  // the final basis, unless Failed
 };
 
+// A final basis as the engine keeps it, to start a later run of the same
+// model from: one status per column, then one per row.
+struct WarmBasis {
+  std::vector<std::uint8_t> column;
+  std::vector<std::uint8_t> row;
+};
+
 // One floating-point model of a form. Each run starts from the basis the
-// previous one ended on. A pending interrupt (Cancel) stops a run within an
-// iteration and is rethrown from it.
+// previous one ended on (or the one set by start_from). A pending interrupt
+// (Cancel) stops a run within an iteration and is rethrown from it.
 class FloatSimplex {
  public:
   FloatSimplex(const ColumnForm& form, Cancel& cancel);
@@ -35,6 +42,20 @@ class FloatSimplex {
   bool loaded() const;
   Proposal dual();
   Proposal primal();
+
+  // Branch and bound keeps one model of the root and adds each node's rows
+  // for its runs. Rows `first_row`.. of `form` (the loaded rows followed by
+  // new ones, over the same columns) are added to the model; false, with
+  // nothing added, when one of their numbers has no finite double.
+  bool add_rows(const ColumnForm& form, std::size_t first_row);
+  // Drops every row after the first `keep`.
+  void remove_rows(std::size_t keep);
+  // The next run starts from `basis`, whose rows are the first of the
+  // model's; rows after those start basic (a new row's own slack). From the
+  // all-slack basis when `basis` is null.
+  void start_from(const WarmBasis* basis);
+  // The basis the last run ended on.
+  WarmBasis warm_basis() const;
 
  private:
   struct Engine;

@@ -41,7 +41,8 @@ LpResult LpSolver::solve(Cancel& cancel) {
   const StandardForm& form = *form_;
   const std::size_t m = form.num_rows();
   if (fast_path_ == FastPath::Always || (fast_path_ == FastPath::Auto && fast_path_pays(form, extra_))) {
-    if (auto answer = fast_path_solve(*system_, extra_, cancel)) {
+    auto answer = fast_solve_ ? fast_solve_(cancel) : fast_path_solve(*system_, extra_, cancel);
+    if (answer) {
       stats_.fast_path = true;
       if (answer->result.kind() != LpResult::Kind::Optimal) return std::move(answer->result);
       return finish(std::move(answer->values));

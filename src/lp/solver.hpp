@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <utility>
@@ -13,6 +14,7 @@
 #include "core/cancel.hpp"
 #include "core/solver_result.hpp"
 #include "linear/system.hpp"
+#include "lp/fast_path.hpp"
 #include "lp/standard_form.hpp"
 
 namespace mivex::lp {
@@ -54,6 +56,11 @@ class LpSolver {
   // answer is the same either way.
   enum class FastPath : std::uint8_t { Auto, Always, Off };
   void set_fast_path(FastPath mode) { fast_path_ = mode; }
+  // What the fast path runs when solve() tries it: fast_path_solve of the
+  // program unless set. Branch and bound sets its NodeFastPath here, which
+  // answers the same (or nothing) from a model kept warm across nodes.
+  using FastSolve = std::function<std::optional<FastAnswer>(Cancel&)>;
+  void set_fast_solve(FastSolve solve) { fast_solve_ = std::move(solve); }
 
   // Solve (the system is left unchanged). Optimal, Infeasible, Unbounded,
   // or Unknown ("no system loaded") when there is none.
@@ -86,6 +93,7 @@ class LpSolver {
   Trace* trace_ = nullptr;
   std::size_t verify_ = 0;
   FastPath fast_path_ = FastPath::Auto;
+  FastSolve fast_solve_;
 };
 
 }  // namespace mivex::lp

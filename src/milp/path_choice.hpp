@@ -1,11 +1,13 @@
 // Which way each node LP is solved: the pivots alone, or the certified fast
 // path first. Both give the same answer (the fast path answers only what it
 // proves, and the pivots do the rest), so the choice is a matter of speed,
-// and that depends on the model: a floating-point run per node pays on
-// programs whose exact pivots are dear and costs extra where they are cheap
-// or where nodes have several optima. So the search measures: the first
-// nodes alternate between the two ways, then the faster serves, and every
-// kProbe-th node tries the other again in case the tree changed.
+// and that depends on the model: the fast path pays on programs whose exact
+// pivots are dear and costs extra where they are cheap or where nodes have
+// several optima. So the search measures: the first nodes alternate between
+// the two ways, then the faster on average serves. The other way is tried
+// again now and then in case the tree changed, but only while those tries
+// have taken less than a small share of the time since: a way ten times
+// slower (mod008's pivots) is rarely retried, two close ways often.
 #pragma once
 
 #include <cstddef>
@@ -19,32 +21,42 @@ class NodePathChoice {
   using FastPath = lp::LpSolver::FastPath;
 
   // `eligible`: the program is large enough for the fast path at all.
-  explicit NodePathChoice(bool eligible) : eligible_(eligible) {}
+  // `always`: tests take the fast path first on every node.
+  explicit NodePathChoice(bool eligible, bool always = false) : eligible_(eligible), always_(always) {}
 
   FastPath next() const {
     if (!eligible_) return FastPath::Off;
-    const bool probe = count_ < 2 * kTrial || count_ % kProbe == 0;
+    if (always_) return FastPath::Always;
+    if (count_ < 2 * kTrial) return count_ % 2 == 1 ? FastPath::Always : FastPath::Off;
     const bool fast_cheaper = seconds_[1] * runs_[0] < seconds_[0] * runs_[1];
-    const bool fast = probe ? count_ % 2 == 1 || (count_ >= 2 * kTrial && !fast_cheaper) : fast_cheaper;
-    return fast ? FastPath::Always : FastPath::Off;
+    const bool probe = probe_seconds_ <= kProbeShare * since_trial_;
+    return fast_cheaper != probe ? FastPath::Always : FastPath::Off;
   }
 
   void record(FastPath mode, double seconds) {
     if (!eligible_) return;
     const int k = mode == FastPath::Always ? 1 : 0;
+    if (count_ >= 2 * kTrial) {
+      const bool fast_cheaper = seconds_[1] * runs_[0] < seconds_[0] * runs_[1];
+      if ((k == 1) != fast_cheaper) probe_seconds_ += seconds;
+      since_trial_ += seconds;
+    }
     seconds_[k] += seconds;
     ++runs_[k];
     ++count_;
   }
 
  private:
-  static constexpr std::size_t kTrial = 4;   // nodes of each way before choosing
-  static constexpr std::size_t kProbe = 50;  // then one node in this many tries the other
+  static constexpr std::size_t kTrial = 4;       // nodes of each way before choosing
+  static constexpr double kProbeShare = 0.05;  // then at most this share of the time tries the other
 
   bool eligible_;
+  bool always_;
   std::size_t count_ = 0;
   double seconds_[2] = {0.0, 0.0};  // total time of the pivots alone, of the fast path first
   std::size_t runs_[2] = {0, 0};
+  double since_trial_ = 0.0;    // all node time after the trial
+  double probe_seconds_ = 0.0;  // of which on the way that was the slower one
 };
 
 }  // namespace mivex::milp

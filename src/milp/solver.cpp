@@ -108,8 +108,28 @@ LpResult BranchAndBound::solve(Cancel& cancel) {
   // Every node LP is the system as read plus its bound rows: the nodes
   // share the root's matrix and add only those rows.
   auto root_form = lp::StandardForm::of(system_);
+  // The fast path is worth trying where it would be on a program alone
+  // (lp::LpSolver's Auto), unless a test fixes the way.
+  const bool eligible = paths_ == NodeLpPath::FastFirst ||
+                        (paths_ == NodeLpPath::Measured &&
+                         root_form->num_rows() + root_form->num_cols() >= lp::kFastPathSize);
+  // One warm floating-point model serves the fast path of every LP below,
+  // the root's included.
+  std::optional<lp::NodeFastPath> fast;
+  if (eligible) fast.emplace(system_, cancel);
+  std::shared_ptr<const lp::WarmBasis> root_basis;
   ++stats_.lp_solves;
   lp::LpSolver root_solver(root_form, system_);
+  if (fast) {
+    root_solver.set_fast_path(lp::LpSolver::FastPath::Always);
+    root_solver.set_fast_solve([&](Cancel& c) {
+      auto answer = fast->solve(nullptr, nullptr, c);
+      root_basis = fast->last_basis();
+      return answer;
+    });
+  } else {
+    root_solver.set_fast_path(lp::LpSolver::FastPath::Off);
+  }
   LpOutcome root = solve_lp(root_solver, cancel);
   if (integers.empty() || root.result.kind() != LpResult::Kind::Optimal) return std::move(root.result);
   if (all_integral(root.result.assignment(), integers)) {
@@ -129,10 +149,10 @@ LpResult BranchAndBound::solve(Cancel& cancel) {
   std::vector<Node> nodes;
   NodeHeap heap;
   auto add_children = [&](const Node* parent, std::optional<double> lp_bound, const Branch& branch,
-                          double key) {
+                          double key, const std::shared_ptr<const lp::WarmBasis>& warm_start) {
     const std::uint64_t depth = parent ? parent->depth + 1 : 1;
     for (int up = 0; up < 2; ++up) {
-      Node child{lp_bound, parent ? parent->bounds : std::vector<VarBound>{}, depth};
+      Node child{lp_bound, parent ? parent->bounds : std::vector<VarBound>{}, depth, warm_start};
       Rational bound = Rational::from_f64(up ? std::ceil(branch.value) : std::floor(branch.value));
       child.bounds.push_back(up ? VarBound{branch.var, std::move(bound), std::nullopt}
                                 : VarBound{branch.var, std::nullopt, std::move(bound)});
@@ -143,12 +163,12 @@ LpResult BranchAndBound::solve(Cancel& cancel) {
 
   auto first = branching_variable(root.result.assignment(), integers);
   if (!first) stop("fractional LP solution without a branching variable");
-  add_children(nullptr, std::nullopt, *first, root.result.objective());
+  add_children(nullptr, std::nullopt, *first, root.result.objective(), root_basis);
 
   std::optional<Assignment> incumbent;
   std::vector<Rational> incumbent_exact;
   std::optional<std::size_t> unexamined;  // the node popped when the limit stopped the search
-  NodePathChoice path(root_form->num_rows() + root_form->num_cols() >= lp::kFastPathSize);
+  NodePathChoice path(eligible, paths_ == NodeLpPath::FastFirst);
   while (auto entry = heap.pop()) {
     if (stats_.nodes == node_limit_) {
       unexamined = entry->node;
@@ -163,9 +183,30 @@ LpResult BranchAndBound::solve(Cancel& cancel) {
     lp::LpSolver node_solver(lp::StandardForm::extend(root_form, extra), system_, &extra);
     const auto mode = path.next();
     node_solver.set_fast_path(mode);
+    // The children start from this node's final basis if it has one, else
+    // from where this node started.
+    std::shared_ptr<const lp::WarmBasis> warm_start = nodes[entry->node].warm_start;
+    if (mode == lp::LpSolver::FastPath::Always) {
+      node_solver.set_fast_solve([&](Cancel& c) {
+        auto answer = fast->solve(&extra, warm_start.get(), c);
+        if (auto end = fast->last_basis()) warm_start = std::move(end);
+        return answer;
+      });
+    }
     const auto start = std::chrono::steady_clock::now();
     LpOutcome lp = solve_lp(node_solver, cancel);
-    path.record(mode, std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    path.record(mode, seconds);
+    if (mode != lp::LpSolver::FastPath::Always) {
+      ++stats_.pivots_only;
+      stats_.pivots_only_seconds += seconds;
+    } else if (node_solver.stats().fast_path) {
+      ++stats_.fast_answered;
+      stats_.fast_answered_seconds += seconds;
+    } else {
+      ++stats_.fast_missed;
+      stats_.fast_missed_seconds += seconds;
+    }
     // An LP that could not finish says nothing about the node; claiming an
     // optimum without it would be unfounded.
     if (lp.result.kind() == LpResult::Kind::Unknown) return std::move(lp.result);
@@ -184,7 +225,7 @@ LpResult BranchAndBound::solve(Cancel& cancel) {
     if (!branch) stop("fractional LP solution without a branching variable");
     // `nodes` grows below: copy what the children need first.
     Node parent = nodes[entry->node];
-    add_children(&parent, z, *branch, z);
+    add_children(&parent, z, *branch, z, warm_start);
   }
 
   if (!incumbent) {

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -12,6 +13,7 @@
 #include "core/solver_result.hpp"
 #include "linear/rational.hpp"
 #include "linear/system.hpp"
+#include "lp/float_propose.hpp"
 
 namespace mivex::milp {
 
@@ -29,6 +31,9 @@ struct Node {
   std::optional<double> lp_bound;  // the parent's LP objective; none for the root's children
   std::vector<VarBound> bounds;    // oldest first
   std::uint64_t depth;
+  // Where the floating-point run of the fast path starts: the final basis
+  // of the nearest ancestor (or the root) that ran it; null if none did.
+  std::shared_ptr<const lp::WarmBasis> warm_start;
 };
 
 inline constexpr std::size_t MAX_NODES = 1000;
@@ -38,13 +43,24 @@ inline constexpr double INTEGRALITY_TOLERANCE = 1e-8;
 struct SearchStats {
   std::size_t nodes = 0;       // nodes taken from the heap, pruned ones included
   std::size_t lp_solves = 0;   // root included
+  // Node LPs (the root not counted) by the way they were solved, and the
+  // time each way took: the pivots alone, the fast path answering, and the
+  // fast path tried without an answer (then the pivots).
+  std::size_t pivots_only = 0, fast_answered = 0, fast_missed = 0;
+  double pivots_only_seconds = 0, fast_answered_seconds = 0, fast_missed_seconds = 0;
 };
+
+// How node LPs are solved. Every real search measures which way is faster
+// (NodePathChoice); tests fix one way for the whole search, the root
+// included: the fast path first at any size, or the pivots alone.
+enum class NodeLpPath : std::uint8_t { Measured, FastFirst, PivotsOnly };
 
 class BranchAndBound {
  public:
   // `node_limit` is MAX_NODES for every real solve; tests lower it.
-  explicit BranchAndBound(const LinearSystem& system, std::size_t node_limit = MAX_NODES)
-      : system_(system), node_limit_(node_limit) {}
+  explicit BranchAndBound(const LinearSystem& system, std::size_t node_limit = MAX_NODES,
+                          NodeLpPath paths = NodeLpPath::Measured)
+      : system_(system), node_limit_(node_limit), paths_(paths) {}
 
   // Optimal (proven), Feasible (best integral solution at the node limit while
   // open nodes could still hold a better one), Infeasible, Unbounded, or
@@ -57,6 +73,7 @@ class BranchAndBound {
  private:
   const LinearSystem& system_;
   std::size_t node_limit_;
+  NodeLpPath paths_;
   SearchStats stats_;
 };
 

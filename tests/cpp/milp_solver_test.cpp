@@ -151,3 +151,32 @@ TEST(NodePathChoice, MeasuresThenKeepsTheFasterWay) {
     }
   }
 }
+
+// After the trial, the tries of the slower way take about the set share of
+// the time (one try more at most), however unequal the two ways are, and
+// they go on through the search.
+TEST(NodePathChoice, RetriesTheSlowerWayWithinATimeShare) {
+  using FastPath = mivex::milp::NodePathChoice::FastPath;
+  for (double fast_cost : {0.5, 1.0, 2.0, 2.9, 3.1, 6.0, 30.0}) {
+    mivex::milp::NodePathChoice choice(true);
+    double after_trial = 0.0, on_slower = 0.0;
+    std::size_t last_try = 0;
+    const bool fast_is_slower = fast_cost > 3.0;
+    for (std::size_t node = 0; node < 2000; ++node) {
+      FastPath mode = choice.next();
+      const double cost = mode == FastPath::Always ? fast_cost : 3.0;
+      if (node >= 8) {
+        after_trial += cost;
+        if ((mode == FastPath::Always) == fast_is_slower) {
+          on_slower += cost;
+          last_try = node;
+        }
+      }
+      choice.record(mode, cost);
+    }
+    SCOPED_TRACE(fast_cost);
+    EXPECT_LE(on_slower, 0.05 * after_trial + std::max(fast_cost, 3.0));
+    EXPECT_GT(on_slower, 0.0);
+    EXPECT_GT(last_try, 1000u);
+  }
+}

@@ -1,0 +1,259 @@
+// Branch and bound answers the fast path of its node LPs from one warm
+// floating-point model. Whichever way the nodes are solved, the search must
+// be the same: the same tree (nodes examined, LPs solved) and the same
+// result, bit for bit. And the warm model must answer, or it is only cost.
+#include <gtest/gtest.h>
+
+#include <bit>
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <sstream>
+#include <string>
+
+#include "lp/column_form.hpp"
+#include "lp/fast_path.hpp"
+#include "lp/solver.hpp"
+#include "lp/standard_form.hpp"
+#include "milp/solver.hpp"
+#include "parser/lp_format.hpp"
+
+using namespace mivex;
+using linear::LinearSystem;
+using linear::Rational;
+
+namespace {
+
+LinearSystem read(const std::string& text) {
+  auto parsed = parser::LpFormatParser::parse(text);
+  if (auto* message = std::get_if<std::string>(&parsed)) throw std::runtime_error(*message);
+  return std::get<LinearSystem>(std::move(parsed));
+}
+
+struct Both {
+  milp::SearchStats fast, pivots;
+};
+
+// Solve with the fast path first on every node and with the pivots alone;
+// the two searches must not differ in anything observable.
+Both expect_same_search(const LinearSystem& system, std::size_t node_limit, const std::string& name) {
+  milp::BranchAndBound fast(system, node_limit, milp::NodeLpPath::FastFirst);
+  milp::BranchAndBound pivots(system, node_limit, milp::NodeLpPath::PivotsOnly);
+  LpResult a = fast.solve(), b = pivots.solve();
+  EXPECT_EQ(a.status(), b.status()) << name;
+  EXPECT_EQ(a.text(), b.text()) << name;
+  EXPECT_EQ(a.assignment().text(), b.assignment().text()) << name;
+  // The same double, bit for bit.
+  EXPECT_EQ(std::bit_cast<std::uint64_t>(a.objective()), std::bit_cast<std::uint64_t>(b.objective())) << name;
+  EXPECT_EQ(fast.stats().nodes, pivots.stats().nodes) << name;
+  EXPECT_EQ(fast.stats().lp_solves, pivots.stats().lp_solves) << name;
+  // Each way did what it was told.
+  EXPECT_EQ(fast.stats().pivots_only, 0u) << name;
+  EXPECT_EQ(pivots.stats().fast_answered + pivots.stats().fast_missed, 0u) << name;
+  return {fast.stats(), pivots.stats()};
+}
+
+struct Gen {
+  std::mt19937_64 rng;
+  int pick(int lo, int hi) { return lo + static_cast<int>(rng() % static_cast<unsigned>(hi - lo + 1)); }
+};
+
+// Small MILPs of the kinds that trouble a warm start: fractional optima that
+// branch deep, ties (an objective parallel to a row, all-equal costs: nodes
+// with several optima, which the fast path must leave to the pivots),
+// degenerate rows (zero right-hand sides), equalities that no integer point
+// meets (infeasible nodes), decimal data, and a few unbounded relaxations.
+std::string generated_milp(Gen& g) {
+  const int kind = g.pick(0, 4);
+  const int n = g.pick(2, 8), m = g.pick(1, 6);
+  auto coef = [&] {
+    if (kind == 3) return std::to_string(g.pick(-9, 9)) + "." + std::to_string(g.pick(100, 999));
+    return std::to_string(g.pick(-4, 6));
+  };
+  std::vector<std::string> rows;
+  for (int i = 0; i < m; ++i) {
+    std::string line;
+    for (int j = 0; j < n; ++j) {
+      if (g.pick(0, 2) == 0) continue;
+      line += (line.empty() ? "" : " + ") + coef() + "*x" + std::to_string(j);
+    }
+    if (line.empty()) line = "x" + std::to_string(g.pick(0, n - 1));
+    if (kind == 2 && i == 0) {
+      // 2 x_a + 2 x_b = odd: no integer point, but the relaxation is fine.
+      line = "2*x0 + 2*x1";
+      rows.push_back(line + (g.pick(0, 1) ? " = 3" : " <= 5"));
+      continue;
+    }
+    const char* ops[] = {" <= ", " <= ", " >= ", " = "};
+    const std::string op = ops[g.pick(0, kind == 1 ? 2 : 3)];
+    const std::string rhs = kind == 1 && g.pick(0, 1) ? "0" : std::to_string(g.pick(0, 12)) + ".5";
+    rows.push_back(line + op + rhs);
+  }
+  std::string text = g.pick(0, 1) ? "max " : "min ";
+  if (kind == 1 && g.pick(0, 1)) {
+    text += rows[0].substr(0, rows[0].find_first_of("<>="));  // parallel to a row
+  } else if (kind == 4) {
+    for (int j = 0; j < n; ++j) text += std::string(j ? " + " : "") + "x" + std::to_string(j);  // all alike
+  } else {
+    for (int j = 0; j < n; ++j) text += std::string(j ? " + " : "") + coef() + "*x" + std::to_string(j);
+  }
+  text += "\n0*x0";
+  for (int j = 1; j < n; ++j) text += " + 0*x" + std::to_string(j);
+  text += " >= 0";
+  for (const auto& r : rows) text += "\n" + r;
+  for (int j = 0; j < n; ++j) {
+    // Mostly boxed; now and then a free upward direction.
+    if (g.pick(0, 9) != 0) text += "\nx" + std::to_string(j) + " <= " + std::to_string(g.pick(1, 6));
+    if (g.pick(0, 4) != 0) text += "\nint x" + std::to_string(j);
+  }
+  return text;
+}
+
+std::filesystem::path corpus_dir() {
+  if (const char* env = std::getenv("MIVEX_CORPUS")) return std::filesystem::path(env) / "milp";
+  return std::filesystem::path(__FILE__).parent_path() / "../../../shared/corpus/milp";
+}
+
+}  // namespace
+
+TEST(MilpWarmStart, FastPathAndPivotsGiveTheSameSearchOnGeneratedMilps) {
+  Gen g{std::mt19937_64(31)};
+  std::size_t answered = 0, missed = 0, node_lps = 0;
+  int branched = 0;
+  const int rounds = 1000;
+  for (int round = 0; round < rounds; ++round) {
+    const std::string text = generated_milp(g);
+    LinearSystem system = read(text);
+    Both s = expect_same_search(system, round % 5 == 0 ? 7 : 200, text);
+    answered += s.fast.fast_answered;
+    missed += s.fast.fast_missed;
+    node_lps += s.fast.lp_solves - 1;
+    branched += s.fast.nodes > 0;
+    if (HasFailure()) break;
+  }
+  std::printf("node LPs %zu: fast path answered %zu, missed %zu; %d of %d searches branched\n", node_lps,
+              answered, missed, branched, rounds);
+  // The families branch, and both outcomes of the fast path occur often.
+  EXPECT_GT(branched, rounds / 3);
+  EXPECT_GT(answered, node_lps / 3);
+  EXPECT_GT(missed, 50u);
+}
+
+// The quick corpus MILPs, to a node limit that keeps the test short.
+TEST(MilpWarmStart, FastPathAndPivotsGiveTheSameSearchOnCorpusMilps) {
+  const std::filesystem::path dir = corpus_dir();
+  if (!std::filesystem::exists(dir)) GTEST_SKIP() << "corpus not found";
+  std::size_t seen = 0;
+  for (const char* name : {"assign5", "bell3a", "egout", "enigma", "exmip1", "facility5_10", "flugpl", "gt2",
+                           "knap20", "lseu", "pack1", "scOneInt", "tp3", "tp4"}) {
+    std::ifstream in(dir / (std::string(name) + ".lp"));
+    if (!in) continue;
+    std::stringstream text;
+    text << in.rdbuf();
+    LinearSystem system = read(text.str());
+    Both s = expect_same_search(system, 150, name);
+    // Models whose node LPs mostly have one optimum: the warm model must
+    // answer most of them.
+    if (std::string(name) == "bell3a" || std::string(name) == "egout") {
+      EXPECT_GT(s.fast.fast_answered, 100u) << name;
+    }
+    ++seen;
+  }
+  EXPECT_GE(seen, 10u);
+}
+
+// The search's own path choice also keeps the answer: the default search on
+// a model large enough for the fast path against the pivots alone.
+TEST(MilpWarmStart, MeasuredChoiceGivesTheSameSearch) {
+  const std::filesystem::path file = corpus_dir() / "bell3a.lp";
+  if (!std::filesystem::exists(file)) GTEST_SKIP() << "corpus not found";
+  std::ifstream in(file);
+  std::stringstream text;
+  text << in.rdbuf();
+  LinearSystem system = read(text.str());
+  milp::BranchAndBound measured(system, 300);
+  milp::BranchAndBound pivots(system, 300, milp::NodeLpPath::PivotsOnly);
+  LpResult a = measured.solve(), b = pivots.solve();
+  EXPECT_EQ(a.text(), b.text());
+  EXPECT_EQ(measured.stats().nodes, pivots.stats().nodes);
+  EXPECT_EQ(measured.stats().lp_solves, pivots.stats().lp_solves);
+  const auto& s = measured.stats();
+  EXPECT_EQ(s.pivots_only + s.fast_answered + s.fast_missed, s.lp_solves - 1);
+  EXPECT_GT(s.fast_answered, 0u);
+}
+
+// One NodeFastPath serving a sequence of node programs (each from the basis
+// of a previous one, as in the search) answers exactly what the pivots do
+// on each, and leaves the root's form as it found it.
+TEST(MilpWarmStart, NodeFastPathAnswersLikeThePivotsAcrossNodes) {
+  Gen g{std::mt19937_64(5)};
+  std::size_t answered = 0, total = 0;
+  for (int round = 0; round < 120; ++round) {
+    LinearSystem system = read(generated_milp(g));
+    const auto root_form = lp::column_form(system);
+    ASSERT_TRUE(root_form);
+    auto base = lp::StandardForm::of(system);
+    lp::NodeFastPath fast(system, Cancel::none());
+    std::shared_ptr<const lp::WarmBasis> start;
+    std::vector<linear::LinearConstraint> extra;
+    for (int node = 0; node < 8; ++node) {
+      // A path of bounds, grown by one row per node, as branching does.
+      const std::uint64_t var = system.variables[static_cast<std::size_t>(g.pick(0, static_cast<int>(system.variables.size()) - 1))];
+      auto row = linear::LinearExpr::variable(var) - linear::LinearExpr::constant_of(Rational(g.pick(0, 3)));
+      extra.push_back({row, g.pick(0, 1) ? linear::CmpOp::Le : linear::CmpOp::Ge, std::nullopt});
+
+      lp::LpSolver pivots(lp::StandardForm::extend(base, extra), system, &extra);
+      pivots.set_fast_path(lp::LpSolver::FastPath::Off);
+      LpResult expected = pivots.solve();
+      auto answer = fast.solve(&extra, node % 3 == 2 ? nullptr : start.get(), Cancel::none());
+      if (auto end = fast.last_basis()) start = end;
+      ++total;
+      if (answer) {
+        ++answered;
+        ASSERT_EQ(answer->result.text(), expected.text()) << round << " node " << node;
+        if (expected.kind() == LpResult::Kind::Optimal) EXPECT_EQ(answer->values, pivots.exact_values());
+        // The certificate holds for the node's program as column_form builds it.
+        EXPECT_TRUE(lp::verify(*lp::column_form(system, &extra), answer->certificate));
+      }
+    }
+    // The root's rows alone again: the node rows were all taken off.
+    lp::LpSolver root(lp::StandardForm::of(system), system);
+    root.set_fast_path(lp::LpSolver::FastPath::Off);
+    LpResult expected = root.solve();
+    if (auto answer = fast.solve(nullptr, nullptr, Cancel::none())) EXPECT_EQ(answer->result.text(), expected.text());
+  }
+  EXPECT_GT(answered, total / 3);
+}
+
+// Appending rows to a form and taking them off again gives exactly the
+// forms column_form builds.
+TEST(MilpWarmStart, AppendedRowsMatchTheBuiltForm) {
+  Gen g{std::mt19937_64(9)};
+  auto same = [](const lp::ColumnForm& a, const lp::ColumnForm& b) {
+    return a.n == b.n && a.m == b.m && a.columns == b.columns && a.ops == b.ops && a.rhs == b.rhs && a.cost == b.cost &&
+           a.has_objective == b.has_objective && a.maximize == b.maximize;
+  };
+  for (int round = 0; round < 100; ++round) {
+    LinearSystem system = read(generated_milp(g));
+    auto form = lp::column_form(system);
+    ASSERT_TRUE(form);
+    const auto root = *form;
+    std::vector<linear::LinearConstraint> extra;
+    for (int k = 0; k < 4; ++k) {
+      const std::uint64_t var = system.variables[static_cast<std::size_t>(g.pick(0, static_cast<int>(system.variables.size()) - 1))];
+      extra.push_back({linear::LinearExpr::variable(var) - linear::LinearExpr::constant_of(Rational(k)),
+                       k % 2 ? linear::CmpOp::Le : linear::CmpOp::Ge, std::nullopt});
+    }
+    ASSERT_TRUE(lp::append_rows(*form, extra));
+    EXPECT_TRUE(same(*form, *lp::column_form(system, &extra))) << round;
+    // A row naming an unknown variable leaves the form as it was.
+    std::vector<linear::LinearConstraint> bad = {
+        {linear::LinearExpr::variable(0) + linear::LinearExpr::variable(system.variables.size() + 3), linear::CmpOp::Le,
+         std::nullopt}};
+    EXPECT_FALSE(lp::append_rows(*form, bad));
+    EXPECT_TRUE(same(*form, *lp::column_form(system, &extra))) << round;
+    lp::truncate_rows(*form, root.m);
+    EXPECT_TRUE(same(*form, root)) << round;
+  }
+}
