@@ -93,7 +93,7 @@ void RevisedSimplex::pivot(std::size_t position, std::size_t col, bool update_co
   basis_[position] = static_cast<std::uint32_t>(col);
 
   const std::size_t limit = verify_ != 0 ? verify_ : kMaxUpdates;
-  if (factor_.updates() + 1 >= limit || factor_.eta_entries() > factor_.factor_entries() + 2 * m_) {
+  if (factor_.updates() + 1 >= limit || factor_.eta_entries() > factor_.factor_entries() + m_) {
     refactor();
     // The intervals have widened with every update since the last reset.
     if (update_costs) reset_bounds();
