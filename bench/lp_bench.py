@@ -278,15 +278,20 @@ def write_mivex(model, path):
             f.write(f"{expr(terms)} {op} {rhs}\n")
 
 
-def write_free_mps(model, path):
-    """Free MPS without OBJSENSE (the sense goes to the reader's command line)."""
+def write_free_mps(model, path, sense_section=False):
+    """Free MPS; the sense goes to the reader's command line (glpsol reads no
+    OBJSENSE section), or with sense_section into an OBJSENSE section for a
+    maximisation (esolver has no such option and would minimise)."""
     columns = [[("obj", c)] if c else [] for c in model.objective]
     for i, (terms, _, _) in enumerate(model.rows):
         for v, c in terms:
             columns[v].append((f"r{i}", c))
     kind = {"<=": "L", ">=": "G", "=": "E"}
     with open(path, "w") as f:
-        f.write(f"NAME {model.name}\nROWS\n N obj\n")
+        f.write(f"NAME {model.name}\n")
+        if sense_section and model.sense == "max":
+            f.write("OBJSENSE\n    MAX\n")
+        f.write("ROWS\n N obj\n")
         f.writelines(f" {kind[op]} r{i}\n" for i, (_, op, _) in enumerate(model.rows))
         f.write("COLUMNS\n")
         for v, entries in enumerate(columns):
@@ -398,7 +403,7 @@ def run_glpsol_scale(model, files, timeout):
 def run_esolver_scale(model, files, timeout):
     with tempfile.TemporaryDirectory() as tmp:
         sol = Path(tmp) / "out.sol"
-        child = run_child(["esolver", "-O", str(sol), str(files["mps"])], timeout)
+        child = run_child(["esolver", "-O", str(sol), str(files["sensed_mps"])], timeout)
         if child.returncode is None:
             return Run("TIMEOUT", seconds=timeout, peak_kib=child.peak_kib)
         if child.returncode != 0 or not sol.exists():
@@ -462,9 +467,11 @@ def scale_bench(args, wanted):
         print("-" * len(header))
         for name in names:
             model = SCALE_MODELS[name](args.shrink)
-            files = {"lp": folder / f"{model.name}.lp", "mps": folder / f"{model.name}.mps"}
+            files = {"lp": folder / f"{model.name}.lp", "mps": folder / f"{model.name}.mps",
+                     "sensed_mps": folder / f"{model.name}.sensed.mps"}
             write_mivex(model, files["lp"])
             write_free_mps(model, files["mps"])
+            write_free_mps(model, files["sensed_mps"], sense_section=True)
             ours = run_mivex_child(files["lp"], args.limit)
             line = (f"{model.name:18s} {len(model.rows):6d} {len(model.objective):6d} {ours.status[:12]:12s} "
                     f"{secs(ours, args.limit):>8s} {mib(ours.peak_kib):>6s}")

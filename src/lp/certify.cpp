@@ -257,8 +257,75 @@ const std::vector<Rational>& Certifier::duals() {
   return y_;
 }
 
-std::optional<Certificate> Certifier::unique_optimum(const WeightSearch& search) {
+void Certifier::tight_positions(std::vector<std::size_t>& tight, std::vector<int>& sides) const {
+  tight.clear();
+  sides.clear();
+  for (std::size_t p = 0; p < f_.m; ++p) {
+    const std::size_t k = basic_[p];
+    const int s = side(k);
+    if (s == 0 || (k < f_.n ? value_[k].is_zero() : value_[k] == f_.rhs[k - f_.n])) {
+      tight.push_back(p);
+      sides.push_back(s);
+    }
+  }
+}
+
+bool Certifier::blocks(const Rational& g, int tight_side, std::size_t v) const {
+  if (tight_side == 0) return !g.is_zero();
+  return g.sign() * tight_side * side(v) > 0;
+}
+
+bool Certifier::hopeless(const std::vector<double>& reduced) {
+  if (!primal_feasible()) return true;
+  if (reduced.size() != f_.n + f_.m) return false;
+  // Candidates: movable nonbasic variables whose rounded reduced cost is
+  // about zero, the nearest first. A tolerance too loose or too tight only
+  // wastes or skips a solve; each verdict below is exact.
+  constexpr double kAboutZero = 1e-9;
+  std::vector<std::pair<double, std::size_t>> near_zero;
+  for (std::size_t k = 0; k < f_.n + f_.m; ++k) {
+    if (is_basic_[k] || side(k) == 0) continue;
+    const double d = std::fabs(reduced[k]);
+    if (d <= kAboutZero) near_zero.emplace_back(d, k);
+  }
+  if (near_zero.empty()) return false;
+  if (near_zero.size() > kTries) {
+    std::nth_element(near_zero.begin(), near_zero.begin() + kTries, near_zero.end());
+    near_zero.resize(kTries);
+  }
+  std::sort(near_zero.begin(), near_zero.end());
+  std::vector<std::size_t> tight;
+  std::vector<int> tight_side;
+  tight_positions(tight, tight_side);
+  std::vector<Rational> cb(f_.m);
+  for (std::size_t p = 0; p < f_.m; ++p) {
+    if (basic_[p] < f_.n) cb[p] = f_.cost[basic_[p]];
+  }
+  for (const auto& [rounded, v] : near_zero) {
+    cancel_.check();
+    // Moving v by t * side(v) moves basic p by -t * side(v) * alpha_p and
+    // the objective by t * side(v) * d, d = c_v - c_B . alpha (no duals
+    // needed for one column).
+    std::vector<Rational> col(f_.m);
+    for (auto& [i, a] : column_of(v)) col[i] = std::move(a);
+    std::vector<Rational> alpha = solve(lu_, std::move(col));
+    Rational d = v < f_.n ? f_.cost[v] : Rational();
+    for (std::size_t p = 0; p < f_.m; ++p) {
+      if (!cb[p].is_zero() && !alpha[p].is_zero()) d = d - cb[p] * alpha[p];
+    }
+    const int s = d.sign() * side(v);
+    if (s < 0) return true;  // the duals are infeasible
+    if (s > 0) continue;
+    bool blocked = false;
+    for (std::size_t q = 0; q < tight.size() && !blocked; ++q) blocked = blocks(alpha[tight[q]], tight_side[q], v);
+    if (!blocked) return true;  // a move along optimal points
+  }
+  return false;
+}
+
+std::optional<Certificate> Certifier::unique_optimum(const WeightSearch& search, const std::vector<double>* reduced) {
   if (!primal_feasible()) return std::nullopt;
+  if (reduced != nullptr && hopeless(*reduced)) return std::nullopt;
   compute_duals();
   // Dual feasibility: no nonbasic move off its bound lowers the objective.
   std::vector<std::size_t> free_moves;  // nonbasic, movable, zero reduced cost
@@ -281,15 +348,7 @@ std::optional<Certificate> Certifier::unique_optimum(const WeightSearch& search)
     // such that every such move breaks the combined row (see verify()).
     std::vector<std::size_t> tight;
     std::vector<int> tight_side;
-    for (std::size_t p = 0; p < f_.m; ++p) {
-      std::size_t k = basic_[p];
-      int s = side(k);
-      const Rational& bound = k < f_.n ? Rational() : f_.rhs[k - f_.n];
-      if (s == 0 || value_[k] == bound) {
-        tight.push_back(p);
-        tight_side.push_back(s);
-      }
-    }
+    tight_positions(tight, tight_side);
     if (tight.empty()) return std::nullopt;  // a zero-cost move is free: several optima
     auto blocked = [&](std::vector<Rational> h) {
       c.u = solve_transposed(lu_, std::move(h));
@@ -339,7 +398,7 @@ std::optional<Certificate> Certifier::unique_optimum(const WeightSearch& search)
             const Rational& g = alpha[tight[q]];
             const int s = tight_side[q] == 0 ? 1 : tight_side[q];
             k[q][z] = g.to_f64() * s * side(v);
-            blockable = blockable || (free[q] ? !g.is_zero() : g.sign() * s * side(v) > 0);
+            blockable = blockable || blocks(g, tight_side[q], v);
           }
           if (!blockable) return std::nullopt;
         }

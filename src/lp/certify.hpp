@@ -58,7 +58,16 @@ class Certifier {
 
   // The basic point is feasible, its duals prove it optimal and it is the
   // only optimal point (the only feasible point without an objective).
-  std::optional<Certificate> unique_optimum(const WeightSearch& search);
+  // With `reduced` (floating-point reduced costs by variable, as a proposal
+  // gives them), hopeless() runs first, so that a basis of one of several
+  // optima costs a few solves instead of the duals and the weight search.
+  std::optional<Certificate> unique_optimum(const WeightSearch& search,
+                                            const std::vector<double>* reduced = nullptr);
+  // True when a few exact solves show that unique_optimum() must fail: the
+  // basic point is infeasible, or a nonbasic move (tried among those whose
+  // `reduced` cost is about zero) lowers the objective or keeps it while no
+  // basic variable at its bound blocks it. False says nothing.
+  bool hopeless(const std::vector<double>& reduced);
   // A basic row whose value breaks its bound and no nonbasic move can mend.
   std::optional<Certificate> infeasible();
   // The basic point, when it is feasible.
@@ -71,6 +80,13 @@ class Certifier {
  private:
   bool primal_feasible() const;
   void compute_duals();
+  // The basic positions whose variable sits at its bound (every basic
+  // equality row among them), with that bound's side (0 for an equality).
+  void tight_positions(std::vector<std::size_t>& tight, std::vector<int>& sides) const;
+  // Whether a tight position (side `tight_side`) blocks a move of variable
+  // `v` whose tableau entry there is `g`: a move no tight position blocks
+  // keeps the basic point feasible for a while.
+  bool blocks(const linear::Rational& g, int tight_side, std::size_t v) const;
   // The column of variable k in [A, -I].
   SparseVector column_of(std::size_t k) const;
   // Bound side of variable k: +1 lower bound (may only grow), -1 upper

@@ -21,7 +21,7 @@ std::optional<FastAnswer> certified(const linear::LinearSystem& system, const Co
       WeightSearch search = [&cancel](const std::vector<std::vector<double>>& k, const std::vector<bool>& free) {
         return find_weights(k, free, cancel);
       };
-      auto c = certifier.unique_optimum(search);
+      auto c = certifier.unique_optimum(search, &proposal.reduced);
       if (!c) return std::nullopt;
       Rational objective = system.objective ? system.objective->expr.evaluate(c->x) : Rational();
       LpResult result = optimal_result(system, c->x, objective);

@@ -107,6 +107,12 @@ struct FloatSimplex::Engine {
     }
     last_failed = false;
     out.basis = basis_of(clp, n, m);
+    if (out.status == Proposal::Status::Optimal) {
+      const double* column = clp.dualColumnSolution();
+      const double* row = clp.dualRowSolution();
+      out.reduced.assign(column, column + n);
+      out.reduced.insert(out.reduced.end(), row, row + m);
+    }
     return out;
   }
 };

@@ -18,6 +18,11 @@ struct Proposal {
   enum class Status : std::uint8_t { Optimal, Infeasible, Unbounded, Failed };
   Status status = Status::Failed;
   Basis basis;  // the final basis, unless Failed
+  // Optimal: the engine's reduced costs of the minimisation, by variable as
+  // the certificates number them (column j, then row i's activity as n + i,
+  // whose reduced cost is the row's dual). Rounded and unchecked: only a
+  // hint of which moves keep the objective.
+  std::vector<double> reduced;
 };
 
 // A final basis as the engine keeps it, to start a later run of the same

@@ -12,6 +12,7 @@
 #include "lp/column_form.hpp"
 #include "lp/basis_factor.hpp"
 #include "lp/fast_path.hpp"
+#include "lp/float_propose.hpp"
 #include "lp/solver.hpp"
 #include "lp/standard_form.hpp"
 #include "parser/lp_format.hpp"
@@ -360,4 +361,51 @@ TEST(BasisFactor, SolvesExactlyAndRefusesSingularMatrices) {
   }
   EXPECT_GT(solved, 100);
   EXPECT_GT(singular, 30);
+}
+
+// The early exit of unique_optimum() (hopeless()) must never decide a
+// verdict: with any hint of reduced costs, the engine's own, none at all
+// or all zero (every move a candidate), the certificate is the same, and
+// a basis called hopeless never certifies.
+TEST(LpFastPath, EarlyExitNeverChangesTheCertificate) {
+  Gen g{std::mt19937_64(23)};
+  int optimal = 0, hopeless = 0, certified = 0;
+  WeightSearch search = [](const std::vector<std::vector<double>>& k, const std::vector<bool>& free) {
+    return find_weights(k, free, Cancel::none());
+  };
+  for (int round = 0; round < 1500; ++round) {
+    LinearSystem system = read(round % 3 == 0 ? tied_lp(g) : round % 3 == 1 ? boxed_lp(g) : sparse_lp(g));
+    ColumnForm form = *column_form(system);
+    FloatSimplex engine(form, Cancel::none());
+    Proposal p = engine.dual();
+    if (p.status != Proposal::Status::Optimal) continue;
+    ASSERT_EQ(p.reduced.size(), form.n + form.m);
+    Certifier plain(form, Cancel::none());
+    if (!plain.load(p.basis)) continue;
+    ++optimal;
+    auto reference = plain.unique_optimum(search);
+    certified += reference.has_value();
+    const std::vector<double> zeros(form.n + form.m, 0.0);
+    const std::vector<double>* hints[] = {&p.reduced, &zeros};
+    for (const std::vector<double>* hint : hints) {
+      Certifier hinted(form, Cancel::none());
+      ASSERT_TRUE(hinted.load(p.basis));
+      if (hinted.hopeless(*hint)) {
+        ++hopeless;
+        EXPECT_FALSE(reference) << round;
+      }
+      Certifier again(form, Cancel::none());
+      ASSERT_TRUE(again.load(p.basis));
+      auto c = again.unique_optimum(search, hint);
+      ASSERT_EQ(c.has_value(), reference.has_value()) << round;
+      if (c) {
+        EXPECT_EQ(c->x, reference->x);
+        EXPECT_EQ(c->y, reference->y);
+        EXPECT_EQ(c->u, reference->u);
+      }
+    }
+  }
+  std::printf("optimal proposals %d, certified %d, called hopeless %d times\n", optimal, certified, hopeless);
+  EXPECT_GT(certified, 250);
+  EXPECT_GT(hopeless, 80);
 }
