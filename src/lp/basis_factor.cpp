@@ -38,10 +38,17 @@ bool BasisFactor::try_factor(std::size_t m, const std::vector<Column>& columns) 
 
 void BasisFactor::factor(const StandardForm& form, const std::vector<std::uint32_t>& basis) {
   clear(basis.size());
+  // Slack, surplus and artificial columns are +-1 in their own row: they
+  // pivot there first and never enter the active matrix.
   for (std::size_t p = 0; p < basis.size(); ++p) {
-    form.for_any_column(basis[p], [&](std::size_t row, const Rational& v) {
-      add(static_cast<std::uint32_t>(row), static_cast<std::uint32_t>(p), v);
-    });
+    if (basis[p] < form.num_structural()) {
+      form.for_column(basis[p], [&](std::size_t row, const Rational& v) {
+        add(static_cast<std::uint32_t>(row), static_cast<std::uint32_t>(p), v);
+      });
+    } else {
+      const StandardForm::Aux& aux = form.aux_of(basis[p]);
+      units_.push_back({aux.row, static_cast<std::uint32_t>(p), aux.coef()});
+    }
   }
   if (!eliminate()) stop("basis matrix is singular");
 }
@@ -55,6 +62,7 @@ void BasisFactor::clear(std::size_t m) {
   etas_.clear();
   eta_list_.clear();
   eta_entries_ = 0;
+  units_.clear();
   // The active submatrix, by rows (entries carry positions) and by columns
   // (row lists only, for counts and for finding the rows to eliminate).
   if (rows_.size() < m) rows_.resize(m);
@@ -75,21 +83,43 @@ bool BasisFactor::eliminate() {
   const std::size_t m = m_;
   auto& rows = rows_;
   auto& cols = cols_;
-  std::vector<char> col_done(m, 0), row_done(m, 0);
+  auto& col_done = col_done_;
+  auto& row_done = row_done_;
+  col_done.assign(m, 0);
+  row_done.assign(m, 0);
   // Columns by their count when last changed (entries go stale; checked on use).
   auto& bucket = bucket_;
   if (bucket.size() < m + 1) bucket.resize(m + 1);
   for (std::size_t k = 0; k <= m; ++k) bucket[k].clear();
-  std::vector<std::uint32_t> row_singles;
+  auto& row_singles = row_singles_;
+  row_singles.clear();
   for (std::size_t p = 0; p < m; ++p) bucket[std::min(cols[p].size(), m)].push_back(static_cast<std::uint32_t>(p));
   for (std::size_t r = 0; r < m; ++r) {
     if (rows[r].size() == 1) row_singles.push_back(static_cast<std::uint32_t>(r));
   }
   auto valid_in = [&](std::uint32_t p, std::size_t k) { return !col_done[p] && cols[p].size() == k; };
-  std::vector<std::int32_t> where(m, -1);
-  std::vector<Entry> pivot_row;
+  auto& where = where_;
+  where.assign(m, -1);
+  auto& pivot_row = pivot_row_;
+  pivot_row.clear();
 
-  for (std::size_t step = 0; step < m; ++step) {
+  // Unit columns first: the rest of their row goes to U, nothing below.
+  for (const Unit& unit : units_) {
+    if (row_done[unit.row]) return false;  // two in one row
+    row_done[unit.row] = 1;
+    col_done[unit.position] = 1;
+    Step s{unit.row, unit.position, Rational(unit.sign), unit.sign, l_.size(), l_.size(), u_.size(), u_.size()};
+    for (Entry& e : rows[unit.row]) {
+      erase_value(cols[e.index], unit.row);
+      bucket[cols[e.index].size()].push_back(e.index);
+      u_.push_back(std::move(e));
+    }
+    rows[unit.row].clear();
+    s.u_end = u_.size();
+    steps_.push_back(std::move(s));
+  }
+
+  for (std::size_t step = units_.size(); step < m; ++step) {
     std::uint32_t prow = 0, pcol = 0;
     bool found = false;
     auto& zero = bucket[0];

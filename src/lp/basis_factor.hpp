@@ -56,6 +56,12 @@ class BasisFactor {
     std::size_t begin, end;  // the other nonzeros of the column, in eta_entries_list_
   };
 
+  struct Unit {
+    std::uint32_t row;
+    std::uint32_t position;
+    int sign;
+  };
+
   static void divide_by_pivot(Rational& t, const Step& s);
   // Start over with an empty m x m active matrix; then eliminate() it.
   void clear(std::size_t m);
@@ -80,6 +86,11 @@ class BasisFactor {
   std::vector<std::vector<Entry>> rows_;
   std::vector<std::vector<std::uint32_t>> cols_;
   std::vector<std::vector<std::uint32_t>> bucket_;
+  std::vector<char> col_done_, row_done_;
+  std::vector<std::uint32_t> row_singles_;
+  std::vector<std::int32_t> where_;
+  std::vector<Entry> pivot_row_;
+  std::vector<Unit> units_;  // columns +-1 in a single row, pivoted before the rest
 };
 
 }  // namespace mivex::lp
