@@ -1,6 +1,10 @@
 #include "lp/solver.hpp"
 
+#include <atomic>
+#include <exception>
+#include <optional>
 #include <string>
+#include <thread>
 
 #include "core/error.hpp"
 #include "core/memory.hpp"
@@ -38,16 +42,81 @@ LpResult LpSolver::solve(Cancel& cancel) {
   if (system_ == nullptr) return LpResult::unknown(UnknownReason::internal("no system loaded"));
   if (!form_) form_ = StandardForm::of(*system_);
   require_memory_for(*form_);
+  if (fast_path_ == FastPath::Auto && !fast_solve_ && fast_path_pays(*form_, extra_) &&
+      std::thread::hardware_concurrency() > 1) {
+    return race(cancel);
+  }
+  if (fast_path_ == FastPath::Always || (fast_path_ == FastPath::Auto && fast_path_pays(*form_, extra_))) {
+    auto answer = fast_solve_ ? fast_solve_(cancel) : fast_path_solve(*system_, extra_, cancel);
+    if (answer) return take(std::move(*answer));
+  }
+  return pivots(cancel);
+}
+
+LpResult LpSolver::take(FastAnswer answer) {
+  stats_.fast_path = true;
+  if (answer.result.kind() != LpResult::Kind::Optimal) return std::move(answer.result);
+  return finish(std::move(answer.values));
+}
+
+LpResult LpSolver::race(Cancel& cancel) {
+  // The fast path runs on a second thread while the pivots run here. Both
+  // give the same answer, so the first to end answers and the other stops:
+  // a miss then costs no waiting, and total work never exceeds trying the
+  // fast path first. The other thread reads only what neither side writes.
+  struct Shared {
+    std::atomic<bool> stop{false};
+    std::atomic<bool> answered{false};
+    std::optional<FastAnswer> answer;
+  } shared;
+  std::thread worker([this, &shared] {
+    Cancel stop([](void* s) { return static_cast<Shared*>(s)->stop.load(std::memory_order_relaxed); }, &shared);
+    try {
+      auto answer = fast_path_solve(*system_, extra_, stop);
+      if (answer) {
+        shared.answer = std::move(answer);
+        shared.answered.store(true, std::memory_order_release);
+      }
+    } catch (...) {
+      // Stopped, or failed: the pivots answer either way.
+    }
+  });
+  // Polled every pivot: stop once the fast path has answered, and pass the
+  // caller's interrupt on.
+  struct Watch {
+    Shared* shared;
+    Cancel* outer;
+    bool beaten = false;
+  } watch{&shared, &cancel};
+  Cancel pivots_cancel(
+      [](void* w) {
+        auto* watch = static_cast<Watch*>(w);
+        if (watch->shared->answered.load(std::memory_order_acquire)) return watch->beaten = true;
+        watch->outer->check();
+        return false;
+      },
+      &watch);
+  std::optional<LpResult> result;
+  std::exception_ptr failure;
+  try {
+    result = pivots(pivots_cancel);
+  } catch (const Interrupted&) {
+    if (!watch.beaten) failure = std::current_exception();
+  } catch (...) {
+    failure = std::current_exception();
+  }
+  shared.stop.store(true, std::memory_order_relaxed);
+  worker.join();
+  if (failure) std::rethrow_exception(failure);
+  if (result) return std::move(*result);
+  stats_.pivots = 0;
+  stats_.bland = stats_.restarted = false;
+  return take(std::move(*shared.answer));
+}
+
+LpResult LpSolver::pivots(Cancel& cancel) {
   const StandardForm& form = *form_;
   const std::size_t m = form.num_rows();
-  if (fast_path_ == FastPath::Always || (fast_path_ == FastPath::Auto && fast_path_pays(form, extra_))) {
-    auto answer = fast_solve_ ? fast_solve_(cancel) : fast_path_solve(*system_, extra_, cancel);
-    if (answer) {
-      stats_.fast_path = true;
-      if (answer->result.kind() != LpResult::Kind::Optimal) return std::move(answer->result);
-      return finish(std::move(answer->values));
-    }
-  }
   auto count = [this](const PhaseEnd& end) {
     stats_.pivots += end.pivots;
     stats_.bland = stats_.bland || end.bland;

@@ -50,10 +50,11 @@ class LpSolver {
   LpSolver(const LpSolver&) = delete;
   LpSolver& operator=(const LpSolver&) = delete;
 
-  // When solve() first tries the certified fast path (lp/fast_path.hpp):
-  // Auto on programs large enough to repay it (not on branch-and-bound
-  // nodes), Always, or Off (the pivots alone; tests compare the paths). The
-  // answer is the same either way.
+  // When solve() tries the certified fast path (lp/fast_path.hpp): Auto on
+  // programs large enough to repay it (not on branch-and-bound nodes), on a
+  // second thread beside the pivots where the machine has two cores; Always
+  // (first, on this thread); or Off (the pivots alone; tests compare the
+  // paths). The answer is the same either way.
   enum class FastPath : std::uint8_t { Auto, Always, Off };
   void set_fast_path(FastPath mode) { fast_path_ = mode; }
   // What the fast path runs when solve() tries it: fast_path_solve of the
@@ -79,6 +80,9 @@ class LpSolver {
   void verify_updates(std::size_t pivots) { verify_ = pivots; }
 
  private:
+  LpResult pivots(Cancel& cancel);  // the pivot-rule path
+  LpResult race(Cancel& cancel);    // the fast path on a second thread, the pivots here
+  LpResult take(FastAnswer answer);
   LpResult finish(const std::vector<Rational>& basic_values, const std::vector<std::uint32_t>& basis);
   // The same from the value of every variable.
   LpResult finish(std::vector<Rational> values);

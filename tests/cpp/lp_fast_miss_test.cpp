@@ -8,11 +8,13 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <utility>
 
 #include "lp/certify.hpp"
 #include "lp/column_form.hpp"
 #include "lp/fast_path.hpp"
 #include "lp/float_propose.hpp"
+#include "core/error.hpp"
 #include "lp/solver.hpp"
 #include "parser/lp_format.hpp"
 
@@ -45,6 +47,7 @@ TEST(LpFastMiss, CorpusModelsAnsweredByTheFastPathStaySo) {
     auto system = read_model(name);
     ASSERT_TRUE(system);
     LpSolver solver(system->clone());
+    solver.set_fast_path(LpSolver::FastPath::Always);
     LpResult result = solver.solve();
     EXPECT_EQ(result.kind(), LpResult::Kind::Optimal);
     EXPECT_TRUE(solver.stats().fast_path);
@@ -67,5 +70,52 @@ TEST(LpFastMiss, SeveralOptimaAreGivenUpEarly) {
     Certifier certifier(form, Cancel::none());
     ASSERT_TRUE(certifier.load(p.basis));
     EXPECT_TRUE(certifier.hopeless(p.reduced));
+  }
+}
+
+// Large enough programs race the fast path on a second thread against the
+// pivots: whichever ends first, the answer is the pivots' own.
+TEST(LpFastMiss, RacingTheTwoPathsAnswersAsThePivots) {
+  if (!std::filesystem::exists(corpus_lp())) GTEST_SKIP() << "corpus not found";
+  for (const char* name : {"adlittle", "blend", "bore3d", "kb2", "recipe", "sc105", "sc50a", "scagr7", "sctap1",
+                           "share1b", "share2b"}) {
+    SCOPED_TRACE(name);
+    auto system = read_model(name);
+    ASSERT_TRUE(system);
+    for (int round = 0; round < 3; ++round) {
+      LpSolver racing(system->clone()), pivots(system->clone());
+      pivots.set_fast_path(LpSolver::FastPath::Off);
+      LpResult a = racing.solve(), b = pivots.solve();
+      EXPECT_EQ(a.text(), b.text());
+      EXPECT_EQ(a.objective(), b.objective());
+      EXPECT_EQ(racing.exact_values(), pivots.exact_values());
+    }
+  }
+}
+
+// An interrupt during the race stops both sides: the call ends with it (or
+// with the answer, when the fast path ends first).
+TEST(LpFastMiss, AnInterruptStopsTheRace) {
+  if (!std::filesystem::exists(corpus_lp())) GTEST_SKIP() << "corpus not found";
+  for (const char* name : {"sctap1", "share1b", "brandy"}) {
+    SCOPED_TRACE(name);
+    auto system = read_model(name);
+    ASSERT_TRUE(system);
+    LpSolver pivots(system->clone());
+    pivots.set_fast_path(LpSolver::FastPath::Off);
+    const std::string expected = pivots.solve().text();
+    for (int after : {1, 5, 40}) {
+      int polls = 0;
+      auto state = std::make_pair(&polls, after);
+      Cancel cancel([](void* s) {
+        auto* p = static_cast<std::pair<int*, int>*>(s);
+        return ++*p->first > p->second;
+      }, &state);
+      LpSolver solver(system->clone());
+      try {
+        EXPECT_EQ(solver.solve(cancel).text(), expected);  // the fast path may end first
+      } catch (const Interrupted&) {
+      }
+    }
   }
 }
