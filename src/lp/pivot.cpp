@@ -71,6 +71,11 @@ void RevisedSimplex::pivot(std::size_t position, std::size_t col, bool update_co
     x_[position] = std::move(theta);
   }
 
+  // Refactor after this pivot? Then the pricing bounds start afresh from y
+  // and need not follow its moves one by one.
+  const std::size_t limit = verify_ != 0 ? verify_ : kMaxUpdates;
+  const bool refresh = factor_.updates() + 1 >= limit || factor_.eta_entries() > factor_.factor_entries() + m_;
+
   const std::size_t leaving = basis_[position];
   if (update_costs && !entering_cost_.is_zero()) {
     // Every d_j moves by -(d_e / alpha_r) times the tableau row entry
@@ -84,7 +89,7 @@ void RevisedSimplex::pivot(std::size_t position, std::size_t col, bool update_co
     for (std::size_t i = 0; i < m_; ++i) {
       if (rho_[i].is_zero()) continue;
       y_[i].sub_mul(minus_f, rho_[i]);
-      bounds_.move_multiplier(i, bound_image(y_[i]));
+      if (!refresh) bounds_.move_multiplier(i, bound_image(y_[i]));
     }
   }
 
@@ -92,10 +97,8 @@ void RevisedSimplex::pivot(std::size_t position, std::size_t col, bool update_co
   position_[col] = static_cast<std::int32_t>(position);
   basis_[position] = static_cast<std::uint32_t>(col);
 
-  const std::size_t limit = verify_ != 0 ? verify_ : kMaxUpdates;
-  if (factor_.updates() + 1 >= limit || factor_.eta_entries() > factor_.factor_entries() + m_) {
+  if (refresh) {
     refactor();
-    // The intervals have widened with every update since the last reset.
     if (update_costs) reset_bounds();
     if (verify_ != 0) {
       std::vector<Rational> x, y;
