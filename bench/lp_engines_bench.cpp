@@ -4,12 +4,11 @@
 //   build/bench/lp_engines_bench ../shared/corpus/lp/*.lp
 #include <chrono>
 #include <cstdio>
-#include <fstream>
-#include <sstream>
 #include <string>
 
 #include "lp/solver.hpp"
 #include "parser/lp_format.hpp"
+#include "support/lp_files.hpp"
 #include "support/tableau_solver.hpp"
 
 using namespace mivex;
@@ -18,10 +17,7 @@ int main(int argc, char** argv) {
   std::printf("%-28s %8s %10s %10s %8s\n", "model", "pivots", "revised s", "tableau s", "ratio");
   double total_fast = 0, total_slow = 0;
   for (int k = 1; k < argc; ++k) {
-    std::ifstream in(argv[k]);
-    std::stringstream text;
-    text << in.rdbuf();
-    auto parsed = parser::LpFormatParser::parse(text.str());
+    auto parsed = support::read_lp_file(argv[k]);
     if (!std::holds_alternative<linear::LinearSystem>(parsed)) continue;
     const auto& system = std::get<linear::LinearSystem>(parsed);
     double seconds[2];

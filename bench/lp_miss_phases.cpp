@@ -12,8 +12,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <variant>
 
@@ -22,6 +20,7 @@
 #include "lp/fast_path.hpp"
 #include "lp/float_propose.hpp"
 #include "parser/lp_format.hpp"
+#include "support/lp_files.hpp"
 
 using namespace mivex;
 using namespace mivex::lp;
@@ -47,10 +46,7 @@ int main(int argc, char** argv) {
       show_weights = true;
       continue;
     }
-    std::ifstream in(argv[k]);
-    std::stringstream text;
-    text << in.rdbuf();
-    auto parsed = parser::LpFormatParser::parse(text.str());
+    auto parsed = support::read_lp_file(argv[k]);
     if (!std::holds_alternative<linear::LinearSystem>(parsed)) continue;
     const auto& system = std::get<linear::LinearSystem>(parsed);
     // Each phase's best time over the repeats.

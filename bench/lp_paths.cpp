@@ -11,14 +11,13 @@
 #include <cstdlib>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <variant>
 #include <vector>
 
 #include "lp/solver.hpp"
 #include "parser/lp_format.hpp"
+#include "support/lp_files.hpp"
 
 using namespace mivex;
 
@@ -35,10 +34,7 @@ int main(int argc, char** argv) {
       repeat = std::max(1, std::atoi(argv[++k]));
       continue;
     }
-    std::ifstream in(argv[k]);
-    std::stringstream text;
-    text << in.rdbuf();
-    auto parsed = parser::LpFormatParser::parse(text.str());
+    auto parsed = support::read_lp_file(argv[k]);
     if (!std::holds_alternative<linear::LinearSystem>(parsed)) continue;
     const auto& system = std::get<linear::LinearSystem>(parsed);
     std::vector<double> times[2];

@@ -11,12 +11,11 @@
 #include <cstdlib>
 #include <chrono>
 #include <cstring>
-#include <fstream>
-#include <sstream>
 #include <string>
 
 #include "milp/solver.hpp"
 #include "parser/lp_format.hpp"
+#include "support/lp_files.hpp"
 
 int main(int argc, char** argv) {
   using namespace mivex;
@@ -26,10 +25,7 @@ int main(int argc, char** argv) {
       limit = std::strtoull(argv[++i], nullptr, 10);
       continue;
     }
-    std::ifstream in(argv[i]);
-    std::stringstream text;
-    text << in.rdbuf();
-    auto parsed = parser::LpFormatParser::parse(text.str());
+    auto parsed = support::read_lp_file(argv[i]);
     if (!std::holds_alternative<linear::LinearSystem>(parsed)) {
       std::printf("{\"file\": \"%s\", \"error\": \"does not parse\"}\n", argv[i]);
       continue;

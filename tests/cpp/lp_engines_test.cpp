@@ -15,15 +15,14 @@
 #include "lp/solver.hpp"
 #include "parser/lp_format.hpp"
 #include "support/tableau_solver.hpp"
+#include "support/lp_files.hpp"
 
 using namespace mivex;
 using namespace mivex::lp;
 
 namespace {
 
-LinearSystem read(const std::string& text) {
-  return std::get<LinearSystem>(parser::LpFormatParser::parse(text));
-}
+LinearSystem read(const std::string& text) { return support::parse_lp(text); }
 
 // `verify_every`: how often the revised engine refactors and checks its
 // updated numbers (0: its own schedule, no checks).
@@ -203,8 +202,7 @@ TEST(LpEngines, CyclingAndRestartsPivotAlike) {
 // Every LP of the corpus. Under the sanitizers only the quick ones: the
 // reference tableau alone takes seconds on the large models there.
 TEST(LpEngines, CorpusModelsPivotAlike) {
-  std::filesystem::path dir = std::filesystem::path(__FILE__).parent_path() / "../../../shared/corpus/lp";
-  if (const char* env = std::getenv("MIVEX_CORPUS")) dir = std::filesystem::path(env) / "lp";
+  const std::filesystem::path dir = support::corpus_dir("lp");
   if (!std::filesystem::exists(dir)) GTEST_SKIP() << "corpus not found";
 #if defined(__SANITIZE_ADDRESS__)
   const std::set<std::string> slow = {"vtp.base", "brandy", "bore3d", "e226", "share1b", "scagr7", "sctap1",

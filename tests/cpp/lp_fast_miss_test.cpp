@@ -3,10 +3,7 @@
 // exit (a few exact solves) rather than after the duals and weight search.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <utility>
 
@@ -17,23 +14,17 @@
 #include "core/error.hpp"
 #include "lp/solver.hpp"
 #include "parser/lp_format.hpp"
+#include "support/lp_files.hpp"
 
 using namespace mivex;
 using namespace mivex::lp;
 
 namespace {
 
-std::filesystem::path corpus_lp() {
-  if (const char* env = std::getenv("MIVEX_CORPUS")) return std::filesystem::path(env) / "lp";
-  return std::filesystem::path(__FILE__).parent_path() / "../../../shared/corpus/lp";
-}
+std::filesystem::path corpus_lp() { return support::corpus_dir("lp"); }
 
 std::optional<linear::LinearSystem> read_model(const std::string& name) {
-  std::ifstream in(corpus_lp() / (name + ".lp"));
-  if (!in) return std::nullopt;
-  std::stringstream text;
-  text << in.rdbuf();
-  auto parsed = parser::LpFormatParser::parse(text.str());
+  auto parsed = support::read_lp_file(corpus_lp() / (name + ".lp"));
   if (!std::holds_alternative<linear::LinearSystem>(parsed)) return std::nullopt;
   return std::get<linear::LinearSystem>(std::move(parsed));
 }

@@ -16,6 +16,7 @@
 #include "lp/solver.hpp"
 #include "lp/standard_form.hpp"
 #include "parser/lp_format.hpp"
+#include "support/lp_files.hpp"
 
 using namespace mivex;
 using namespace mivex::lp;
@@ -24,11 +25,7 @@ using linear::Rational;
 
 namespace {
 
-LinearSystem read(const std::string& text) {
-  auto parsed = parser::LpFormatParser::parse(text);
-  if (auto* message = std::get_if<std::string>(&parsed)) throw std::runtime_error(*message);
-  return std::get<LinearSystem>(std::move(parsed));
-}
+LinearSystem read(const std::string& text) { return support::parse_lp(text); }
 
 enum Hit { kOptimum, kOptimumWithWeights, kOnlyPoint, kInfeasible, kUnbounded, kMissed, kHitKinds };
 

@@ -10,6 +10,7 @@
 #include "lp/price_bounds.hpp"
 #include "lp/standard_form.hpp"
 #include "parser/lp_format.hpp"
+#include "support/lp_files.hpp"
 
 using namespace mivex;
 using namespace mivex::lp;
@@ -56,7 +57,7 @@ TEST(PriceBounds, HoldEveryReducedCostThroughUpdates) {
       }
       text += rng() % 2 ? " <= 1" : " >= 1";
     }
-    auto form = StandardForm::of(std::get<linear::LinearSystem>(parser::LpFormatParser::parse(text)));
+    auto form = StandardForm::of(support::parse_lp(text));
     PriceBounds bounds(*form);
     std::vector<Rational> y(form->num_rows()), cost(form->num_cols());
     for (auto& v : y) v = random_value(rng);

@@ -1,10 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 
 #include "core/error.hpp"
@@ -12,6 +9,7 @@
 #include "lp/solver.hpp"
 #include "support/tableau.hpp"
 #include "parser/lp_format.hpp"
+#include "support/lp_files.hpp"
 
 using namespace mivex;
 using namespace mivex::lp;
@@ -20,11 +18,7 @@ using linear::LinearSystem;
 
 namespace {
 
-LinearSystem read(const std::string& text) {
-  auto parsed = parser::LpFormatParser::parse(text);
-  if (auto* message = std::get_if<std::string>(&parsed)) throw std::runtime_error(*message);
-  return std::get<LinearSystem>(std::move(parsed));
-}
+LinearSystem read(const std::string& text) { return support::parse_lp(text); }
 
 // A tableau from rows of integers (row 0 first, RHS last) with the given basis.
 Tableau make(std::vector<std::vector<std::int64_t>> rows, std::vector<std::size_t> basis = {}) {
@@ -183,17 +177,9 @@ TEST(LpSolver, CancelStopsBetweenPivots) {
 // netlib bore3d: phase 2 lifts an artificial left basic after phase 1
 // (literally followed, the method reports 973.08); the restart gives the optimum.
 TEST(LpSolver, Bore3dFromCorpus) {
-  const char* env = std::getenv("MIVEX_CORPUS");
-  std::filesystem::path root = env ? env : "../../../shared/corpus";
-  std::filesystem::path file = root / "lp" / "bore3d.lp";
-  if (!std::filesystem::exists(file)) {
-    file = std::filesystem::path(__FILE__).parent_path() / "../../../shared/corpus/lp/bore3d.lp";
-  }
+  const std::filesystem::path file = support::corpus_dir("lp") / "bore3d.lp";
   if (!std::filesystem::exists(file)) GTEST_SKIP() << "corpus not found";
-  std::ifstream in(file);
-  std::stringstream text;
-  text << in.rdbuf();
-  LpSolver s(read(text.str()));
+  LpSolver s(std::get<LinearSystem>(support::read_lp_file(file)));
   s.set_fast_path(LpSolver::FastPath::Off);
   LpResult r = s.solve();
   ASSERT_EQ(r.status(), "OPTIMAL");

@@ -7,9 +7,7 @@
 #include <bit>
 #include <cstdint>
 #include <filesystem>
-#include <fstream>
 #include <random>
-#include <sstream>
 #include <string>
 
 #include "lp/column_form.hpp"
@@ -18,6 +16,7 @@
 #include "lp/standard_form.hpp"
 #include "milp/solver.hpp"
 #include "parser/lp_format.hpp"
+#include "support/lp_files.hpp"
 
 using namespace mivex;
 using linear::LinearSystem;
@@ -25,11 +24,7 @@ using linear::Rational;
 
 namespace {
 
-LinearSystem read(const std::string& text) {
-  auto parsed = parser::LpFormatParser::parse(text);
-  if (auto* message = std::get_if<std::string>(&parsed)) throw std::runtime_error(*message);
-  return std::get<LinearSystem>(std::move(parsed));
-}
+LinearSystem read(const std::string& text) { return support::parse_lp(text); }
 
 struct Both {
   milp::SearchStats fast, pivots;
@@ -110,11 +105,6 @@ std::string generated_milp(Gen& g) {
   return text;
 }
 
-std::filesystem::path corpus_dir() {
-  if (const char* env = std::getenv("MIVEX_CORPUS")) return std::filesystem::path(env) / "milp";
-  return std::filesystem::path(__FILE__).parent_path() / "../../../shared/corpus/milp";
-}
-
 }  // namespace
 
 TEST(MilpWarmStart, FastPathAndPivotsGiveTheSameSearchOnGeneratedMilps) {
@@ -142,16 +132,14 @@ TEST(MilpWarmStart, FastPathAndPivotsGiveTheSameSearchOnGeneratedMilps) {
 
 // The quick corpus MILPs, to a node limit that keeps the test short.
 TEST(MilpWarmStart, FastPathAndPivotsGiveTheSameSearchOnCorpusMilps) {
-  const std::filesystem::path dir = corpus_dir();
+  const std::filesystem::path dir = support::corpus_dir("milp");
   if (!std::filesystem::exists(dir)) GTEST_SKIP() << "corpus not found";
   std::size_t seen = 0;
   for (const char* name : {"assign5", "bell3a", "egout", "enigma", "exmip1", "facility5_10", "flugpl", "gt2",
                            "knap20", "lseu", "pack1", "scOneInt", "tp3", "tp4"}) {
-    std::ifstream in(dir / (std::string(name) + ".lp"));
-    if (!in) continue;
-    std::stringstream text;
-    text << in.rdbuf();
-    LinearSystem system = read(text.str());
+    const std::filesystem::path file = dir / (std::string(name) + ".lp");
+    if (!std::filesystem::exists(file)) continue;
+    LinearSystem system = std::get<LinearSystem>(support::read_lp_file(file));
     Both s = expect_same_search(system, 150, name);
     // Models whose node LPs mostly have one optimum: the warm model must
     // answer most of them.
@@ -166,12 +154,9 @@ TEST(MilpWarmStart, FastPathAndPivotsGiveTheSameSearchOnCorpusMilps) {
 // The search's own path choice also keeps the answer: the default search on
 // a model large enough for the fast path against the pivots alone.
 TEST(MilpWarmStart, MeasuredChoiceGivesTheSameSearch) {
-  const std::filesystem::path file = corpus_dir() / "bell3a.lp";
+  const std::filesystem::path file = support::corpus_dir("milp") / "bell3a.lp";
   if (!std::filesystem::exists(file)) GTEST_SKIP() << "corpus not found";
-  std::ifstream in(file);
-  std::stringstream text;
-  text << in.rdbuf();
-  LinearSystem system = read(text.str());
+  LinearSystem system = std::get<LinearSystem>(support::read_lp_file(file));
   milp::BranchAndBound measured(system, 300);
   milp::BranchAndBound pivots(system, 300, milp::NodeLpPath::PivotsOnly);
   LpResult a = measured.solve(), b = pivots.solve();

@@ -1,0 +1,32 @@
+#include "support/lp_files.hpp"
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+#include <utility>
+#include <variant>
+
+namespace mivex::support {
+
+linear::LinearSystem parse_lp(const std::string& text) {
+  auto parsed = parser::LpFormatParser::parse(text);
+  if (auto* message = std::get_if<std::string>(&parsed)) throw std::runtime_error(*message);
+  return std::get<linear::LinearSystem>(std::move(parsed));
+}
+
+parser::LpParse read_lp_file(const std::filesystem::path& path) {
+  std::ifstream in(path);
+  if (!in) return "cannot open " + path.string();
+  std::stringstream text;
+  text << in.rdbuf();
+  return parser::LpFormatParser::parse(text.str());
+}
+
+std::filesystem::path corpus_dir(const std::string& family) {
+  if (const char* env = std::getenv("MIVEX_CORPUS")) return std::filesystem::path(env) / family;
+  // This file sits in tests/support, two folders below the project.
+  return std::filesystem::path(__FILE__).parent_path() / "../../../shared/corpus" / family;
+}
+
+}  // namespace mivex::support
