@@ -387,29 +387,27 @@ def run_mivex_child(lp_path, limit):
     return Run(out["status"], out.get("objective"), out["seconds"], child.peak_kib, out.get("note", ""))
 
 
-def run_glpsol_scale(model, files, timeout):
+def run_scale_peer(command_for, read_solution, timeout):
+    """Run a peer that writes its solution to the file command_for(path) names."""
     with tempfile.TemporaryDirectory() as tmp:
         sol = Path(tmp) / "out.sol"
-        child = run_child(["glpsol", "--exact", "--freemps", str(files["mps"]), f"--{model.sense}",
-                           "-o", str(sol)], timeout)
+        child = run_child(command_for(sol), timeout)
         if child.returncode is None:
             return Run("TIMEOUT", seconds=timeout, peak_kib=child.peak_kib)
         if child.returncode != 0 or not sol.exists():
             return Run("ERROR", seconds=child.seconds, peak_kib=child.peak_kib, note=f"exit {child.returncode}")
-        status, objective = read_glpsol_solution(sol.read_text())
+        status, objective = read_solution(sol.read_text())
         return Run(status, objective, child.seconds, child.peak_kib)
+
+
+def run_glpsol_scale(model, files, timeout):
+    return run_scale_peer(lambda sol: ["glpsol", "--exact", "--freemps", str(files["mps"]), f"--{model.sense}",
+                                       "-o", str(sol)], read_glpsol_solution, timeout)
 
 
 def run_esolver_scale(model, files, timeout):
-    with tempfile.TemporaryDirectory() as tmp:
-        sol = Path(tmp) / "out.sol"
-        child = run_child(["esolver", "-O", str(sol), str(files["sensed_mps"])], timeout)
-        if child.returncode is None:
-            return Run("TIMEOUT", seconds=timeout, peak_kib=child.peak_kib)
-        if child.returncode != 0 or not sol.exists():
-            return Run("ERROR", seconds=child.seconds, peak_kib=child.peak_kib, note=f"exit {child.returncode}")
-        status, objective = read_esolver_solution(sol.read_text())
-        return Run(status, objective, child.seconds, child.peak_kib)
+    return run_scale_peer(lambda sol: ["esolver", "-O", str(sol), str(files["sensed_mps"])],
+                          read_esolver_solution, timeout)
 
 
 # (column name, runner(model, files, timeout) -> Run, available?)
