@@ -16,6 +16,7 @@
 #include "lp/standard_form.hpp"
 #include "milp/solver.hpp"
 #include "parser/lp_format.hpp"
+#include "support/generated_milp.hpp"
 #include "support/lp_files.hpp"
 
 using namespace mivex;
@@ -49,71 +50,15 @@ Both expect_same_search(const LinearSystem& system, std::size_t node_limit, cons
   return {fast.stats(), pivots.stats()};
 }
 
-struct Gen {
-  std::mt19937_64 rng;
-  int pick(int lo, int hi) { return lo + static_cast<int>(rng() % static_cast<unsigned>(hi - lo + 1)); }
-};
-
-// Small MILPs of the kinds that trouble a warm start: fractional optima that
-// branch deep, ties (an objective parallel to a row, all-equal costs: nodes
-// with several optima, which the fast path must leave to the pivots),
-// degenerate rows (zero right-hand sides), equalities that no integer point
-// meets (infeasible nodes), decimal data, and a few unbounded relaxations.
-std::string generated_milp(Gen& g) {
-  const int kind = g.pick(0, 4);
-  const int n = g.pick(2, 8), m = g.pick(1, 6);
-  auto coef = [&] {
-    if (kind == 3) return std::to_string(g.pick(-9, 9)) + "." + std::to_string(g.pick(100, 999));
-    return std::to_string(g.pick(-4, 6));
-  };
-  std::vector<std::string> rows;
-  for (int i = 0; i < m; ++i) {
-    std::string line;
-    for (int j = 0; j < n; ++j) {
-      if (g.pick(0, 2) == 0) continue;
-      line += (line.empty() ? "" : " + ") + coef() + "*x" + std::to_string(j);
-    }
-    if (line.empty()) line = "x" + std::to_string(g.pick(0, n - 1));
-    if (kind == 2 && i == 0) {
-      // 2 x_a + 2 x_b = odd: no integer point, but the relaxation is fine.
-      line = "2*x0 + 2*x1";
-      rows.push_back(line + (g.pick(0, 1) ? " = 3" : " <= 5"));
-      continue;
-    }
-    const char* ops[] = {" <= ", " <= ", " >= ", " = "};
-    const std::string op = ops[g.pick(0, kind == 1 ? 2 : 3)];
-    const std::string rhs = kind == 1 && g.pick(0, 1) ? "0" : std::to_string(g.pick(0, 12)) + ".5";
-    rows.push_back(line + op + rhs);
-  }
-  std::string text = g.pick(0, 1) ? "max " : "min ";
-  if (kind == 1 && g.pick(0, 1)) {
-    text += rows[0].substr(0, rows[0].find_first_of("<>="));  // parallel to a row
-  } else if (kind == 4) {
-    for (int j = 0; j < n; ++j) text += std::string(j ? " + " : "") + "x" + std::to_string(j);  // all alike
-  } else {
-    for (int j = 0; j < n; ++j) text += std::string(j ? " + " : "") + coef() + "*x" + std::to_string(j);
-  }
-  text += "\n0*x0";
-  for (int j = 1; j < n; ++j) text += " + 0*x" + std::to_string(j);
-  text += " >= 0";
-  for (const auto& r : rows) text += "\n" + r;
-  for (int j = 0; j < n; ++j) {
-    // Mostly boxed; now and then a free upward direction.
-    if (g.pick(0, 9) != 0) text += "\nx" + std::to_string(j) + " <= " + std::to_string(g.pick(1, 6));
-    if (g.pick(0, 4) != 0) text += "\nint x" + std::to_string(j);
-  }
-  return text;
-}
-
 }  // namespace
 
 TEST(MilpWarmStart, FastPathAndPivotsGiveTheSameSearchOnGeneratedMilps) {
-  Gen g{std::mt19937_64(31)};
+  support::MilpGen g{std::mt19937_64(31)};
   std::size_t answered = 0, missed = 0, node_lps = 0;
   int branched = 0;
   const int rounds = 1000;
   for (int round = 0; round < rounds; ++round) {
-    const std::string text = generated_milp(g);
+    const std::string text = support::generated_milp(g);
     LinearSystem system = read(text);
     Both s = expect_same_search(system, round % 5 == 0 ? 7 : 200, text);
     answered += s.fast.fast_answered;
@@ -172,10 +117,10 @@ TEST(MilpWarmStart, MeasuredChoiceGivesTheSameSearch) {
 // of a previous one, as in the search) answers exactly what the pivots do
 // on each, and leaves the root's form as it found it.
 TEST(MilpWarmStart, NodeFastPathAnswersLikeThePivotsAcrossNodes) {
-  Gen g{std::mt19937_64(5)};
+  support::MilpGen g{std::mt19937_64(5)};
   std::size_t answered = 0, total = 0;
   for (int round = 0; round < 120; ++round) {
-    LinearSystem system = read(generated_milp(g));
+    LinearSystem system = read(support::generated_milp(g));
     const auto root_form = lp::column_form(system);
     ASSERT_TRUE(root_form);
     auto base = lp::StandardForm::of(system);
@@ -214,13 +159,13 @@ TEST(MilpWarmStart, NodeFastPathAnswersLikeThePivotsAcrossNodes) {
 // Appending rows to a form and taking them off again gives exactly the
 // forms column_form builds.
 TEST(MilpWarmStart, AppendedRowsMatchTheBuiltForm) {
-  Gen g{std::mt19937_64(9)};
+  support::MilpGen g{std::mt19937_64(9)};
   auto same = [](const lp::ColumnForm& a, const lp::ColumnForm& b) {
     return a.n == b.n && a.m == b.m && a.columns == b.columns && a.ops == b.ops && a.rhs == b.rhs && a.cost == b.cost &&
            a.has_objective == b.has_objective && a.maximize == b.maximize;
   };
   for (int round = 0; round < 100; ++round) {
-    LinearSystem system = read(generated_milp(g));
+    LinearSystem system = read(support::generated_milp(g));
     auto form = lp::column_form(system);
     ASSERT_TRUE(form);
     const auto root = *form;
