@@ -57,6 +57,17 @@ void RevisedSimplex::compute_pivot_row(std::size_t position) {
   }
 }
 
+void RevisedSimplex::log_values(std::size_t position, std::size_t col) {
+  // Only a rise can take a value past a bound: the entering column's, and
+  // those of basic columns with a negative entry in its image.
+  const std::size_t n = form_->num_structural();
+  const std::size_t t = log_->steps.size();
+  for (std::uint32_t p : alpha_nz_) {
+    if (p != position && basis_[p] < n && alpha_[p].is_negative()) log_->note_value(t, basis_[p], x_[p]);
+  }
+  if (col < n) log_->note_value(t, col, x_[position]);
+}
+
 void RevisedSimplex::pivot(std::size_t position, std::size_t col, bool update_costs) {
   const Rational& a = alpha_[position];
   if (a.is_zero()) stop("pivot value is zero");
@@ -69,6 +80,7 @@ void RevisedSimplex::pivot(std::size_t position, std::size_t col, bool update_co
       if (p != position) x_[p].sub_mul(theta, alpha_[p]);
     }
     x_[position] = std::move(theta);
+    if (log_ != nullptr) log_values(position, col);
   }
 
   // Refactor after this pivot? Then the pricing bounds start afresh from y

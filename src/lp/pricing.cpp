@@ -22,16 +22,36 @@ std::optional<std::size_t> RevisedSimplex::find_entering(bool skip_artificial) {
   auto& lows = lows_;
   lows.clear();
   double top = 0.0;
+  // For the log: the columns whose d_j - 1 may reach the least d, which is
+  // at most `top` (first gathered against the running top, then checked
+  // against the final one).
+  const bool track = log_ != nullptr && costs_ == Costs::SumOfArtificials;
+  const std::size_t n = form_->num_structural();
+  auto near = [&](double low) {
+    return !(low - top > 1.0 + 0x1p-40 * (1.0 + std::fabs(low) + std::fabs(top)));
+  };
+  auto& close = close_;
+  close.clear();
   for (std::size_t j = 0; j < cols_; ++j) {
     if (position_[j] >= 0 || (skip_artificial && form_->is_artificial(j))) continue;
     double low, high;
     if (!bounds_.bounds(j, low, high)) {
+      if (track && j < n) close.emplace_back(static_cast<std::uint32_t>(j), -HUGE_VAL);
       lows.emplace_back(static_cast<std::uint32_t>(j), -HUGE_VAL);
       continue;
+    }
+    if (track && j < n && log_->close[j] == PivotLog::kNever && near(low)) {
+      close.emplace_back(static_cast<std::uint32_t>(j), low);
     }
     if (low > top) continue;
     if (high < top) top = high;
     lows.emplace_back(static_cast<std::uint32_t>(j), low);
+  }
+  if (track) {
+    const auto t = static_cast<std::uint32_t>(log_->steps.size());
+    for (const auto& [j, low] : close) {
+      if (near(low)) log_->close[j] = std::min(log_->close[j], t);
+    }
   }
   std::optional<std::size_t> best;
   Rational d;

@@ -1,5 +1,6 @@
 #include "lp/revised_simplex.hpp"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -73,12 +74,40 @@ Rational RevisedSimplex::artificial_sum() const {
   return sum;
 }
 
-PhaseEnd RevisedSimplex::run_phase(bool skip_artificial, Cancel& cancel) {
-  CycleGuard guard;
-  guard.start(basis_);
+PhaseEnd RevisedSimplex::repeat(CycleGuard& guard, const Replay& replay) {
+  guard.start(*replay.start);
   PhaseEnd end;
+  for (std::size_t k = 0; k < replay.count; ++k) {
+    const PivotLog::Step& s = replay.steps[k];
+    if (trace_ != nullptr) trace_->emplace_back(s.entering, s.leaving);
+    ++end.pivots;
+    if (!end.bland && guard.pivot(s.position, s.leaving, s.entering, s.moved)) end.bland = true;
+  }
+  return end;
+}
+
+PhaseEnd RevisedSimplex::repeat_phase(const Replay& replay) {
+  CycleGuard guard;
+  return repeat(guard, replay);
+}
+
+PhaseEnd RevisedSimplex::run_phase(bool skip_artificial, Cancel& cancel, const Replay* replay) {
+  CycleGuard guard;
+  PhaseEnd end;
+  if (replay != nullptr) {
+    end = repeat(guard, *replay);
+  } else {
+    guard.start(basis_);
+  }
+  // Under Bland's rule pricing reads no bounds: every column counts as close.
+  bool close_all = false;
   for (;;) {
     cancel.check();
+    if (end.bland && !close_all && log_ != nullptr && costs_ == Costs::SumOfArtificials) {
+      close_all = true;
+      const auto t = static_cast<std::uint32_t>(log_->steps.size());
+      for (auto& c : log_->close) c = std::min(c, t);
+    }
     auto entering = end.bland ? find_entering_bland(skip_artificial) : find_entering(skip_artificial);
     if (!entering) {
       end.optimal = true;
@@ -94,6 +123,10 @@ PhaseEnd RevisedSimplex::run_phase(bool skip_artificial, Cancel& cancel) {
     const bool moves = !x_[*leaving].is_zero();
     const std::size_t left = basis_[*leaving];
     pivot(*leaving, *entering, true);
+    if (log_ != nullptr) {
+      log_->steps.push_back({static_cast<std::uint32_t>(*leaving), static_cast<std::uint32_t>(*entering),
+                             static_cast<std::uint32_t>(left), moves});
+    }
     ++end.pivots;
     if (end.bland) continue;
     if (guard.pivot(*leaving, left, *entering, moves)) end.bland = true;

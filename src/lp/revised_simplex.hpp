@@ -23,10 +23,21 @@
 #include "core/cancel.hpp"
 #include "linear/rational.hpp"
 #include "lp/basis_factor.hpp"
+#include "lp/pivot_log.hpp"
 #include "lp/price_bounds.hpp"
 #include "lp/standard_form.hpp"
 
 namespace mivex::lp {
+
+class CycleGuard;
+
+// Pivots a phase repeats from a log instead of making them: the phase's
+// first basis, then the steps (the current basis must be the one after them).
+struct Replay {
+  const std::vector<std::uint32_t>* start;
+  const PivotLog::Step* steps;
+  std::size_t count;
+};
 
 struct PhaseEnd {
   bool optimal = false;       // no entering column left
@@ -46,12 +57,18 @@ class RevisedSimplex {
   // For tests: refactor every `pivots` pivots, recompute the basic values and
   // multipliers then and stop unless they equal the updated ones (0: off).
   void verify_updates(std::size_t pivots) { verify_ = pivots; }
+  // Keep in `log` (already started) the steps made from now on and what
+  // tells when rows added to this program first change a choice; null stops.
+  void record_log(PivotLog* log) { log_ = log; }
 
   // Price the current basis with these costs (multipliers from scratch).
   void set_costs(Costs costs);
   // Pivot until optimal for the current costs or an entering column is
   // unbounded; artificial columns never enter when `skip_artificial`.
-  PhaseEnd run_phase(bool skip_artificial, Cancel& cancel);
+  // With `replay`, the phase's first pivots are taken as made.
+  PhaseEnd run_phase(bool skip_artificial, Cancel& cancel, const Replay* replay = nullptr);
+  // A whole phase taken as made (for its count, the trace and Bland's switch).
+  PhaseEnd repeat_phase(const Replay& replay);
   // For each position (in order) whose basic column is artificial, pivot in
   // the lowest-index non-artificial column with a nonzero tableau entry
   // there. Call only with every artificial at zero. Returns the pivots.
@@ -85,6 +102,9 @@ class RevisedSimplex {
   void compute_multipliers(std::vector<Rational>& y) const;
   Rational cost_of(std::size_t col) const;
   void reset_bounds();  // every pricing bound from the exact y
+  PhaseEnd repeat(CycleGuard& guard, const Replay& replay);
+  // log_: x of the structural columns that rose in the pivot just made.
+  void log_values(std::size_t position, std::size_t col);
 
   std::shared_ptr<const StandardForm> form_;
   std::size_t m_;
@@ -99,6 +119,7 @@ class RevisedSimplex {
 
   PriceBounds bounds_;                   // intervals around every d_j
   mutable std::vector<std::pair<std::uint32_t, double>> lows_;  // pricing scratch
+  std::vector<std::pair<std::uint32_t, double>> close_;  // pricing scratch for log_
 
   std::vector<Rational> alpha_;          // ftran image of the entering column
   std::vector<std::uint32_t> alpha_nz_;  // its nonzero positions
@@ -110,6 +131,7 @@ class RevisedSimplex {
 
   std::vector<std::pair<std::size_t, std::size_t>>* trace_ = nullptr;
   std::size_t verify_ = 0;
+  PivotLog* log_ = nullptr;
 };
 
 }  // namespace mivex::lp

@@ -1,5 +1,6 @@
 #include "lp/solver.hpp"
 
+#include <algorithm>
 #include <atomic>
 #include <exception>
 #include <optional>
@@ -127,25 +128,83 @@ LpResult LpSolver::pivots(Cancel& cancel) {
   simplex.record_trace(trace_);
   simplex.verify_updates(verify_);
 
-  // Phase 1: minimise the sum of the artificial columns.
-  std::optional<std::vector<std::uint32_t>> after_phase1;
   bool any_artificial = false;
   for (const auto& aux : form.aux()) any_artificial = any_artificial || aux.kind == StandardForm::AuxKind::Artificial;
+
+  // Pivots repeated from the base log: only a program with the same phases
+  // can repeat them.
+  const PivotLog* base = base_.get();
+  std::size_t resume = 0;
+  if (base != nullptr && base->complete && base->has_phase1 == any_artificial) {
+    resume = std::min(resume_, base->steps.size());
+  }
+  if (log_ != nullptr) {
+    if (resume > 0) {
+      log_->start_from(*base, resume, form.num_structural());
+    } else {
+      log_->start(form.num_structural());
+    }
+    simplex.record_log(log_);
+  }
+  // The basis after the base's first `k` pivots, rows it lacks keeping
+  // their starting columns.
+  auto basis_after = [&](std::size_t k) {
+    std::vector<std::uint32_t> basis(m);
+    for (std::size_t p = 0; p < m; ++p) basis[p] = form.start_basic(p);
+    for (std::size_t t = 0; t < k; ++t) {
+      const PivotLog::Step& s = base->steps[t];
+      if (s.position >= m || basis[s.position] != s.leaving) stop("pivot log does not fit the program");
+      basis[s.position] = s.entering;
+    }
+    return basis;
+  };
+  const std::size_t base_phase1 = base != nullptr ? base->phase1 : 0;
+
+  // Phase 1: minimise the sum of the artificial columns.
+  std::optional<std::vector<std::uint32_t>> after_phase1;
   if (any_artificial) {
-    simplex.set_costs(RevisedSimplex::Costs::SumOfArtificials);
-    if (!count(simplex.run_phase(false, cancel)).optimal) return LpResult::infeasible();
-    if (!simplex.artificial_sum().is_zero()) return LpResult::infeasible();
-    // Artificials still basic (at zero) may be pushed up by phase 2; keep
-    // this basis to start over from if that happens.
-    for (std::size_t p = 0; p < m; ++p) {
-      if (simplex.artificial_basic(p)) {
-        after_phase1 = simplex.basis();
-        break;
+    if (log_ != nullptr) log_->has_phase1 = true;
+    if (resume > base_phase1) {
+      // The whole phase repeats the base's, which ended feasible.
+      const auto start = basis_after(0);
+      count(simplex.repeat_phase({&start, base->steps.data(), base_phase1}));
+      if (log_ != nullptr) log_->phase1 = base_phase1;
+      auto end1 = basis_after(base_phase1);
+      for (std::size_t p = 0; p < m; ++p) {
+        if (form.is_artificial(end1[p])) {
+          after_phase1 = std::move(end1);
+          break;
+        }
+      }
+    } else {
+      const auto start = basis_after(0);
+      const Replay replay{&start, base != nullptr ? base->steps.data() : nullptr, resume};
+      if (resume > 0) simplex.set_basis(basis_after(resume));
+      simplex.set_costs(RevisedSimplex::Costs::SumOfArtificials);
+      if (!count(simplex.run_phase(false, cancel, resume > 0 ? &replay : nullptr)).optimal) return LpResult::infeasible();
+      if (!simplex.artificial_sum().is_zero()) return LpResult::infeasible();
+      if (log_ != nullptr) log_->phase1 = log_->steps.size();
+      // Artificials still basic (at zero) may be pushed up by phase 2; keep
+      // this basis to start over from if that happens.
+      for (std::size_t p = 0; p < m; ++p) {
+        if (simplex.artificial_basic(p)) {
+          after_phase1 = simplex.basis();
+          break;
+        }
       }
     }
   }
-  simplex.set_costs(RevisedSimplex::Costs::Objective);
-  PhaseEnd end = count(simplex.run_phase(true, cancel));
+  PhaseEnd end;
+  if (resume > base_phase1) {
+    const auto start = basis_after(base_phase1);
+    const Replay replay{&start, base->steps.data() + base_phase1, resume - base_phase1};
+    simplex.set_basis(basis_after(resume));
+    simplex.set_costs(RevisedSimplex::Costs::Objective);
+    end = count(simplex.run_phase(true, cancel, &replay));
+  } else {
+    simplex.set_costs(RevisedSimplex::Costs::Objective);
+    end = count(simplex.run_phase(true, cancel));
+  }
   // The answer is unsound when a basic artificial has left zero, or when the
   // unbounded direction would move one. Then start phase 2 again from a
   // basis without artificials in the non-redundant rows.
@@ -159,6 +218,10 @@ LpResult LpSolver::pivots(Cancel& cancel) {
   };
   if (!sound()) {
     if (!after_phase1) stop("basic artificial column without a phase-1 basis");
+    // The log ends here: it holds the pivots up to this point, which a
+    // program with rows added may still repeat.
+    if (log_ != nullptr) log_->finish();
+    simplex.record_log(nullptr);
     simplex.set_basis(*after_phase1);
     stats_.restarted = true;
     stats_.pivots += simplex.drive_out_artificials(cancel);
@@ -166,6 +229,8 @@ LpResult LpSolver::pivots(Cancel& cancel) {
     end = count(simplex.run_phase(true, cancel));
     if (!sound()) stop("artificial column left zero after the drive-out");
   }
+  if (!end.optimal) return LpResult::unbounded();
+  if (log_ != nullptr && !stats_.restarted) log_->finish();
   if (!end.optimal) return LpResult::unbounded();
   return finish(simplex.values(), simplex.basis());
 }

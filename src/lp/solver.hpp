@@ -15,6 +15,7 @@
 #include "core/solver_result.hpp"
 #include "linear/system.hpp"
 #include "lp/fast_path.hpp"
+#include "lp/pivot_log.hpp"
 #include "lp/standard_form.hpp"
 
 namespace mivex::lp {
@@ -79,6 +80,16 @@ class LpSolver {
   void record_trace(Trace* trace) { trace_ = trace; }
   void verify_updates(std::size_t pivots) { verify_ = pivots; }
 
+  // Branch and bound: keep in `log` what the pivots do (it is finished when
+  // phase 2 first ends, optimal or not); and take the first `pivots` pivots of `base`,
+  // the log of a program this one only adds rows to, as made, when the
+  // caller has shown from `base` that the pivots would repeat them.
+  void record_log(PivotLog* log) { log_ = log; }
+  void resume_from(std::shared_ptr<const PivotLog> base, std::size_t pivots) {
+    base_ = std::move(base);
+    resume_ = pivots;
+  }
+
  private:
   LpResult pivots(Cancel& cancel);  // the pivot-rule path
   LpResult race(Cancel& cancel);    // the fast path on a second thread, the pivots here
@@ -96,6 +107,9 @@ class LpSolver {
   SolveStats stats_;
   Trace* trace_ = nullptr;
   std::size_t verify_ = 0;
+  PivotLog* log_ = nullptr;
+  std::shared_ptr<const PivotLog> base_;
+  std::size_t resume_ = 0;
   FastPath fast_path_ = FastPath::Auto;
   FastSolve fast_solve_;
 };

@@ -9,6 +9,7 @@
 #include "lp/solver.hpp"
 #include "milp/node_heap.hpp"
 #include "milp/path_choice.hpp"
+#include "milp/repeated_pivots.hpp"
 
 namespace mivex::milp {
 
@@ -20,6 +21,9 @@ using linear::ObjectiveSense;
 namespace {
 
 constexpr double kInf = std::numeric_limits<double>::infinity();
+// Pivot logs kept for the open nodes' repeats, in bytes at most; past that a
+// node's children read an older log (or none), which only costs speed.
+constexpr std::size_t kLogBudget = std::size_t{64} << 20;
 
 bool is_integral(double v) { return std::fabs(v - std::round(v)) < INTEGRALITY_TOLERANCE; }
 
@@ -96,6 +100,22 @@ void check_solution(const LinearSystem& system, const std::vector<std::uint64_t>
   if (!all_integral(model, integers)) stop("MILP solution is not integral");
 }
 
+// A node LP that took pivots from a log against the same LP from scratch:
+// the same pivots and the same answer, or a stop.
+void check_repeat(const std::shared_ptr<const lp::StandardForm>& form, const LinearSystem& system,
+                  const std::vector<LinearConstraint>& extra, const lp::LpSolver::Trace& trace,
+                  const LpResult& result, const std::vector<Rational>& exact, Cancel& cancel) {
+  lp::LpSolver fresh(form, system, &extra);
+  fresh.set_fast_path(lp::LpSolver::FastPath::Off);
+  lp::LpSolver::Trace fresh_trace;
+  fresh.record_trace(&fresh_trace);
+  LpResult again = fresh.solve(cancel);
+  if (fresh_trace != trace || again.kind() != result.kind() ||
+      (result.kind() == LpResult::Kind::Optimal && fresh.exact_values() != exact)) {
+    stop("a node LP that repeated pivots differs from its solve from scratch");
+  }
+}
+
 }  // namespace
 
 LpResult BranchAndBound::solve(Cancel& cancel) {
@@ -130,7 +150,10 @@ LpResult BranchAndBound::solve(Cancel& cancel) {
   } else {
     root_solver.set_fast_path(lp::LpSolver::FastPath::Off);
   }
+  auto root_log = std::make_unique<lp::PivotLog>();
+  if (repeats_) root_solver.record_log(root_log.get());
   LpOutcome root = solve_lp(root_solver, cancel);
+  stats_.pivots += root_solver.stats().pivots;
   if (integers.empty() || root.result.kind() != LpResult::Kind::Optimal) return std::move(root.result);
   if (all_integral(root.result.assignment(), integers)) {
     check_solution(system_, integers, root.result.assignment(), root.exact);
@@ -146,13 +169,34 @@ LpResult BranchAndBound::solve(Cancel& cancel) {
   };
   auto improves = [&](double z) { return minimize ? z < incumbent_objective : z > incumbent_objective; };
 
+  // Bytes of the pivot logs alive; declared before the nodes that hold them.
+  std::size_t log_bytes = 0;
+  // The log a node's children read: its own when complete and within the
+  // budget, else the one it read.
+  auto children_log = [&](std::unique_ptr<lp::PivotLog> log, const Node* node, std::size_t repeated,
+                          std::shared_ptr<const lp::PivotLog>& out, std::size_t& out_bounds) {
+    out = node ? node->log : nullptr;
+    out_bounds = node ? node->log_bounds : 0;
+    if (!repeats_ || !log->complete) return;
+    if (node != nullptr && repeated > 0) forget_lowered(*log, node->bounds, node->log_bounds);
+    const std::size_t bytes = log->bytes();
+    if (log_bytes + bytes > kLogBudget) return;
+    log_bytes += bytes;
+    out = std::shared_ptr<const lp::PivotLog>(log.release(), [&log_bytes, bytes](const lp::PivotLog* p) {
+      log_bytes -= bytes;
+      delete p;
+    });
+    out_bounds = node ? node->bounds.size() : 0;
+  };
+
   std::vector<Node> nodes;
   NodeHeap heap;
   auto add_children = [&](const Node* parent, std::optional<double> lp_bound, const Branch& branch,
-                          double key, const std::shared_ptr<const lp::WarmBasis>& warm_start) {
+                          double key, const std::shared_ptr<const lp::WarmBasis>& warm_start,
+                          const std::shared_ptr<const lp::PivotLog>& log, std::size_t log_bounds) {
     const std::uint64_t depth = parent ? parent->depth + 1 : 1;
     for (int up = 0; up < 2; ++up) {
-      Node child{lp_bound, parent ? parent->bounds : std::vector<VarBound>{}, depth, warm_start};
+      Node child{lp_bound, parent ? parent->bounds : std::vector<VarBound>{}, depth, warm_start, log, log_bounds};
       Rational bound = Rational::from_f64(up ? std::ceil(branch.value) : std::floor(branch.value));
       child.bounds.push_back(up ? VarBound{branch.var, std::move(bound), std::nullopt}
                                 : VarBound{branch.var, std::nullopt, std::move(bound)});
@@ -163,12 +207,20 @@ LpResult BranchAndBound::solve(Cancel& cancel) {
 
   auto first = branching_variable(root.result.assignment(), integers);
   if (!first) stop("fractional LP solution without a branching variable");
-  add_children(nullptr, std::nullopt, *first, root.result.objective(), root_basis);
+  {
+    std::shared_ptr<const lp::PivotLog> log;
+    std::size_t log_bounds = 0;
+    children_log(std::move(root_log), nullptr, 0, log, log_bounds);
+    add_children(nullptr, std::nullopt, *first, root.result.objective(), root_basis, log, log_bounds);
+  }
 
   std::optional<Assignment> incumbent;
   std::vector<Rational> incumbent_exact;
   std::optional<std::size_t> unexamined;  // the node popped when the limit stopped the search
-  NodePathChoice path(eligible, paths_ == NodeLpPath::FastFirst);
+  // Nodes that repeat most of an ancestor's pivots make few of their own:
+  // their pivots and the rest's are measured apart.
+  NodePathChoice paths[2] = {NodePathChoice(eligible, paths_ == NodeLpPath::FastFirst),
+                             NodePathChoice(eligible, paths_ == NodeLpPath::FastFirst)};
   while (auto entry = heap.pop()) {
     if (stats_.nodes == node_limit_) {
       unexamined = entry->node;
@@ -180,7 +232,17 @@ LpResult BranchAndBound::solve(Cancel& cancel) {
 
     ++stats_.lp_solves;
     const std::vector<LinearConstraint> extra = bound_rows(nodes[entry->node]);
-    lp::LpSolver node_solver(lp::StandardForm::extend(root_form, extra), system_, &extra);
+    const auto form = lp::StandardForm::extend(root_form, extra);
+    lp::LpSolver node_solver(form, system_, &extra);
+    // The opening pivots this LP is sure to share with an ancestor's.
+    const Node& here = nodes[entry->node];
+    const std::size_t repeat = repeats_ && here.log ? repeated_pivots(*here.log, here.bounds, here.log_bounds) : 0;
+    if (repeat > 0) node_solver.resume_from(here.log, repeat);
+    auto log = std::make_unique<lp::PivotLog>();
+    if (repeats_) node_solver.record_log(log.get());
+    lp::LpSolver::Trace trace;
+    if (check_repeats_) node_solver.record_trace(&trace);
+    NodePathChoice& path = paths[repeat > 0 && 2 * repeat >= here.log->steps.size() ? 1 : 0];
     const auto mode = path.next();
     node_solver.set_fast_path(mode);
     // The children start from this node's final basis if it has one, else
@@ -197,6 +259,11 @@ LpResult BranchAndBound::solve(Cancel& cancel) {
     LpOutcome lp = solve_lp(node_solver, cancel);
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     path.record(mode, seconds);
+    stats_.pivots += node_solver.stats().pivots;
+    if (!node_solver.stats().fast_path) stats_.repeated += repeat;
+    if (check_repeats_ && repeat > 0 && !node_solver.stats().fast_path) {
+      check_repeat(form, system_, extra, trace, lp.result, node_solver.exact_values(), cancel);
+    }
     if (mode != lp::LpSolver::FastPath::Always) {
       ++stats_.pivots_only;
       stats_.pivots_only_seconds += seconds;
@@ -225,7 +292,10 @@ LpResult BranchAndBound::solve(Cancel& cancel) {
     if (!branch) stop("fractional LP solution without a branching variable");
     // `nodes` grows below: copy what the children need first.
     Node parent = nodes[entry->node];
-    add_children(&parent, z, *branch, z, warm_start);
+    std::shared_ptr<const lp::PivotLog> child_log;
+    std::size_t child_log_bounds = 0;
+    children_log(std::move(log), &parent, node_solver.stats().fast_path ? 0 : repeat, child_log, child_log_bounds);
+    add_children(&parent, z, *branch, z, warm_start, child_log, child_log_bounds);
   }
 
   if (!incumbent) {

@@ -14,6 +14,7 @@
 #include "linear/rational.hpp"
 #include "linear/system.hpp"
 #include "lp/float_propose.hpp"
+#include "lp/pivot_log.hpp"
 
 namespace mivex::milp {
 
@@ -34,6 +35,10 @@ struct Node {
   // Where the floating-point run of the fast path starts: the final basis
   // of the nearest ancestor (or the root) that ran it; null if none did.
   std::shared_ptr<const lp::WarmBasis> warm_start;
+  // The pivot log of the nearest ancestor solved by pivots (the root's
+  // included), and how many of `bounds` it had.
+  std::shared_ptr<const lp::PivotLog> log = nullptr;
+  std::size_t log_bounds = 0;
 };
 
 inline constexpr std::size_t MAX_NODES = 1000;
@@ -48,6 +53,9 @@ struct SearchStats {
   // fast path tried without an answer (then the pivots).
   std::size_t pivots_only = 0, fast_answered = 0, fast_missed = 0;
   double pivots_only_seconds = 0, fast_answered_seconds = 0, fast_missed_seconds = 0;
+  // Pivots of node LPs (the root's included), and how many of them were
+  // taken as made from an ancestor's log.
+  std::size_t pivots = 0, repeated = 0;
 };
 
 // How node LPs are solved. Every real search measures which way is faster
@@ -70,11 +78,20 @@ class BranchAndBound {
 
   const SearchStats& stats() const { return stats_; }
 
+  // For tests and benchmarks: whether node LPs may take the pivots they
+  // repeat from an ancestor's log (on by default); and whether each one that
+  // does is also solved from scratch, stopping unless both made the same
+  // pivots and gave the same answer.
+  void set_repeats(bool on) { repeats_ = on; }
+  void check_repeats(bool on) { check_repeats_ = on; }
+
  private:
   const LinearSystem& system_;
   std::size_t node_limit_;
   NodeLpPath paths_;
   SearchStats stats_;
+  bool repeats_ = true;
+  bool check_repeats_ = false;
 };
 
 }  // namespace mivex::milp
