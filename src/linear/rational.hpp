@@ -71,7 +71,9 @@ class Rational {
     if (den_ == 0) return big_sign();
     return (num_ > 0) - (num_ < 0);
   }
-  bool is_zero() const { return den_ != 0 && num_ == 0; }
+  // A promoted value keeps a non-null pointer in the numerator's place, so
+  // the numerator word alone tells zero (always stored as 0/1).
+  bool is_zero() const { return num_ == 0; }
   bool is_positive() const { return sign() > 0; }
   bool is_negative() const { return sign() < 0; }
   bool is_integer() const;

@@ -105,8 +105,8 @@ void RevisedSimplex::pivot(std::size_t position, std::size_t col, bool update_co
     }
   }
 
-  position_[leaving] = -1;
-  position_[col] = static_cast<std::int32_t>(position);
+  place(leaving, -1);
+  place(col, static_cast<std::int32_t>(position));
   basis_[position] = static_cast<std::uint32_t>(col);
 
   if (refresh) {

@@ -32,8 +32,9 @@ std::optional<std::size_t> RevisedSimplex::find_entering(bool skip_artificial) {
   };
   auto& close = close_;
   close.clear();
+  const std::uint8_t mask = skip_artificial ? kBasic | kArtificial : kBasic;
   for (std::size_t j = 0; j < cols_; ++j) {
-    if (position_[j] >= 0 || (skip_artificial && form_->is_artificial(j))) continue;
+    if (blocked_[j] & mask) continue;
     double low, high;
     if (!bounds_.bounds(j, low, high)) {
       if (track && j < n) close.emplace_back(static_cast<std::uint32_t>(j), -HUGE_VAL);
@@ -68,8 +69,9 @@ std::optional<std::size_t> RevisedSimplex::find_entering(bool skip_artificial) {
 }
 
 std::optional<std::size_t> RevisedSimplex::find_entering_bland(bool skip_artificial) {
+  const std::uint8_t mask = skip_artificial ? kBasic | kArtificial : kBasic;
   for (std::size_t j = 0; j < cols_; ++j) {
-    if (position_[j] >= 0 || (skip_artificial && form_->is_artificial(j))) continue;
+    if (blocked_[j] & mask) continue;
     double low, high;
     if (bounds_.bounds(j, low, high) && low >= 0.0) continue;
     Rational d = reduced_cost(j);

@@ -13,9 +13,13 @@ RevisedSimplex::RevisedSimplex(std::shared_ptr<const StandardForm> form)
     : form_(std::move(form)), m_(form_->num_rows()), cols_(form_->num_cols()), bounds_(*form_) {
   basis_.resize(m_);
   position_.assign(cols_, -1);
+  blocked_.assign(cols_, 0);
+  for (std::size_t j = 0; j < cols_; ++j) {
+    if (form_->is_artificial(j)) blocked_[j] = kArtificial;
+  }
   for (std::size_t p = 0; p < m_; ++p) {
     basis_[p] = form_->start_basic(p);
-    position_[basis_[p]] = static_cast<std::int32_t>(p);
+    place(basis_[p], static_cast<std::int32_t>(p));
   }
   y_.assign(m_, Rational());
   alpha_.assign(m_, Rational());
@@ -26,9 +30,9 @@ RevisedSimplex::RevisedSimplex(std::shared_ptr<const StandardForm> form)
 }
 
 void RevisedSimplex::set_basis(const std::vector<std::uint32_t>& basis) {
-  for (std::uint32_t c : basis_) position_[c] = -1;
+  for (std::uint32_t c : basis_) place(c, -1);
   basis_ = basis;
-  for (std::size_t p = 0; p < m_; ++p) position_[basis_[p]] = static_cast<std::int32_t>(p);
+  for (std::size_t p = 0; p < m_; ++p) place(basis_[p], static_cast<std::int32_t>(p));
   refactor();
   compute_values(x_);
 }

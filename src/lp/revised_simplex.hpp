@@ -112,6 +112,14 @@ class RevisedSimplex {
   Costs costs_ = Costs::Objective;
   std::vector<std::uint32_t> basis_;     // by position
   std::vector<std::int32_t> position_;   // by column; -1 when nonbasic
+  // By column, what keeps it from entering: kBasic while basic, kArtificial
+  // for artificial columns (which phase 2 never lets enter).
+  static constexpr std::uint8_t kBasic = 1, kArtificial = 2;
+  std::vector<std::uint8_t> blocked_;
+  void place(std::size_t col, std::int32_t position) {
+    position_[col] = position;
+    blocked_[col] = static_cast<std::uint8_t>((blocked_[col] & kArtificial) | (position >= 0 ? kBasic : 0));
+  }
   BasisFactor factor_;
   std::vector<Rational> x_;              // basic values, by position
   std::vector<Rational> y_;              // simplex multipliers, by row
