@@ -12,6 +12,7 @@
 #include "lp/fast_path.hpp"
 #include "lp/revised_simplex.hpp"
 #include "lp/solution.hpp"
+#include "lp/spare_restart.hpp"
 
 namespace mivex::lp {
 
@@ -194,6 +195,10 @@ LpResult LpSolver::pivots(Cancel& cancel) {
       }
     }
   }
+  // Where a second core is free, the second run of phase 2 starts now
+  // beside the first, in case the first ends unsound.
+  std::optional<SpareRestart> spare;
+  if (after_phase1 && parallel_restart_) spare.emplace(form_, *after_phase1, trace_ != nullptr, verify_);
   PhaseEnd end;
   if (resume > base_phase1) {
     const auto start = basis_after(base_phase1);
@@ -208,31 +213,37 @@ LpResult LpSolver::pivots(Cancel& cancel) {
   // The answer is unsound when a basic artificial has left zero, or when the
   // unbounded direction would move one. Then start phase 2 again from a
   // basis without artificials in the non-redundant rows.
-  auto sound = [&] {
+  auto sound = [m](const RevisedSimplex& s, const PhaseEnd& e) {
     for (std::size_t p = 0; p < m; ++p) {
-      if (!simplex.artificial_basic(p)) continue;
-      const Rational& v = end.optimal ? simplex.values()[p] : simplex.entering_entry(p);
+      if (!s.artificial_basic(p)) continue;
+      const Rational& v = e.optimal ? s.values()[p] : s.entering_entry(p);
       if (!v.is_zero()) return false;
     }
     return true;
   };
-  if (!sound()) {
-    if (!after_phase1) stop("basic artificial column without a phase-1 basis");
-    // The log ends here: it holds the pivots up to this point, which a
-    // program with rows added may still repeat.
+  if (sound(simplex, end)) {
+    if (!end.optimal) return LpResult::unbounded();
     if (log_ != nullptr) log_->finish();
-    simplex.record_log(nullptr);
-    simplex.set_basis(*after_phase1);
-    stats_.restarted = true;
-    stats_.pivots += simplex.drive_out_artificials(cancel);
-    simplex.set_costs(RevisedSimplex::Costs::Objective);
-    end = count(simplex.run_phase(true, cancel));
-    if (!sound()) stop("artificial column left zero after the drive-out");
+    return finish(simplex.values(), simplex.basis());
   }
+  if (!after_phase1) stop("basic artificial column without a phase-1 basis");
+  // The log ends here: it holds the pivots up to this point, which a
+  // program with rows added may still repeat.
+  if (log_ != nullptr) log_->finish();
+  simplex.record_log(nullptr);
+  RestartEnd again;
+  RevisedSimplex* second = &simplex;
+  if (spare) {
+    second = &spare->take(cancel, again, trace_);
+  } else {
+    again = run_restart(simplex, *after_phase1, cancel);
+  }
+  stats_.restarted = true;
+  stats_.pivots += again.drive_out;
+  end = count(again.end);
+  if (!sound(*second, end)) stop("artificial column left zero after the drive-out");
   if (!end.optimal) return LpResult::unbounded();
-  if (log_ != nullptr && !stats_.restarted) log_->finish();
-  if (!end.optimal) return LpResult::unbounded();
-  return finish(simplex.values(), simplex.basis());
+  return finish(second->values(), second->basis());
 }
 
 LpResult LpSolver::finish(const std::vector<Rational>& basic_values, const std::vector<std::uint32_t>& basis) {

@@ -85,6 +85,11 @@ class LpSolver {
   // the log of a program this one only adds rows to, as made, when the
   // caller has shown from `base` that the pivots would repeat them.
   void record_log(PivotLog* log) { log_ = log; }
+  // Branch and bound, where no fast path runs beside the pivots: start the
+  // second run of phase 2 (after driving out artificials) on a second
+  // thread as soon as phase 1 ends, beside the first run, in case the
+  // first ends unsound. The pivots and the answer are the same either way.
+  void set_parallel_restart(bool on) { parallel_restart_ = on; }
   void resume_from(std::shared_ptr<const PivotLog> base, std::size_t pivots) {
     base_ = std::move(base);
     resume_ = pivots;
@@ -110,6 +115,7 @@ class LpSolver {
   PivotLog* log_ = nullptr;
   std::shared_ptr<const PivotLog> base_;
   std::size_t resume_ = 0;
+  bool parallel_restart_ = false;
   FastPath fast_path_ = FastPath::Auto;
   FastSolve fast_solve_;
 };

@@ -100,9 +100,10 @@ void check_solution(const LinearSystem& system, const std::vector<std::uint64_t>
   if (!all_integral(model, integers)) stop("MILP solution is not integral");
 }
 
-// A node LP that took pivots from a log against the same LP from scratch:
-// the same pivots and the same answer, or a stop.
-void check_repeat(const std::shared_ptr<const lp::StandardForm>& form, const LinearSystem& system,
+// A node LP against the same LP from scratch, with no pivots taken from a log
+// and both runs of phase 2 on this thread: the same pivots and the same
+// answer, or a stop.
+void check_node(const std::shared_ptr<const lp::StandardForm>& form, const LinearSystem& system,
                   const std::vector<LinearConstraint>& extra, const lp::LpSolver::Trace& trace,
                   const LpResult& result, const std::vector<Rational>& exact, Cancel& cancel) {
   lp::LpSolver fresh(form, system, &extra);
@@ -112,7 +113,7 @@ void check_repeat(const std::shared_ptr<const lp::StandardForm>& form, const Lin
   LpResult again = fresh.solve(cancel);
   if (fresh_trace != trace || again.kind() != result.kind() ||
       (result.kind() == LpResult::Kind::Optimal && fresh.exact_values() != exact)) {
-    stop("a node LP that repeated pivots differs from its solve from scratch");
+    stop("a node LP differs from its solve from scratch");
   }
 }
 
@@ -152,6 +153,7 @@ LpResult BranchAndBound::solve(Cancel& cancel) {
   }
   auto root_log = std::make_unique<lp::PivotLog>();
   if (repeats_) root_solver.record_log(root_log.get());
+  root_solver.set_parallel_restart(parallel_restart_);
   LpOutcome root = solve_lp(root_solver, cancel);
   stats_.pivots += root_solver.stats().pivots;
   if (integers.empty() || root.result.kind() != LpResult::Kind::Optimal) return std::move(root.result);
@@ -240,8 +242,9 @@ LpResult BranchAndBound::solve(Cancel& cancel) {
     if (repeat > 0) node_solver.resume_from(here.log, repeat);
     auto log = std::make_unique<lp::PivotLog>();
     if (repeats_) node_solver.record_log(log.get());
+    node_solver.set_parallel_restart(parallel_restart_);
     lp::LpSolver::Trace trace;
-    if (check_repeats_) node_solver.record_trace(&trace);
+    if (check_nodes_) node_solver.record_trace(&trace);
     NodePathChoice& path = paths[repeat > 0 && 2 * repeat >= here.log->steps.size() ? 1 : 0];
     const auto mode = path.next();
     node_solver.set_fast_path(mode);
@@ -261,8 +264,8 @@ LpResult BranchAndBound::solve(Cancel& cancel) {
     path.record(mode, seconds);
     stats_.pivots += node_solver.stats().pivots;
     if (!node_solver.stats().fast_path) stats_.repeated += repeat;
-    if (check_repeats_ && repeat > 0 && !node_solver.stats().fast_path) {
-      check_repeat(form, system_, extra, trace, lp.result, node_solver.exact_values(), cancel);
+    if (check_nodes_ && !node_solver.stats().fast_path) {
+      check_node(form, system_, extra, trace, lp.result, node_solver.exact_values(), cancel);
     }
     if (mode != lp::LpSolver::FastPath::Always) {
       ++stats_.pivots_only;

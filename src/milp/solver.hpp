@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <thread>
 #include <vector>
 
 #include "core/cancel.hpp"
@@ -79,11 +80,15 @@ class BranchAndBound {
   const SearchStats& stats() const { return stats_; }
 
   // For tests and benchmarks: whether node LPs may take the pivots they
-  // repeat from an ancestor's log (on by default); and whether each one that
-  // does is also solved from scratch, stopping unless both made the same
-  // pivots and gave the same answer.
+  // repeat from an ancestor's log (on by default); whether a node LP whose
+  // phase 2 may start over runs the second run on a second thread beside
+  // the first (on by default where there are two cores); and whether every
+  // node LP the pivots solve is solved again from scratch, one run after
+  // the other, stopping unless both made the same pivots and gave the same
+  // answer.
   void set_repeats(bool on) { repeats_ = on; }
-  void check_repeats(bool on) { check_repeats_ = on; }
+  void set_parallel_restart(bool on) { parallel_restart_ = on; }
+  void check_nodes(bool on) { check_nodes_ = on; }
 
  private:
   const LinearSystem& system_;
@@ -91,7 +96,8 @@ class BranchAndBound {
   NodeLpPath paths_;
   SearchStats stats_;
   bool repeats_ = true;
-  bool check_repeats_ = false;
+  bool check_nodes_ = false;
+  bool parallel_restart_ = std::thread::hardware_concurrency() > 1;
 };
 
 }  // namespace mivex::milp

@@ -26,10 +26,14 @@ LinearSystem read(const std::string& text) { return support::parse_lp(text); }
 
 // `verify_every`: how often the revised engine refactors and checks its
 // updated numbers (0: its own schedule, no checks).
-void expect_same(const std::string& text, std::size_t verify_every = 3,
-                 reference::TableauLpSolver::Engine engine = reference::TableauLpSolver::Engine::Scaled) {
+// `parallel`: phase 2's second run starts beside the first. Returns whether
+// phase 2 started over.
+bool expect_same(const std::string& text, std::size_t verify_every = 3,
+                 reference::TableauLpSolver::Engine engine = reference::TableauLpSolver::Engine::Scaled,
+                 bool parallel = false) {
   LpSolver fast(read(text));
   fast.set_fast_path(LpSolver::FastPath::Off);  // the pivots themselves are compared
+  fast.set_parallel_restart(parallel);
   reference::TableauLpSolver slow(read(text));
   slow.set_engine(engine);
   LpSolver::Trace fast_trace;
@@ -38,14 +42,15 @@ void expect_same(const std::string& text, std::size_t verify_every = 3,
   fast.verify_updates(verify_every);
   slow.record_trace(&slow_trace);
   LpResult a = fast.solve(), b = slow.solve();
-  ASSERT_EQ(fast_trace, slow_trace) << text;
-  ASSERT_EQ(a.text(), b.text()) << text;
+  EXPECT_EQ(fast_trace, slow_trace) << text;
+  EXPECT_EQ(a.text(), b.text()) << text;
   EXPECT_EQ(a.objective(), b.objective()) << text;
   EXPECT_EQ(fast.stats().pivots, slow.stats().pivots) << text;
   EXPECT_EQ(fast.stats().bland, slow.stats().bland) << text;
   EXPECT_EQ(fast.stats().restarted, slow.stats().restarted) << text;
   EXPECT_EQ(fast.exact_values(), slow.exact_values()) << text;
   EXPECT_EQ(fast.exact_objective(), slow.exact_objective()) << text;
+  return slow.stats().restarted;
 }
 
 // Degenerate, redundant and badly scaled rows on purpose: zero right-hand
@@ -197,6 +202,31 @@ TEST(LpEngines, CyclingAndRestartsPivotAlike) {
     expect_same("max x0", every);
     expect_same("min x0 + x1\nx0 + x1 >= 2", every);
   }
+}
+
+// Phase 2's second run on its own thread, started beside the first: the
+// same pivots in the same order, whichever run ends first.
+TEST(LpEngines, RestartsBesideTheFirstRunPivotAlike) {
+  std::mt19937_64 rng(404);
+  int restarted = 0;
+  for (int round = 0; round < 1200 && !HasFailure(); ++round) {
+    const std::string text = round % 2 ? degenerate_lp(rng) : random_lp(rng);
+    restarted += expect_same(text, 1 + static_cast<std::size_t>(round % 5), reference::TableauLpSolver::Engine::Scaled,
+                             true);
+  }
+  for (std::size_t every : {1, 100}) {
+    restarted += expect_same("max x0\n-x0 - x1 = 0\nx0 <= 3", every, reference::TableauLpSolver::Engine::Scaled, true);
+    restarted += expect_same("max x0\n-x0 - x1 = 0", every, reference::TableauLpSolver::Engine::Scaled, true);
+  }
+  const std::filesystem::path bore3d = support::corpus_dir("lp") / "bore3d.lp";
+  if (std::filesystem::exists(bore3d)) {
+    std::ifstream in(bore3d);
+    std::stringstream text;
+    text << in.rdbuf();
+    restarted += expect_same(text.str(), 0, reference::TableauLpSolver::Engine::Scaled, true);
+  }
+  std::printf("%d programs started phase 2 over\n", restarted);
+  EXPECT_GT(restarted, 40);
 }
 
 // Every LP of the corpus. Under the sanitizers only the quick ones: the

@@ -174,6 +174,36 @@ TEST(LpSolver, CancelStopsBetweenPivots) {
   EXPECT_THROW(s.solve(cancel), Interrupted);
 }
 
+// With phase 2's second run on its own thread, an interrupt at any point
+// (the first run, or the wait for the second) ends the solve, and a solve
+// that is not interrupted still ends the same.
+TEST(LpSolver, CancelStopsBesideASecondRun) {
+  const std::filesystem::path file = support::corpus_dir("lp") / "bore3d.lp";
+  if (!std::filesystem::exists(file)) GTEST_SKIP() << "corpus not found";
+  const LinearSystem system = std::get<LinearSystem>(support::read_lp_file(file));
+  std::string answer;
+  for (int limit : {1, 40, 150, 400, 1000000}) {
+    int polls = 0;
+    struct Count {
+      int* polls;
+      int limit;
+    } count{&polls, limit};
+    Cancel cancel([](void* c) { auto* k = static_cast<Count*>(c); return ++*k->polls > k->limit; }, &count);
+    LpSolver s(system.clone());
+    s.set_fast_path(LpSolver::FastPath::Off);
+    s.set_parallel_restart(true);
+    try {
+      LpResult r = s.solve(cancel);
+      if (answer.empty()) answer = r.text();
+      EXPECT_EQ(r.text(), answer) << limit;
+      EXPECT_TRUE(s.stats().restarted);
+    } catch (const Interrupted&) {
+      EXPECT_LT(limit, 1000000);
+    }
+  }
+  EXPECT_FALSE(answer.empty());
+}
+
 // netlib bore3d: phase 2 lifts an artificial left basic after phase 1
 // (literally followed, the method reports 973.08); the restart gives the optimum.
 TEST(LpSolver, Bore3dFromCorpus) {

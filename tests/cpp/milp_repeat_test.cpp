@@ -1,9 +1,10 @@
 // A node LP may take its opening pivots from an ancestor's pivot log instead
-// of making them. That is sound only if it would have made exactly those
-// pivots: with check_repeats, every node that repeats pivots is also solved
-// from scratch and the search stops unless both made the same pivots and gave
-// the same answer. The searches with and without repeats must also be the
-// same, and the repeats must happen, or they are only cost.
+// of making them, and may run phase 2's second run beside the first. Both are
+// sound only if the pivots are exactly those of the plain run: with
+// check_nodes, every node LP is also solved from scratch, one run after the
+// other, and the search stops unless both made the same pivots and gave the
+// same answer. The searches with and without these must also be the same,
+// and the repeats must happen, or they are only cost.
 #include <gtest/gtest.h>
 
 #include <bit>
@@ -21,13 +22,16 @@ using linear::LinearSystem;
 
 namespace {
 
-// The search with checked repeats against the search without any.
+// The search with checked repeats (and the second runs beside the first)
+// against the plain search.
 milp::SearchStats expect_same_search(const LinearSystem& system, std::size_t node_limit, milp::NodeLpPath paths,
                                      const std::string& name) {
   milp::BranchAndBound with(system, node_limit, paths);
-  with.check_repeats(true);
+  with.check_nodes(true);
+  with.set_parallel_restart(true);
   milp::BranchAndBound without(system, node_limit, paths);
   without.set_repeats(false);
+  without.set_parallel_restart(false);
   LpResult a = with.solve(), b = without.solve();
   EXPECT_EQ(a.text(), b.text()) << name;
   EXPECT_EQ(a.assignment().text(), b.assignment().text()) << name;
