@@ -44,8 +44,9 @@ LpResult LpSolver::solve(Cancel& cancel) {
   if (system_ == nullptr) return LpResult::unknown(UnknownReason::internal("no system loaded"));
   if (!form_) form_ = StandardForm::of(*system_);
   require_memory_for(*form_);
-  if (fast_path_ == FastPath::Auto && !fast_solve_ && fast_path_pays(*form_, extra_) &&
-      std::thread::hardware_concurrency() > 1) {
+  if (fast_path_ == FastPath::Race ||
+      (fast_path_ == FastPath::Auto && !fast_solve_ && fast_path_pays(*form_, extra_) &&
+       std::thread::hardware_concurrency() > 1)) {
     return race(cancel);
   }
   if (fast_path_ == FastPath::Always || (fast_path_ == FastPath::Auto && fast_path_pays(*form_, extra_))) {
@@ -74,7 +75,7 @@ LpResult LpSolver::race(Cancel& cancel) {
   std::thread worker([this, &shared] {
     Cancel stop([](void* s) { return static_cast<Shared*>(s)->stop.load(std::memory_order_relaxed); }, &shared);
     try {
-      auto answer = fast_path_solve(*system_, extra_, stop);
+      auto answer = fast_solve_ ? fast_solve_(stop) : fast_path_solve(*system_, extra_, stop);
       if (answer) {
         shared.answer = std::move(answer);
         shared.answered.store(true, std::memory_order_release);
@@ -100,6 +101,7 @@ LpResult LpSolver::race(Cancel& cancel) {
       &watch);
   std::optional<LpResult> result;
   std::exception_ptr failure;
+  racing_ = true;
   try {
     result = pivots(pivots_cancel);
   } catch (const Interrupted&) {
@@ -107,6 +109,7 @@ LpResult LpSolver::race(Cancel& cancel) {
   } catch (...) {
     failure = std::current_exception();
   }
+  racing_ = false;
   shared.stop.store(true, std::memory_order_relaxed);
   worker.join();
   if (failure) std::rethrow_exception(failure);
@@ -198,7 +201,7 @@ LpResult LpSolver::pivots(Cancel& cancel) {
   // Where a second core is free, the second run of phase 2 starts now
   // beside the first, in case the first ends unsound.
   std::optional<SpareRestart> spare;
-  if (after_phase1 && parallel_restart_) spare.emplace(form_, *after_phase1, trace_ != nullptr, verify_);
+  if (after_phase1 && parallel_restart_ && !racing_) spare.emplace(form_, *after_phase1, trace_ != nullptr, verify_);
   PhaseEnd end;
   if (resume > base_phase1) {
     const auto start = basis_after(base_phase1);

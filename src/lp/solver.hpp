@@ -54,9 +54,10 @@ class LpSolver {
   // When solve() tries the certified fast path (lp/fast_path.hpp): Auto on
   // programs large enough to repay it (not on branch-and-bound nodes), on a
   // second thread beside the pivots where the machine has two cores; Always
-  // (first, on this thread); or Off (the pivots alone; tests compare the
-  // paths). The answer is the same either way.
-  enum class FastPath : std::uint8_t { Auto, Always, Off };
+  // (first, on this thread); Race (on a second thread beside the pivots,
+  // whatever the size: branch and bound with its own fast path); or Off (the
+  // pivots alone; tests compare the paths). The answer is the same either way.
+  enum class FastPath : std::uint8_t { Auto, Always, Race, Off };
   void set_fast_path(FastPath mode) { fast_path_ = mode; }
   // What the fast path runs when solve() tries it: fast_path_solve of the
   // program unless set. Branch and bound sets its NodeFastPath here, which
@@ -85,8 +86,8 @@ class LpSolver {
   // the log of a program this one only adds rows to, as made, when the
   // caller has shown from `base` that the pivots would repeat them.
   void record_log(PivotLog* log) { log_ = log; }
-  // Branch and bound, where no fast path runs beside the pivots: start the
-  // second run of phase 2 (after driving out artificials) on a second
+  // Branch and bound, where no fast path runs beside the pivots (it is
+  // ignored when one does): start the second run of phase 2 (after driving out artificials) on a second
   // thread as soon as phase 1 ends, beside the first run, in case the
   // first ends unsound. The pivots and the answer are the same either way.
   void set_parallel_restart(bool on) { parallel_restart_ = on; }
@@ -116,6 +117,7 @@ class LpSolver {
   std::shared_ptr<const PivotLog> base_;
   std::size_t resume_ = 0;
   bool parallel_restart_ = false;
+  bool racing_ = false;  // the fast path runs beside the pivots
   FastPath fast_path_ = FastPath::Auto;
   FastSolve fast_solve_;
 };

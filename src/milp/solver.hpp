@@ -80,14 +80,15 @@ class BranchAndBound {
   const SearchStats& stats() const { return stats_; }
 
   // For tests and benchmarks: whether node LPs may take the pivots they
-  // repeat from an ancestor's log (on by default); whether a node LP whose
-  // phase 2 may start over runs the second run on a second thread beside
-  // the first (on by default where there are two cores); and whether every
+  // repeat from an ancestor's log (on by default); whether node LPs may use
+  // a second core (on by default where there is one): for phase 2's second
+  // run beside the first, and in a measured search for the fast path beside
+  // the pivots; and whether every
   // node LP the pivots solve is solved again from scratch, one run after
   // the other, stopping unless both made the same pivots and gave the same
   // answer.
   void set_repeats(bool on) { repeats_ = on; }
-  void set_parallel_restart(bool on) { parallel_restart_ = on; }
+  void set_second_core(bool on) { second_core_ = on; }
   void check_nodes(bool on) { check_nodes_ = on; }
 
  private:
@@ -97,7 +98,7 @@ class BranchAndBound {
   SearchStats stats_;
   bool repeats_ = true;
   bool check_nodes_ = false;
-  bool parallel_restart_ = std::thread::hardware_concurrency() > 1;
+  bool second_core_ = std::thread::hardware_concurrency() > 1;
 };
 
 }  // namespace mivex::milp

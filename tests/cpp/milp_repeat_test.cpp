@@ -28,10 +28,10 @@ milp::SearchStats expect_same_search(const LinearSystem& system, std::size_t nod
                                      const std::string& name) {
   milp::BranchAndBound with(system, node_limit, paths);
   with.check_nodes(true);
-  with.set_parallel_restart(true);
+  with.set_second_core(true);
   milp::BranchAndBound without(system, node_limit, paths);
   without.set_repeats(false);
-  without.set_parallel_restart(false);
+  without.set_second_core(false);
   LpResult a = with.solve(), b = without.solve();
   EXPECT_EQ(a.text(), b.text()) << name;
   EXPECT_EQ(a.assignment().text(), b.assignment().text()) << name;
@@ -64,8 +64,8 @@ TEST(MilpRepeats, RepeatedPivotsAreThePivotsFromScratchOnGeneratedMilps) {
 }
 
 // Corpus models whose node LPs take hundreds of pivots each, by the pivots
-// alone, and with the fast path first (a node it answers leaves no log, so
-// its children read an older one, several bound rows back).
+// alone, with the fast path first (a node it answers leaves no log, so its
+// children read an older one, several bound rows back) and as measured.
 TEST(MilpRepeats, RepeatedPivotsAreThePivotsFromScratchOnCorpusMilps) {
   const std::filesystem::path dir = support::corpus_dir("milp");
   if (!std::filesystem::exists(dir)) GTEST_SKIP() << "corpus not found";
@@ -77,7 +77,9 @@ TEST(MilpRepeats, RepeatedPivotsAreThePivotsFromScratchOnCorpusMilps) {
   const Case cases[] = {{"p0201", 40, milp::NodeLpPath::PivotsOnly}, {"misc03", 30, milp::NodeLpPath::PivotsOnly},
                         {"pk1", 20, milp::NodeLpPath::PivotsOnly},   {"stein27", 40, milp::NodeLpPath::PivotsOnly},
                         {"p0201", 40, milp::NodeLpPath::FastFirst},  {"pk1", 20, milp::NodeLpPath::FastFirst},
-                        {"bell3a", 100, milp::NodeLpPath::FastFirst}, {"lseu", 100, milp::NodeLpPath::PivotsOnly}};
+                        {"bell3a", 100, milp::NodeLpPath::FastFirst}, {"lseu", 100, milp::NodeLpPath::PivotsOnly},
+                        // The measured choice, with the fast path racing the pivots on a second core.
+                        {"stein27", 60, milp::NodeLpPath::Measured},  {"p0201", 40, milp::NodeLpPath::Measured}};
   std::size_t seen = 0;
   for (const Case& c : cases) {
     const std::filesystem::path file = dir / (std::string(c.name) + ".lp");

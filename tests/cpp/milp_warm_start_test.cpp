@@ -110,7 +110,9 @@ TEST(MilpWarmStart, MeasuredChoiceGivesTheSameSearch) {
   EXPECT_EQ(measured.stats().lp_solves, pivots.stats().lp_solves);
   const auto& s = measured.stats();
   EXPECT_EQ(s.pivots_only + s.fast_answered + s.fast_missed, s.lp_solves - 1);
-  EXPECT_GT(s.fast_answered, 0u);
+  // The fast path was tried (with a second core it races the pivots, which
+  // on a loaded machine may win every time).
+  EXPECT_GT(s.fast_answered + s.fast_missed, 0u);
 }
 
 // One NodeFastPath serving a sequence of node programs (each from the basis
