@@ -7,6 +7,7 @@
 #include <string>
 #include <thread>
 
+#include "core/cores.hpp"
 #include "core/error.hpp"
 #include "core/memory.hpp"
 #include "lp/fast_path.hpp"
@@ -45,8 +46,7 @@ LpResult LpSolver::solve(Cancel& cancel) {
   if (!form_) form_ = StandardForm::of(*system_);
   require_memory_for(*form_);
   if (fast_path_ == FastPath::Race ||
-      (fast_path_ == FastPath::Auto && !fast_solve_ && fast_path_pays(*form_, extra_) &&
-       std::thread::hardware_concurrency() > 1)) {
+      (fast_path_ == FastPath::Auto && !fast_solve_ && fast_path_pays(*form_, extra_) && spare_core())) {
     return race(cancel);
   }
   if (fast_path_ == FastPath::Always || (fast_path_ == FastPath::Auto && fast_path_pays(*form_, extra_))) {

@@ -7,10 +7,10 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
-#include <thread>
 #include <vector>
 
 #include "core/cancel.hpp"
+#include "core/cores.hpp"
 #include "core/solver_result.hpp"
 #include "linear/rational.hpp"
 #include "linear/system.hpp"
@@ -81,7 +81,7 @@ class BranchAndBound {
 
   // For tests and benchmarks: whether node LPs may take the pivots they
   // repeat from an ancestor's log (on by default); whether node LPs may use
-  // a second core (on by default where there is one): for phase 2's second
+  // a second core (by default where one is spare): for phase 2's second
   // run beside the first, and in a measured search for the fast path beside
   // the pivots; and whether every
   // node LP the pivots solve is solved again from scratch, one run after
@@ -98,7 +98,7 @@ class BranchAndBound {
   SearchStats stats_;
   bool repeats_ = true;
   bool check_nodes_ = false;
-  bool second_core_ = std::thread::hardware_concurrency() > 1;
+  bool second_core_ = spare_core();
 };
 
 }  // namespace mivex::milp
