@@ -5,6 +5,7 @@
 #include <exception>
 #include <optional>
 #include <string>
+#include <system_error>
 #include <thread>
 
 #include "core/cores.hpp"
@@ -47,9 +48,10 @@ LpResult LpSolver::solve(Cancel& cancel) {
   require_memory_for(*form_);
   if (fast_path_ == FastPath::Race ||
       (fast_path_ == FastPath::Auto && !fast_solve_ && fast_path_pays(*form_, extra_) && spare_core())) {
-    return race(cancel);
+    if (auto result = race(cancel)) return std::move(*result);
   }
-  if (fast_path_ == FastPath::Always || (fast_path_ == FastPath::Auto && fast_path_pays(*form_, extra_))) {
+  if (fast_path_ == FastPath::Always || fast_path_ == FastPath::Race ||
+      (fast_path_ == FastPath::Auto && fast_path_pays(*form_, extra_))) {
     auto answer = fast_solve_ ? fast_solve_(cancel) : fast_path_solve(*system_, extra_, cancel);
     if (answer) return take(std::move(*answer));
   }
@@ -62,7 +64,7 @@ LpResult LpSolver::take(FastAnswer answer) {
   return finish(std::move(answer.values));
 }
 
-LpResult LpSolver::race(Cancel& cancel) {
+std::optional<LpResult> LpSolver::race(Cancel& cancel) {
   // The fast path runs on a second thread while the pivots run here. Both
   // give the same answer, so the first to end answers and the other stops:
   // a miss then costs no waiting, and total work never exceeds trying the
@@ -72,7 +74,7 @@ LpResult LpSolver::race(Cancel& cancel) {
     std::atomic<bool> answered{false};
     std::optional<FastAnswer> answer;
   } shared;
-  std::thread worker([this, &shared] {
+  auto attempt = [this, &shared] {
     Cancel stop([](void* s) { return static_cast<Shared*>(s)->stop.load(std::memory_order_relaxed); }, &shared);
     try {
       auto answer = fast_solve_ ? fast_solve_(stop) : fast_path_solve(*system_, extra_, stop);
@@ -83,7 +85,13 @@ LpResult LpSolver::race(Cancel& cancel) {
     } catch (...) {
       // Stopped, or failed: the pivots answer either way.
     }
-  });
+  };
+  std::thread worker;
+  try {
+    worker = std::thread(attempt);
+  } catch (const std::system_error&) {
+    return std::nullopt;  // no thread to be had: the caller runs one after the other
+  }
   // Polled every pivot: stop once the fast path has answered, and pass the
   // caller's interrupt on.
   struct Watch {
@@ -201,7 +209,13 @@ LpResult LpSolver::pivots(Cancel& cancel) {
   // Where a second core is free, the second run of phase 2 starts now
   // beside the first, in case the first ends unsound.
   std::optional<SpareRestart> spare;
-  if (after_phase1 && parallel_restart_ && !racing_) spare.emplace(form_, *after_phase1, trace_ != nullptr, verify_);
+  if (after_phase1 && parallel_restart_ && !racing_) {
+    try {
+      spare.emplace(form_, *after_phase1, trace_ != nullptr, verify_);
+    } catch (const std::system_error&) {
+      // No thread to be had: the second run, if needed, runs here after the first.
+    }
+  }
   PhaseEnd end;
   if (resume > base_phase1) {
     const auto start = basis_after(base_phase1);

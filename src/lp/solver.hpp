@@ -98,7 +98,9 @@ class LpSolver {
 
  private:
   LpResult pivots(Cancel& cancel);  // the pivot-rule path
-  LpResult race(Cancel& cancel);    // the fast path on a second thread, the pivots here
+  // The fast path on a second thread, the pivots here; nothing when no
+  // thread can be started.
+  std::optional<LpResult> race(Cancel& cancel);
   LpResult take(FastAnswer answer);
   LpResult finish(const std::vector<Rational>& basic_values, const std::vector<std::uint32_t>& basis);
   // The same from the value of every variable.
