@@ -1,0 +1,151 @@
+// The pivot-rule path: phase 1 on the sum of the artificial columns, phase 2
+// on the objective, and phase 2 again after driving out artificials when its
+// first run lifts one; with the pivots a log lets it repeat taken as made.
+#include <algorithm>
+#include <optional>
+#include <vector>
+
+#include "core/error.hpp"
+#include "lp/revised_simplex.hpp"
+#include "lp/solver.hpp"
+#include "lp/spare_restart.hpp"
+
+namespace mivex::lp {
+
+LpResult LpSolver::pivots(Cancel& cancel) {
+  const StandardForm& form = *form_;
+  const std::size_t m = form.num_rows();
+  auto count = [this](const PhaseEnd& end) {
+    stats_.pivots += end.pivots;
+    stats_.bland = stats_.bland || end.bland;
+    return end;
+  };
+
+  RevisedSimplex simplex(form_);
+  simplex.record_trace(trace_);
+  simplex.verify_updates(verify_);
+
+  bool any_artificial = false;
+  for (const auto& aux : form.aux()) any_artificial = any_artificial || aux.kind == StandardForm::AuxKind::Artificial;
+
+  // Pivots repeated from the base log: only a program with the same phases
+  // can repeat them.
+  const PivotLog* base = base_.get();
+  std::size_t resume = 0;
+  if (base != nullptr && base->complete && base->has_phase1 == any_artificial) {
+    resume = std::min(resume_, base->steps.size());
+  }
+  if (log_ != nullptr) {
+    if (resume > 0) {
+      log_->start_from(*base, resume, form.num_structural());
+    } else {
+      log_->start(form.num_structural());
+    }
+    simplex.record_log(log_);
+  }
+  // The basis after the base's first `k` pivots, rows it lacks keeping
+  // their starting columns.
+  auto basis_after = [&](std::size_t k) {
+    std::vector<std::uint32_t> basis(m);
+    for (std::size_t p = 0; p < m; ++p) basis[p] = form.start_basic(p);
+    for (std::size_t t = 0; t < k; ++t) {
+      const PivotLog::Step& s = base->steps[t];
+      if (s.position >= m || basis[s.position] != s.leaving) stop("pivot log does not fit the program");
+      basis[s.position] = s.entering;
+    }
+    return basis;
+  };
+  const std::size_t base_phase1 = base != nullptr ? base->phase1 : 0;
+
+  // Phase 1: minimise the sum of the artificial columns.
+  std::optional<std::vector<std::uint32_t>> after_phase1;
+  if (any_artificial) {
+    if (log_ != nullptr) log_->has_phase1 = true;
+    if (resume > base_phase1) {
+      // The whole phase repeats the base's, which ended feasible.
+      const auto start = basis_after(0);
+      count(simplex.repeat_phase({&start, base->steps.data(), base_phase1}));
+      if (log_ != nullptr) log_->phase1 = base_phase1;
+      auto end1 = basis_after(base_phase1);
+      for (std::size_t p = 0; p < m; ++p) {
+        if (form.is_artificial(end1[p])) {
+          after_phase1 = std::move(end1);
+          break;
+        }
+      }
+    } else {
+      const auto start = basis_after(0);
+      const Replay replay{&start, base != nullptr ? base->steps.data() : nullptr, resume};
+      if (resume > 0) simplex.set_basis(basis_after(resume));
+      simplex.set_costs(RevisedSimplex::Costs::SumOfArtificials);
+      if (!count(simplex.run_phase(false, cancel, resume > 0 ? &replay : nullptr)).optimal) return LpResult::infeasible();
+      if (!simplex.artificial_sum().is_zero()) return LpResult::infeasible();
+      if (log_ != nullptr) log_->phase1 = log_->steps.size();
+      // Artificials still basic (at zero) may be pushed up by phase 2; keep
+      // this basis to start over from if that happens.
+      for (std::size_t p = 0; p < m; ++p) {
+        if (simplex.artificial_basic(p)) {
+          after_phase1 = simplex.basis();
+          break;
+        }
+      }
+    }
+  }
+  // Where a second core is free, the second run of phase 2 starts now
+  // beside the first, in case the first ends unsound.
+  std::optional<SpareRestart> spare;
+  if (after_phase1 && parallel_restart_ && !racing_) {
+    try {
+      spare.emplace(form_, *after_phase1, trace_ != nullptr, verify_);
+    } catch (const std::system_error&) {
+      // No thread to be had: the second run, if needed, runs here after the first.
+    }
+  }
+  PhaseEnd end;
+  if (resume > base_phase1) {
+    const auto start = basis_after(base_phase1);
+    const Replay replay{&start, base->steps.data() + base_phase1, resume - base_phase1};
+    simplex.set_basis(basis_after(resume));
+    simplex.set_costs(RevisedSimplex::Costs::Objective);
+    end = count(simplex.run_phase(true, cancel, &replay));
+  } else {
+    simplex.set_costs(RevisedSimplex::Costs::Objective);
+    end = count(simplex.run_phase(true, cancel));
+  }
+  // The answer is unsound when a basic artificial has left zero, or when the
+  // unbounded direction would move one. Then start phase 2 again from a
+  // basis without artificials in the non-redundant rows.
+  auto sound = [m](const RevisedSimplex& s, const PhaseEnd& e) {
+    for (std::size_t p = 0; p < m; ++p) {
+      if (!s.artificial_basic(p)) continue;
+      const Rational& v = e.optimal ? s.values()[p] : s.entering_entry(p);
+      if (!v.is_zero()) return false;
+    }
+    return true;
+  };
+  if (sound(simplex, end)) {
+    if (!end.optimal) return LpResult::unbounded();
+    if (log_ != nullptr) log_->finish();
+    return finish(simplex.values(), simplex.basis());
+  }
+  if (!after_phase1) stop("basic artificial column without a phase-1 basis");
+  // The log ends here: it holds the pivots up to this point, which a
+  // program with rows added may still repeat.
+  if (log_ != nullptr) log_->finish();
+  simplex.record_log(nullptr);
+  RestartEnd again;
+  RevisedSimplex* second = &simplex;
+  if (spare) {
+    second = &spare->take(cancel, again, trace_);
+  } else {
+    again = run_restart(simplex, *after_phase1, cancel);
+  }
+  stats_.restarted = true;
+  stats_.pivots += again.drive_out;
+  end = count(again.end);
+  if (!sound(*second, end)) stop("artificial column left zero after the drive-out");
+  if (!end.optimal) return LpResult::unbounded();
+  return finish(second->values(), second->basis());
+}
+
+}  // namespace mivex::lp
