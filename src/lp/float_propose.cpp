@@ -74,6 +74,21 @@ void load(ClpSimplex& clp, const Model& model, int num_rows, Cancel& cancel, std
   clp.passInEventHandler(&handler);
 }
 
+// The engine's bounds on the activities of rows `first`.. of `f` (a <= row
+// has no lower bound, a >= row no upper one); false when a right-hand side
+// has no finite double.
+bool row_bounds(const ColumnForm& f, std::size_t first, std::vector<double>& lower, std::vector<double>& upper) {
+  lower.resize(f.m - first);
+  upper.resize(f.m - first);
+  for (std::size_t i = first; i < f.m; ++i) {
+    const double b = f.rhs[i].to_f64();
+    if (!std::isfinite(b)) return false;
+    lower[i - first] = f.ops[i] == linear::CmpOp::Le ? -kInf : b;
+    upper[i - first] = f.ops[i] == linear::CmpOp::Ge ? kInf : b;
+  }
+  return true;
+}
+
 Basis basis_of(const ClpSimplex& clp, std::size_t n, std::size_t m) {
   Basis b;
   b.column.resize(n);
@@ -136,14 +151,7 @@ FloatSimplex::FloatSimplex(const ColumnForm& f, Cancel& cancel)
     model.cost[j] = f.cost[j].to_f64();
     if (!std::isfinite(model.cost[j])) return;
   }
-  model.row_lower.resize(f.m);
-  model.row_upper.resize(f.m);
-  for (std::size_t i = 0; i < f.m; ++i) {
-    double b = f.rhs[i].to_f64();
-    if (!std::isfinite(b)) return;
-    model.row_lower[i] = f.ops[i] == linear::CmpOp::Le ? -kInf : b;
-    model.row_upper[i] = f.ops[i] == linear::CmpOp::Ge ? kInf : b;
-  }
+  if (!row_bounds(f, 0, model.row_lower, model.row_upper)) return;
   load(engine_->clp, model, static_cast<int>(f.m), cancel, engine_->pending);
   engine_->loaded = true;
 }
@@ -188,14 +196,8 @@ bool FloatSimplex::add_rows(const ColumnForm& f, std::size_t first_row) {
       value[k] = v;
     }
   }
-  std::vector<double> lower(count), upper(count);
-  for (std::size_t r = 0; r < count; ++r) {
-    const std::size_t i = first_row + r;
-    const double b = f.rhs[i].to_f64();
-    if (!std::isfinite(b)) return false;
-    lower[r] = f.ops[i] == linear::CmpOp::Le ? -kInf : b;
-    upper[r] = f.ops[i] == linear::CmpOp::Ge ? kInf : b;
-  }
+  std::vector<double> lower, upper;
+  if (!row_bounds(f, first_row, lower, upper)) return false;
   e.clp.addRows(static_cast<int>(count), lower.data(), upper.data(), start.data(), index.data(), value.data());
   e.m = f.m;
   return true;

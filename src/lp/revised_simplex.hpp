@@ -126,7 +126,7 @@ class RevisedSimplex {
   Rational entering_cost_;               // d_j of the column chosen to enter
 
   PriceBounds bounds_;                   // intervals around every d_j
-  mutable std::vector<std::pair<std::uint32_t, double>> lows_;  // pricing scratch
+  std::vector<std::pair<std::uint32_t, double>> lows_;  // pricing scratch
   std::vector<std::pair<std::uint32_t, double>> close_;  // pricing scratch for log_
 
   std::vector<Rational> alpha_;          // ftran image of the entering column

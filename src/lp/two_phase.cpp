@@ -56,6 +56,12 @@ LpResult LpSolver::pivots(Cancel& cancel) {
     return basis;
   };
   const std::size_t base_phase1 = base != nullptr ? base->phase1 : 0;
+  // Where phase 2 starts when the base's whole phase 1 is repeated.
+  std::vector<std::uint32_t> phase2_start;
+  if (resume > base_phase1) phase2_start = basis_after(base_phase1);
+  auto any_artificial_in = [&](const std::vector<std::uint32_t>& basis) {
+    return std::any_of(basis.begin(), basis.end(), [&](std::uint32_t c) { return form.is_artificial(c); });
+  };
 
   // Phase 1: minimise the sum of the artificial columns.
   std::optional<std::vector<std::uint32_t>> after_phase1;
@@ -66,13 +72,7 @@ LpResult LpSolver::pivots(Cancel& cancel) {
       const auto start = basis_after(0);
       count(simplex.repeat_phase({&start, base->steps.data(), base_phase1}));
       if (log_ != nullptr) log_->phase1 = base_phase1;
-      auto end1 = basis_after(base_phase1);
-      for (std::size_t p = 0; p < m; ++p) {
-        if (form.is_artificial(end1[p])) {
-          after_phase1 = std::move(end1);
-          break;
-        }
-      }
+      if (any_artificial_in(phase2_start)) after_phase1 = phase2_start;
     } else {
       const auto start = basis_after(0);
       const Replay replay{&start, base != nullptr ? base->steps.data() : nullptr, resume};
@@ -83,12 +83,7 @@ LpResult LpSolver::pivots(Cancel& cancel) {
       if (log_ != nullptr) log_->phase1 = log_->steps.size();
       // Artificials still basic (at zero) may be pushed up by phase 2; keep
       // this basis to start over from if that happens.
-      for (std::size_t p = 0; p < m; ++p) {
-        if (simplex.artificial_basic(p)) {
-          after_phase1 = simplex.basis();
-          break;
-        }
-      }
+      if (any_artificial_in(simplex.basis())) after_phase1 = simplex.basis();
     }
   }
   // Where a second core is free, the second run of phase 2 starts now
@@ -103,8 +98,7 @@ LpResult LpSolver::pivots(Cancel& cancel) {
   }
   PhaseEnd end;
   if (resume > base_phase1) {
-    const auto start = basis_after(base_phase1);
-    const Replay replay{&start, base->steps.data() + base_phase1, resume - base_phase1};
+    const Replay replay{&phase2_start, base->steps.data() + base_phase1, resume - base_phase1};
     simplex.set_basis(basis_after(resume));
     simplex.set_costs(RevisedSimplex::Costs::Objective);
     end = count(simplex.run_phase(true, cancel, &replay));
