@@ -104,8 +104,8 @@ void check_solution(const LinearSystem& system, const std::vector<std::uint64_t>
 // and both runs of phase 2 on this thread: the same pivots and the same
 // answer, or a stop.
 void check_node(const std::shared_ptr<const lp::StandardForm>& form, const LinearSystem& system,
-                  const std::vector<LinearConstraint>& extra, const lp::LpSolver::Trace& trace,
-                  const LpResult& result, const std::vector<Rational>& exact, Cancel& cancel) {
+                const std::vector<LinearConstraint>& extra, const lp::LpSolver::Trace& trace, const LpResult& result,
+                const std::vector<Rational>& exact, Cancel& cancel) {
   lp::LpSolver fresh(form, system, &extra);
   fresh.set_fast_path(lp::LpSolver::FastPath::Off);
   lp::LpSolver::Trace fresh_trace;
@@ -189,32 +189,33 @@ LpResult BranchAndBound::solve(Cancel& cancel) {
 
   // Bytes of the pivot logs alive; declared before the nodes that hold them.
   std::size_t log_bytes = 0;
-  // The log a node's children read: its own when complete and within the
-  // budget, else the one it read.
-  auto children_log = [&](std::unique_ptr<lp::PivotLog> log, const Node* node, std::size_t repeated,
-                          std::shared_ptr<const lp::PivotLog>& out, std::size_t& out_bounds) {
-    out = node ? node->log : nullptr;
-    out_bounds = node ? node->log_bounds : 0;
-    if (!repeats_ || !log->complete) return;
+  // The log a node's children read (and how many bounds it had): its own
+  // when complete and within the budget, else the one it read.
+  struct ChildLog {
+    std::shared_ptr<const lp::PivotLog> log;
+    std::size_t bounds = 0;
+  };
+  auto children_log = [&](std::unique_ptr<lp::PivotLog> log, const Node* node, std::size_t repeated) {
+    ChildLog inherited{node ? node->log : nullptr, node ? node->log_bounds : 0};
+    if (!repeats_ || !log->complete) return inherited;
     if (node != nullptr && repeated > 0) forget_lowered(*log, node->bounds, node->log_bounds);
     const std::size_t bytes = log->bytes();
-    if (log_bytes + bytes > kLogBudget) return;
+    if (log_bytes + bytes > kLogBudget) return inherited;
     log_bytes += bytes;
-    out = std::shared_ptr<const lp::PivotLog>(log.release(), [&log_bytes, bytes](const lp::PivotLog* p) {
+    std::shared_ptr<const lp::PivotLog> kept(log.release(), [&log_bytes, bytes](const lp::PivotLog* p) {
       log_bytes -= bytes;
       delete p;
     });
-    out_bounds = node ? node->bounds.size() : 0;
+    return ChildLog{std::move(kept), node ? node->bounds.size() : 0};
   };
 
   std::vector<Node> nodes;
   NodeHeap heap;
   auto add_children = [&](const Node* parent, std::optional<double> lp_bound, const Branch& branch,
-                          double key, const std::shared_ptr<const lp::WarmBasis>& warm_start,
-                          const std::shared_ptr<const lp::PivotLog>& log, std::size_t log_bounds) {
+                          double key, const std::shared_ptr<const lp::WarmBasis>& warm_start, const ChildLog& log) {
     const std::uint64_t depth = parent ? parent->depth + 1 : 1;
     for (int up = 0; up < 2; ++up) {
-      Node child{lp_bound, parent ? parent->bounds : std::vector<VarBound>{}, depth, warm_start, log, log_bounds};
+      Node child{lp_bound, parent ? parent->bounds : std::vector<VarBound>{}, depth, warm_start, log.log, log.bounds};
       Rational bound = Rational::from_f64(up ? std::ceil(branch.value) : std::floor(branch.value));
       child.bounds.push_back(up ? VarBound{branch.var, std::move(bound), std::nullopt}
                                 : VarBound{branch.var, std::nullopt, std::move(bound)});
@@ -225,12 +226,8 @@ LpResult BranchAndBound::solve(Cancel& cancel) {
 
   auto first = branching_variable(root.result.assignment(), integers);
   if (!first) stop("fractional LP solution without a branching variable");
-  {
-    std::shared_ptr<const lp::PivotLog> log;
-    std::size_t log_bounds = 0;
-    children_log(std::move(root_log), nullptr, 0, log, log_bounds);
-    add_children(nullptr, std::nullopt, *first, root.result.objective(), root_basis, log, log_bounds);
-  }
+  add_children(nullptr, std::nullopt, *first, root.result.objective(), root_basis,
+               children_log(std::move(root_log), nullptr, 0));
 
   std::optional<Assignment> incumbent;
   std::vector<Rational> incumbent_exact;
@@ -274,7 +271,7 @@ LpResult BranchAndBound::solve(Cancel& cancel) {
     node_solver.set_fast_path(race ? lp::LpSolver::FastPath::Race : mode);
     // The children start from this node's final basis if it has one, else
     // from where this node started.
-    std::shared_ptr<const lp::WarmBasis> warm_start = nodes[entry->node].warm_start;
+    std::shared_ptr<const lp::WarmBasis> warm_start = here.warm_start;
     if (mode == lp::LpSolver::FastPath::Always) {
       node_solver.set_fast_solve([&](Cancel& c) {
         auto answer = fast_solve(&extra, warm_start.get(), c);
@@ -319,10 +316,8 @@ LpResult BranchAndBound::solve(Cancel& cancel) {
     if (!branch) stop("fractional LP solution without a branching variable");
     // `nodes` grows below: copy what the children need first.
     Node parent = nodes[entry->node];
-    std::shared_ptr<const lp::PivotLog> child_log;
-    std::size_t child_log_bounds = 0;
-    children_log(std::move(log), &parent, node_solver.stats().fast_path ? 0 : repeat, child_log, child_log_bounds);
-    add_children(&parent, z, *branch, z, warm_start, child_log, child_log_bounds);
+    add_children(&parent, z, *branch, z, warm_start,
+                 children_log(std::move(log), &parent, node_solver.stats().fast_path ? 0 : repeat));
   }
 
   if (!incumbent) {

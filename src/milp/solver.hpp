@@ -38,7 +38,7 @@ struct Node {
   std::shared_ptr<const lp::WarmBasis> warm_start;
   // The pivot log of the nearest ancestor solved by pivots (the root's
   // included), and how many of `bounds` it had.
-  std::shared_ptr<const lp::PivotLog> log = nullptr;
+  std::shared_ptr<const lp::PivotLog> log;
   std::size_t log_bounds = 0;
 };
 
