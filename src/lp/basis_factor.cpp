@@ -60,7 +60,8 @@ void BasisFactor::clear(std::size_t m) {
   l_.clear();
   u_.clear();
   etas_.clear();
-  eta_list_.clear();
+  eta_index_.clear();
+  eta_value_.clear();
   eta_entries_ = 0;
   units_.clear();
   // The active submatrix, by rows (entries carry positions) and by columns
@@ -249,11 +250,10 @@ bool BasisFactor::eliminate() {
   {
     std::vector<std::uint32_t> next(u_col_start_.begin(), u_col_start_.end() - 1);
     for (const Step& s : steps_) {
-      for (std::size_t t = s.u_begin; t < s.u_end; ++t) {
-        u_by_col_[next[u_[t].index]++] = {s.row, static_cast<std::uint32_t>(t)};
-      }
+      for (std::size_t t = s.u_begin; t < s.u_end; ++t) u_by_col_[next[u_[t].index]++] = {s.row, static_cast<std::uint32_t>(t)};
     }
   }
+  build_sparse_index();
   factor_entries_ = m;
   for (const Entry& e : l_) factor_entries_ += 1 + e.value.extra_words();
   for (const Entry& e : u_) factor_entries_ += 1 + e.value.extra_words();
@@ -263,79 +263,104 @@ bool BasisFactor::eliminate() {
 void BasisFactor::update(std::size_t position, const std::vector<Rational>& alpha,
                          const std::vector<std::uint32_t>& nz) {
   if (alpha[position].is_zero()) stop("pivot value is zero");
-  Eta eta{static_cast<std::uint32_t>(position), alpha[position], eta_list_.size(), 0};
+  Eta eta{static_cast<std::uint32_t>(position), alpha[position], eta_index_.size(), 0};
   eta_entries_ += 1 + alpha[position].extra_words();
   for (std::uint32_t i : nz) {
     if (i != position && !alpha[i].is_zero()) {
-      eta_list_.push_back({i, alpha[i]});
+      eta_index_.push_back(i);
+      eta_value_.push_back(alpha[i]);
       eta_entries_ += 1 + alpha[i].extra_words();
     }
   }
-  eta.end = eta_list_.size();
+  eta.end = eta_index_.size();
   etas_.push_back(std::move(eta));
 }
 
-void BasisFactor::ftran(std::vector<Rational>& v) const {
+void BasisFactor::ftran(std::vector<Rational>& vec) const {
+  // Raw pointers: the compiler cannot tell that the arithmetic leaves the
+  // vectors' buffers alone, and would reload them every entry.
+  Rational* v = vec.data();
+  const Entry* l = l_.data();
   for (std::uint32_t k : l_steps_) {
     const Step& s = steps_[k];
     const Rational& vp = v[s.row];
     if (vp.is_zero()) continue;
-    for (std::size_t t = s.l_begin; t < s.l_end; ++t) v[l_[t].index].sub_mul(l_[t].value, vp);
+    for (std::size_t t = s.l_begin; t < s.l_end; ++t) v[l[t].index].sub_mul(l[t].value, vp);
   }
   // Every position is the pivot column of exactly one step: once a step's
   // x entry is known, it is taken out of the rows of the steps before it.
-  auto& x = scratch_;
-  x.resize(m_);
+  auto& out = scratch_;
+  out.resize(m_);
+  Rational* x = out.data();
+  const UColumnEntry* u_col = u_by_col_.data();
+  const Entry* u = u_.data();
+  const std::uint32_t* u_start = u_col_start_.data();
   for (std::size_t k = steps_.size(); k-- > 0;) {
     const Step& s = steps_[k];
     Rational& t = v[s.row];
     if (!t.is_zero()) {
       divide_by_pivot(t, s);
-      for (std::uint32_t q = u_col_start_[s.col]; q < u_col_start_[s.col + 1]; ++q) {
-        v[u_by_col_[q].first].sub_mul(u_[u_by_col_[q].second].value, t);
-      }
+      for (std::uint32_t q = u_start[s.col]; q < u_start[s.col + 1]; ++q) v[u_col[q].row].sub_mul(u[u_col[q].index].value, t);
     }
     x[s.col] = std::move(t);
   }
-  v.swap(x);
+  vec.swap(out);
+  v = vec.data();
+  const std::uint32_t* index = eta_index_.data();
+  const Rational* value = eta_value_.data();
   for (const Eta& eta : etas_) {
     Rational& xr = v[eta.position];
     if (xr.is_zero()) continue;
     xr.div_by(eta.pivot);
-    for (std::size_t q = eta.begin; q < eta.end; ++q) v[eta_list_[q].index].sub_mul(eta_list_[q].value, xr);
+    for (std::size_t q = eta.begin; q < eta.end; ++q) v[index[q]].sub_mul(value[q], xr);
   }
 }
 
-void BasisFactor::btran(std::vector<Rational>& w) const {
+void BasisFactor::etas_transposed(Rational* w, std::uint64_t* reached) const {
+  const std::uint32_t* index = eta_index_.data();
+  const Rational* value = eta_value_.data();
   for (std::size_t k = etas_.size(); k-- > 0;) {
     const Eta& eta = etas_[k];
     Rational& t = w[eta.position];
     for (std::size_t q = eta.begin; q < eta.end; ++q) {
-      const Rational& wi = w[eta_list_[q].index];
-      if (!wi.is_zero()) t.sub_mul(eta_list_[q].value, wi);
+      const Rational& wi = w[index[q]];
+      if (!wi.is_zero()) t.sub_mul(value[q], wi);
     }
-    if (!t.is_zero()) t.div_by(eta.pivot);
+    if (t.is_zero()) continue;
+    t.div_by(eta.pivot);
+    if (reached != nullptr) {
+      const std::uint32_t step = step_of_position_[eta.position];
+      reached[step >> 6] |= std::uint64_t{1} << (step & 63);
+    }
   }
+}
+
+void BasisFactor::btran(std::vector<Rational>& vec) const {
+  Rational* w = vec.data();
+  etas_transposed(w, nullptr);
   // Every row is the pivot row of exactly one step: z is written whole.
-  auto& z = scratch_;
-  z.resize(m_);
+  auto& out = scratch_;
+  out.resize(m_);
+  Rational* z = out.data();
+  const Entry* u = u_.data();
   for (const Step& s : steps_) {
     Rational& t = w[s.col];
     if (!t.is_zero()) {
       divide_by_pivot(t, s);
-      for (std::size_t q = s.u_begin; q < s.u_end; ++q) w[u_[q].index].sub_mul(u_[q].value, t);
+      for (std::size_t q = s.u_begin; q < s.u_end; ++q) w[u[q].index].sub_mul(u[q].value, t);
     }
     z[s.row] = std::move(t);
   }
+  const Entry* l = l_.data();
   for (std::size_t k = l_steps_.size(); k-- > 0;) {
     const Step& s = steps_[l_steps_[k]];
     Rational& t = z[s.row];
     for (std::size_t q = s.l_begin; q < s.l_end; ++q) {
-      const Rational& zr = z[l_[q].index];
-      if (!zr.is_zero()) t.sub_mul(l_[q].value, zr);
+      const Rational& zr = z[l[q].index];
+      if (!zr.is_zero()) t.sub_mul(l[q].value, zr);
     }
   }
-  w.swap(z);
+  vec.swap(out);
 }
 
 }  // namespace mivex::lp

@@ -35,6 +35,16 @@ class BasisFactor {
   // w (by position) becomes y (by row) with B^T y = w.
   void btran(std::vector<Rational>& w) const;
 
+  // The same solves for vectors with few nonzeros (sparse_solves.cpp): they
+  // visit only the steps a nonzero reaches, in the order of the dense ones,
+  // so the numbers come out the same.
+  // v (by row) is zero outside the rows listed in `nz`; it becomes x (by
+  // position) as ftran makes it, and `nz` its nonzero positions, ascending.
+  void ftran_sparse(std::vector<Rational>& v, std::vector<std::uint32_t>& nz) const;
+  // w (all zero, by row) becomes row `position` of the basis inverse, and
+  // `nz` its nonzero rows, ascending.
+  void inverse_row(std::size_t position, std::vector<Rational>& w, std::vector<std::uint32_t>& nz) const;
+
   std::size_t updates() const { return etas_.size(); }
   // Sizes in machine words (an entry counts one plus its extra words): what
   // a solve through the factors, or through the etas, roughly costs.
@@ -53,7 +63,7 @@ class BasisFactor {
   struct Eta {
     std::uint32_t position;
     Rational pivot;
-    std::size_t begin, end;  // the other nonzeros of the column, in eta_entries_list_
+    std::size_t begin, end;  // the other nonzeros of the column, in eta_index_ and eta_value_
   };
 
   struct Unit {
@@ -74,14 +84,39 @@ class BasisFactor {
   std::vector<Entry> l_;  // (row, multiplier)
   std::vector<Entry> u_;  // (position, value)
   // u_ by position: for each position, the steps' rows whose U entries lie
-  // there and where in u_ (ftran walks U by columns, skipping zeros).
+  // there and the entries' values in u_ (ftran walks U by columns, skipping zeros).
+  struct UColumnEntry {
+    std::uint32_t row;
+    std::uint32_t index;  // in u_
+  };
   std::vector<std::uint32_t> u_col_start_;
-  std::vector<std::pair<std::uint32_t, std::uint32_t>> u_by_col_;  // (row, index in u_)
+  std::vector<UColumnEntry> u_by_col_;
   std::vector<Eta> etas_;
-  std::vector<Entry> eta_list_;  // (position, value)
+  // The etas' other nonzeros: positions apart from values, since btran
+  // reads every position but only the values where its vector is nonzero.
+  std::vector<std::uint32_t> eta_index_;
+  std::vector<Rational> eta_value_;
   std::size_t factor_entries_ = 0;
   std::size_t eta_entries_ = 0;
   mutable std::vector<Rational> scratch_;
+
+  // For the sparse solves: each step by its row and by its position, and L
+  // by the rows its multipliers lie in (the step they belong to and where).
+  struct LRowEntry {
+    std::uint32_t index;  // in l_
+    std::uint32_t step;
+  };
+  std::vector<std::uint32_t> step_of_row_, step_of_position_;
+  std::vector<std::uint32_t> l_row_start_;
+  std::vector<LRowEntry> l_by_row_;
+  // Their workspace, all zero between calls: a vector by position, and
+  // three sets as bits (two of steps, one of positions or rows).
+  mutable std::vector<Rational> sparse_work_;
+  mutable std::vector<std::uint64_t> step_bits_;
+  void build_sparse_index();
+  // btran's first part: w (by position) through the etas, last first; with
+  // `reached`, the step of each position an eta leaves nonzero is marked there.
+  void etas_transposed(Rational* w, std::uint64_t* reached) const;
   // Workspace of factor(), kept to reuse its allocations.
   std::vector<std::vector<Entry>> rows_;
   std::vector<std::vector<std::uint32_t>> cols_;

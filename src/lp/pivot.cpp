@@ -15,20 +15,20 @@ constexpr std::size_t kMaxUpdates = 100;
 }  // namespace
 
 void RevisedSimplex::load_column(std::size_t col) {
+  // alpha_ is zero outside alpha_nz_ between pivots.
   for (std::uint32_t p : alpha_nz_) alpha_[p] = Rational();
   alpha_nz_.clear();
-  // Every entry of alpha_ is zero here; ftran works on the whole vector.
-  form_->for_any_column(col, [&](std::size_t row, const Rational& v) { alpha_[row] = v; });
-  factor_.ftran(alpha_);
-  for (std::size_t p = 0; p < m_; ++p) {
-    if (!alpha_[p].is_zero()) alpha_nz_.push_back(static_cast<std::uint32_t>(p));
-  }
+  form_->for_any_column(col, [&](std::size_t row, const Rational& v) {
+    alpha_[row] = v;
+    alpha_nz_.push_back(static_cast<std::uint32_t>(row));
+  });
+  factor_.ftran_sparse(alpha_, alpha_nz_);
 }
 
 void RevisedSimplex::compute_inverse_row(std::size_t position) {
-  rho_.assign(m_, Rational());
-  rho_[position] = Rational(1);
-  factor_.btran(rho_);
+  // rho_ is zero outside rho_nz_ between pivots.
+  for (std::uint32_t i : rho_nz_) rho_[i] = Rational();
+  factor_.inverse_row(position, rho_, rho_nz_);
 }
 
 void RevisedSimplex::compute_pivot_row(std::size_t position) {
@@ -48,8 +48,7 @@ void RevisedSimplex::compute_pivot_row(std::size_t position) {
     }
     row_[j].sub_mul(r, a);
   };
-  for (std::size_t i = 0; i < m_; ++i) {
-    if (rho_[i].is_zero()) continue;
+  for (std::uint32_t i : rho_nz_) {
     Rational minus = -rho_[i];
     form_->for_row(i, [&](std::size_t j, const Rational& a) { add(j, minus, a); });
     auto [first, last] = form_->row_aux(i);
@@ -98,8 +97,7 @@ void RevisedSimplex::pivot(std::size_t position, std::size_t col, bool update_co
     form_->for_any_column(col, [&](std::size_t i, const Rational& v) { row_entry.sub_mul(-rho_[i], v); });
     if (row_entry != a) stop("tableau row and column disagree at the pivot");
     const Rational minus_f = -(entering_cost_ / a);
-    for (std::size_t i = 0; i < m_; ++i) {
-      if (rho_[i].is_zero()) continue;
+    for (std::uint32_t i : rho_nz_) {
       y_[i].sub_mul(minus_f, rho_[i]);
       if (!refresh) bounds_.move_multiplier(i, bound_image(y_[i]));
     }

@@ -23,6 +23,7 @@ RevisedSimplex::RevisedSimplex(std::shared_ptr<const StandardForm> form)
   }
   y_.assign(m_, Rational());
   alpha_.assign(m_, Rational());
+  rho_.assign(m_, Rational());
   row_.assign(cols_, Rational());
   row_mark_.assign(cols_, 0);
   refactor();

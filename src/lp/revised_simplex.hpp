@@ -132,6 +132,7 @@ class RevisedSimplex {
   std::vector<Rational> alpha_;          // ftran image of the entering column
   std::vector<std::uint32_t> alpha_nz_;  // its nonzero positions
   std::vector<Rational> rho_;            // a row of the basis inverse
+  std::vector<std::uint32_t> rho_nz_;    // its nonzero rows, ascending
   std::vector<Rational> row_;            // tableau row entries, by column
   std::vector<std::uint32_t> row_nz_;    // columns touched in row_
   std::vector<char> row_mark_;

@@ -120,7 +120,9 @@ TEST(BranchAndBound, NodeLimitNeverTurnsAGuessIntoAnOptimum) {
           break;
         case LpResult::Kind::Unbounded: FAIL() << "bounded problem reported unbounded";
       }
-      if (limit == 1000) EXPECT_NE(r.kind(), LpResult::Kind::Feasible);
+      if (limit == 1000) {
+        EXPECT_NE(r.kind(), LpResult::Kind::Feasible);
+      }
     }
   }
   // Both sides of the limit rule were exercised.
@@ -140,7 +142,9 @@ TEST(NodePathChoice, MeasuresThenKeepsTheFasterWay) {
     std::size_t fast = 0, total = 200;
     for (std::size_t node = 0; node < total; ++node) {
       FastPath mode = choice.next();
-      if (node < 8) EXPECT_EQ(mode, node % 2 ? FastPath::Always : FastPath::Off) << node;
+      if (node < 8) {
+        EXPECT_EQ(mode, node % 2 ? FastPath::Always : FastPath::Off) << node;
+      }
       fast += mode == FastPath::Always;
       choice.record(mode, mode == FastPath::Always ? fast_cost : 3.0);
     }
