@@ -141,6 +141,35 @@ TEST(Rational, MatchesGmpAcrossPromotion) {
   }
 }
 
+// The fused c - f x takes shortcuts when a factor is an integer: every
+// shape of integer and fraction operands, zeros, units and extremes included.
+TEST(Rational, SubMulWithIntegerFactorsMatchesGmp) {
+  std::mt19937_64 rng(8128);
+  const std::vector<std::int64_t> pool = {0, 1, -1, 2, -2, 6, 12, 35, 1024, 3037000499, kMax, kMin, kMin + 1};
+  auto pick = [&]() -> std::int64_t {
+    switch (rng() % 3) {
+      case 0: return pool[rng() % pool.size()];
+      case 1: return static_cast<std::int64_t>(rng() % 200) - 100;
+      default: return static_cast<std::int64_t>(rng() >> (rng() % 64)) * ((rng() & 1) ? 1 : -1);
+    }
+  };
+  auto number = [&](bool integer) {
+    if (integer) return Rational(pick());
+    std::int64_t d = pick();
+    while (d == 0) d = pick();
+    return Rational(pick(), d);
+  };
+  for (int round = 0; round < 40000; ++round) {
+    const int shape = static_cast<int>(rng() % 8);
+    Rational c = number(shape & 1), f = number(shape & 2), x = number(shape & 4);
+    if (rng() % 4 == 0) c = Rational(c.is_small() ? c.num() : 3, x.is_small() ? x.den() : 1);  // shared denominators
+    const mpq_class expected = ref(c) - ref(f) * ref(x);
+    Rational fused = c;
+    fused.sub_mul(f, x);
+    ASSERT_NO_FATAL_FAILURE(expect_matches(fused, expected)) << c.text() << " - " << f.text() << " * " << x.text();
+  }
+}
+
 TEST(Rational, ProductsOfLargePrimesStayExact) {
   // 2^61 - 1 and 2^31 - 1 are prime; their powers overflow at once.
   const std::int64_t p = (std::int64_t{1} << 61) - 1, q = 2147483647;
