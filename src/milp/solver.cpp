@@ -3,10 +3,12 @@
 #include <chrono>
 #include <cmath>
 #include <limits>
+#include <unordered_map>
 #include <utility>
 
 #include "core/error.hpp"
 #include "lp/solver.hpp"
+#include "milp/node_ahead.hpp"
 #include "milp/node_heap.hpp"
 #include "milp/path_choice.hpp"
 #include "milp/repeated_pivots.hpp"
@@ -98,23 +100,6 @@ void check_solution(const LinearSystem& system, const std::vector<std::uint64_t>
     if (!c.holds_at(exact)) stop("MILP solution violates a constraint");
   }
   if (!all_integral(model, integers)) stop("MILP solution is not integral");
-}
-
-// A node LP against the same LP from scratch, with no pivots taken from a log
-// and both runs of phase 2 on this thread: the same pivots and the same
-// answer, or a stop.
-void check_node(const std::shared_ptr<const lp::StandardForm>& form, const LinearSystem& system,
-                const std::vector<LinearConstraint>& extra, const lp::LpSolver::Trace& trace, const LpResult& result,
-                const std::vector<Rational>& exact, Cancel& cancel) {
-  lp::LpSolver fresh(form, system, &extra);
-  fresh.set_fast_path(lp::LpSolver::FastPath::Off);
-  lp::LpSolver::Trace fresh_trace;
-  fresh.record_trace(&fresh_trace);
-  LpResult again = fresh.solve(cancel);
-  if (fresh_trace != trace || again.kind() != result.kind() ||
-      (result.kind() == LpResult::Kind::Optimal && fresh.exact_values() != exact)) {
-    stop("a node LP differs from its solve from scratch");
-  }
 }
 
 }  // namespace
@@ -236,6 +221,98 @@ LpResult BranchAndBound::solve(Cancel& cancel) {
   // their pivots and the rest's are measured apart.
   NodePathChoice paths[2] = {NodePathChoice(eligible, paths_ == NodeLpPath::FastFirst),
                              NodePathChoice(eligible, paths_ == NodeLpPath::FastFirst)};
+  auto path_of = [&](const Node& node, std::size_t repeat) -> std::size_t {
+    return repeat > 0 && 2 * repeat >= node.log->steps.size() ? 1 : 0;
+  };
+  auto repeat_of = [&](const Node& node) -> std::size_t {
+    return repeats_ && node.log ? repeated_pivots(*node.log, node.bounds, node.log_bounds) : 0;
+  };
+
+  // A node LP solved on this thread, in the way the search chose; `core_free`
+  // says whether it may use the second core.
+  auto solve_here = [&](std::size_t id, bool core_free) {
+    const Node& here = nodes[id];
+    NodeSolve out;
+    const std::vector<LinearConstraint> extra = bound_rows(here);
+    const auto form = lp::StandardForm::extend(root_form, extra);
+    lp::LpSolver node_solver(form, system_, &extra);
+    // The opening pivots this LP is sure to share with an ancestor's.
+    out.repeat = repeat_of(here);
+    if (out.repeat > 0) node_solver.resume_from(here.log, out.repeat);
+    out.log = std::make_unique<lp::PivotLog>();
+    if (repeats_) node_solver.record_log(out.log.get());
+    node_solver.set_parallel_restart(second_core_ && core_free);
+    lp::LpSolver::Trace trace;
+    if (check_nodes_) node_solver.record_trace(&trace);
+    out.path = path_of(here, out.repeat);
+    out.mode = paths[out.path].next();
+    // A search that measures its ways runs the fast path beside the pivots
+    // where there is a second core and the fast path misses often: a miss
+    // then costs no waiting. Where it mostly answers, the pivots beside it
+    // would only slow its answers.
+    const bool misses_often =
+        3 * stats_.fast_answered < 2 * (stats_.fast_answered + stats_.fast_missed);
+    const bool race = out.mode == lp::LpSolver::FastPath::Always && second_core_ && core_free &&
+                      paths_ == NodeLpPath::Measured && misses_often;
+    node_solver.set_fast_path(race ? lp::LpSolver::FastPath::Race : out.mode);
+    // The children start from this node's final basis if it has one, else
+    // from where this node started.
+    out.warm_start = here.warm_start;
+    if (out.mode == lp::LpSolver::FastPath::Always) {
+      node_solver.set_fast_solve([&](Cancel& c) {
+        auto answer = fast_solve(&extra, out.warm_start.get(), c);
+        if (auto end = fast->last_basis()) out.warm_start = std::move(end);
+        return answer;
+      });
+    }
+    const auto start = std::chrono::steady_clock::now();
+    LpOutcome lp = solve_lp(node_solver, cancel);
+    out.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    out.stats = node_solver.stats();
+    if (check_nodes_ && !out.stats.fast_path) {
+      check_node(form, system_, extra, trace, lp.result, node_solver.exact_values(), cancel);
+    }
+    out.result = std::move(lp.result);
+    out.exact = std::move(lp.exact);
+    return out;
+  };
+
+  // The second core solves the top of the heap ahead of its turn where the
+  // search takes the pivots alone anyway (the fast path's model serves
+  // this thread only).
+  NodeAhead ahead(system_);
+  std::unordered_map<std::size_t, NodeSolve> early;  // answers of nodes not yet popped
+  auto solve_ahead = [&] {
+    if (!second_core_ || paths_ == NodeLpPath::FastFirst) return false;
+    return paths_ == NodeLpPath::PivotsOnly || paths[0].next() == lp::LpSolver::FastPath::Off;
+  };
+  // The first node the heap will give (if no children come before it) that
+  // is worth solving and neither solved nor under way. A copy of the heap
+  // costs far less than a node LP.
+  auto next_up = [&]() -> std::optional<std::size_t> {
+    NodeHeap order = heap;
+    for (int k = 0; k < 4; ++k) {
+      auto e = order.pop();
+      if (!e) break;
+      if (survives(nodes[e->node].lp_bound) && early.count(e->node) == 0 && ahead.node() != e->node) return e->node;
+    }
+    return std::nullopt;
+  };
+  auto job_for = [&](std::size_t id) {
+    const Node& node = nodes[id];
+    NodeJob job;
+    job.node = id;
+    job.extra = bound_rows(node);
+    job.form = lp::StandardForm::extend(root_form, job.extra);
+    job.repeat = repeat_of(node);
+    if (job.repeat > 0) job.base = node.log;
+    job.path = path_of(node, job.repeat);
+    job.record_log = repeats_;
+    job.check = check_nodes_;
+    job.warm_start = node.warm_start;
+    return job;
+  };
+
   while (auto entry = heap.pop()) {
     if (stats_.nodes == node_limit_) {
       unexamined = entry->node;
@@ -243,82 +320,89 @@ LpResult BranchAndBound::solve(Cancel& cancel) {
     }
     ++stats_.nodes;
     cancel.check();
-    if (!survives(nodes[entry->node].lp_bound)) continue;
+    const std::size_t id = entry->node;
+    if (!survives(nodes[id].lp_bound)) {
+      early.erase(id);
+      if (ahead.node() == id) ahead.abandon();
+      continue;
+    }
 
     ++stats_.lp_solves;
-    const std::vector<LinearConstraint> extra = bound_rows(nodes[entry->node]);
-    const auto form = lp::StandardForm::extend(root_form, extra);
-    lp::LpSolver node_solver(form, system_, &extra);
-    // The opening pivots this LP is sure to share with an ancestor's.
-    const Node& here = nodes[entry->node];
-    const std::size_t repeat = repeats_ && here.log ? repeated_pivots(*here.log, here.bounds, here.log_bounds) : 0;
-    if (repeat > 0) node_solver.resume_from(here.log, repeat);
-    auto log = std::make_unique<lp::PivotLog>();
-    if (repeats_) node_solver.record_log(log.get());
-    node_solver.set_parallel_restart(second_core_);
-    lp::LpSolver::Trace trace;
-    if (check_nodes_) node_solver.record_trace(&trace);
-    NodePathChoice& path = paths[repeat > 0 && 2 * repeat >= here.log->steps.size() ? 1 : 0];
-    const auto mode = path.next();
-    // A search that measures its ways runs the fast path beside the pivots
-    // where there is a second core and the fast path misses often: a miss
-    // then costs no waiting. Where it mostly answers, the pivots beside it
-    // would only slow its answers.
-    const bool misses_often =
-        3 * stats_.fast_answered < 2 * (stats_.fast_answered + stats_.fast_missed);
-    const bool race = mode == lp::LpSolver::FastPath::Always && second_core_ &&
-                      paths_ == NodeLpPath::Measured && misses_often;
-    node_solver.set_fast_path(race ? lp::LpSolver::FastPath::Race : mode);
-    // The children start from this node's final basis if it has one, else
-    // from where this node started.
-    std::shared_ptr<const lp::WarmBasis> warm_start = here.warm_start;
-    if (mode == lp::LpSolver::FastPath::Always) {
-      node_solver.set_fast_solve([&](Cancel& c) {
-        auto answer = fast_solve(&extra, warm_start.get(), c);
-        if (auto end = fast->last_basis()) warm_start = std::move(end);
-        return answer;
-      });
+    // A node solved ahead out of turn keeps its answer for its turn, which
+    // frees the core. (A solve that stopped is left for its turn too, to
+    // stop there if the node is ever examined.)
+    if (ahead.busy() && ahead.node() != id && ahead.ready()) {
+      const std::size_t done = *ahead.node();
+      try {
+        early.emplace(done, ahead.take(cancel));
+      } catch (const Stop&) {
+      }
     }
-    const auto start = std::chrono::steady_clock::now();
-    LpOutcome lp = solve_lp(node_solver, cancel);
-    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    path.record(mode, seconds);
-    stats_.pivots += node_solver.stats().pivots;
-    if (!node_solver.stats().fast_path) stats_.repeated += repeat;
-    if (check_nodes_ && !node_solver.stats().fast_path) {
-      check_node(form, system_, extra, trace, lp.result, node_solver.exact_values(), cancel);
+    if (!ahead.busy() && solve_ahead()) {
+      if (auto next = next_up()) ahead.start(job_for(*next));
     }
-    if (mode != lp::LpSolver::FastPath::Always) {
+    NodeSolve solved;
+    if (auto it = early.find(id); it != early.end()) {
+      solved = std::move(it->second);
+      early.erase(it);
+      ++stats_.ahead;
+    } else if (ahead.node() == id) {
+      // Under way on the second core: solve the next node here meanwhile.
+      // The two share the wall time this takes, which is what the path
+      // choice weighs against the fast path's.
+      const auto start = std::chrono::steady_clock::now();
+      NodeSolve* beside = nullptr;
+      if (auto next = next_up()) {
+        try {
+          beside = &early.emplace(*next, solve_here(*next, false)).first->second;
+        } catch (const Stop&) {
+          // Left for the node's turn, as above.
+        }
+      }
+      solved = ahead.take(cancel);
+      const double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+      solved.seconds = beside != nullptr ? wall / 2 : wall;
+      if (beside != nullptr) beside->seconds = wall / 2;
+      ++stats_.ahead;
+    } else {
+      solved = solve_here(id, !ahead.busy());
+    }
+
+    paths[solved.path].record(solved.mode, solved.seconds);
+    stats_.pivots += solved.stats.pivots;
+    if (!solved.stats.fast_path) stats_.repeated += solved.repeat;
+    if (solved.mode != lp::LpSolver::FastPath::Always) {
       ++stats_.pivots_only;
-      stats_.pivots_only_seconds += seconds;
-    } else if (node_solver.stats().fast_path) {
+      stats_.pivots_only_seconds += solved.seconds;
+    } else if (solved.stats.fast_path) {
       ++stats_.fast_answered;
-      stats_.fast_answered_seconds += seconds;
+      stats_.fast_answered_seconds += solved.seconds;
     } else {
       ++stats_.fast_missed;
-      stats_.fast_missed_seconds += seconds;
+      stats_.fast_missed_seconds += solved.seconds;
     }
     // An LP that could not finish says nothing about the node; claiming an
     // optimum without it would be unfounded.
-    if (lp.result.kind() == LpResult::Kind::Unknown) return std::move(lp.result);
-    if (lp.result.kind() != LpResult::Kind::Optimal) continue;
+    if (solved.result.kind() == LpResult::Kind::Unknown) return std::move(solved.result);
+    if (solved.result.kind() != LpResult::Kind::Optimal) continue;
 
-    const double z = lp.result.objective();
-    if (all_integral(lp.result.assignment(), integers)) {
+    const double z = solved.result.objective();
+    if (all_integral(solved.result.assignment(), integers)) {
       if (improves(z)) {
         incumbent_objective = z;
-        incumbent = std::move(lp.result.assignment());
-        incumbent_exact = std::move(lp.exact);
+        incumbent = std::move(solved.result.assignment());
+        incumbent_exact = std::move(solved.exact);
       }
       continue;
     }
-    auto branch = branching_variable(lp.result.assignment(), integers);
+    auto branch = branching_variable(solved.result.assignment(), integers);
     if (!branch) stop("fractional LP solution without a branching variable");
     // `nodes` grows below: copy what the children need first.
-    Node parent = nodes[entry->node];
-    add_children(&parent, z, *branch, z, warm_start,
-                 children_log(std::move(log), &parent, node_solver.stats().fast_path ? 0 : repeat));
+    Node parent = nodes[id];
+    add_children(&parent, z, *branch, z, solved.warm_start,
+                 children_log(std::move(solved.log), &parent, solved.stats.fast_path ? 0 : solved.repeat));
   }
+  ahead.abandon();
 
   if (!incumbent) {
     if (stats_.nodes >= node_limit_) return LpResult::unknown(UnknownReason(UnknownReason::Kind::ResourceLimit));

@@ -57,6 +57,8 @@ struct SearchStats {
   // Pivots of node LPs (the root's included), and how many of them were
   // taken as made from an ancestor's log.
   std::size_t pivots = 0, repeated = 0;
+  // Node LPs solved ahead of their turn (beside another on the second core).
+  std::size_t ahead = 0;
 };
 
 // How node LPs are solved. Every real search measures which way is faster

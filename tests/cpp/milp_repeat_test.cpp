@@ -1,6 +1,7 @@
 // A node LP may take its opening pivots from an ancestor's pivot log instead
-// of making them, and may run phase 2's second run beside the first. Both are
-// sound only if the pivots are exactly those of the plain run: with
+// of making them, may run phase 2's second run beside the first, and may be
+// solved ahead of its turn on the second core. All are sound only if the
+// pivots are exactly those of the plain run: with
 // check_nodes, every node LP is also solved from scratch, one run after the
 // other, and the search stops unless both made the same pivots and gave the
 // same answer. The searches with and without these must also be the same,
@@ -47,17 +48,20 @@ milp::SearchStats expect_checked_search(const LinearSystem& system, std::size_t 
 // nodes whose phase 2 starts over after driving out artificials.
 TEST(MilpRepeats, RepeatedPivotsAreThePivotsFromScratchOnGeneratedMilps) {
   support::MilpGen g{std::mt19937_64(77)};
-  std::size_t pivots = 0, repeated = 0;
+  std::size_t pivots = 0, repeated = 0, solves = 0, ahead = 0;
   for (int round = 0; round < 1000; ++round) {
     const std::string text = support::generated_milp(g);
     LinearSystem system = support::parse_lp(text);
     milp::SearchStats s = expect_checked_search(system, round % 5 == 0 ? 7 : 200, milp::NodeLpPath::PivotsOnly, text);
     pivots += s.pivots;
     repeated += s.repeated;
+    solves += s.lp_solves;
+    ahead += s.ahead;
     if (HasFailure()) break;
   }
-  std::printf("pivots %zu, repeated from a log %zu\n", pivots, repeated);
+  std::printf("pivots %zu, repeated from a log %zu; node LPs %zu, solved ahead %zu\n", pivots, repeated, solves, ahead);
   EXPECT_GT(repeated, pivots / 20);
+  EXPECT_GT(ahead, solves / 4);
 }
 
 // Corpus models whose node LPs take hundreds of pivots each, by the pivots
@@ -86,7 +90,46 @@ TEST(MilpRepeats, RepeatedPivotsAreThePivotsFromScratchOnCorpusMilps) {
     if (c.paths == milp::NodeLpPath::PivotsOnly && std::string(c.name) != "stein27") {
       EXPECT_GT(s.repeated, s.pivots / 20) << c.name;
     }
+    if (c.paths == milp::NodeLpPath::PivotsOnly) {
+      EXPECT_GT(s.ahead, s.lp_solves / 3) << c.name;
+    }
     ++seen;
   }
   EXPECT_GE(seen, 6u);
+}
+
+// An interrupt may come while this thread solves a node, or waits for the
+// one solved ahead: the search ends by it, at once, and a search run again
+// uninterrupted gives the plain answer.
+TEST(MilpRepeats, InterruptsEndASearchThatSolvesAhead) {
+  const std::filesystem::path file = support::corpus_dir("milp") / "p0201.lp";
+  if (!std::filesystem::exists(file)) GTEST_SKIP() << "corpus not found";
+  LinearSystem system = std::get<LinearSystem>(support::read_lp_file(file));
+  milp::BranchAndBound plain(system, 30, milp::NodeLpPath::PivotsOnly);
+  plain.set_second_core(false);
+  const LpResult expected = plain.solve();
+  // Polls of a whole search (which solves ahead, so each interrupt below
+  // falls somewhere in a search like it).
+  struct Countdown {
+    long left;
+  };
+  auto poll = [](void* c) { return --static_cast<Countdown*>(c)->left < 0; };
+  Countdown count{1L << 40};
+  Cancel counting(poll, &count);
+  milp::BranchAndBound whole(system, 30, milp::NodeLpPath::PivotsOnly);
+  whole.set_second_core(true);
+  whole.solve(counting);
+  const long polls = (1L << 40) - count.left;
+  for (long share : {1, 10, 30, 60}) {
+    Countdown countdown{polls * share / 100};
+    Cancel cancel(poll, &countdown);
+    milp::BranchAndBound search(system, 30, milp::NodeLpPath::PivotsOnly);
+    search.set_second_core(true);
+    EXPECT_THROW(search.solve(cancel), Interrupted) << share << "% of " << polls << " polls";
+  }
+  milp::BranchAndBound again(system, 30, milp::NodeLpPath::PivotsOnly);
+  again.set_second_core(true);
+  const LpResult result = again.solve();
+  expect_same_search(result, again.stats(), expected, plain.stats(), "p0201 after interrupts");
+  EXPECT_GT(again.stats().ahead, 0u);
 }
