@@ -347,22 +347,24 @@ LpResult BranchAndBound::solve(Cancel& cancel) {
       early.erase(it);
       ++stats_.ahead;
     } else if (ahead.node() == id) {
-      // Under way on the second core: solve the next node here meanwhile.
-      // The two share the wall time this takes, which is what the path
-      // choice weighs against the fast path's.
+      // Under way on the second core: solve the next nodes here meanwhile,
+      // until it ends. They share the wall time this takes, which is what
+      // the path choice weighs against the fast path's.
       const auto start = std::chrono::steady_clock::now();
-      NodeSolve* beside = nullptr;
-      if (auto next = next_up()) {
+      std::vector<NodeSolve*> beside;
+      do {
+        auto next = next_up();
+        if (!next) break;
         try {
-          beside = &early.emplace(*next, solve_here(*next, false)).first->second;
+          beside.push_back(&early.emplace(*next, solve_here(*next, false)).first->second);
         } catch (const Stop&) {
-          // Left for the node's turn, as above.
+          break;  // left for the node's turn, as above
         }
-      }
+      } while (!ahead.ready());
       solved = ahead.take(cancel);
       const double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-      solved.seconds = beside != nullptr ? wall / 2 : wall;
-      if (beside != nullptr) beside->seconds = wall / 2;
+      solved.seconds = wall / static_cast<double>(1 + beside.size());
+      for (NodeSolve* other : beside) other->seconds = solved.seconds;
       ++stats_.ahead;
     } else {
       solved = solve_here(id, !ahead.busy());
