@@ -221,3 +221,13 @@ def test_corpus_models(corpus):
             check_model(text, result["model"])
         else:
             assert result["status"] == "UNKNOWN (resource limit)", (row, result)
+
+
+def test_sigint_interrupts_a_long_search(corpus, sigint_during):
+    """pk1's 1000 nodes take seconds, with node LPs solved ahead on a second
+    core where there is one: Ctrl-C ends the search, that thread included,
+    and the module answers again after it."""
+    text = (corpus / "milp" / "pk1.lp").read_text()
+    for delay in (0.2, 1.0):
+        sigint_during(mivex.solve_milp_text, text, delay=delay)
+    assert mivex.solve_milp_text(ROAD)["objective"] == 1.0
