@@ -228,6 +228,11 @@ LpResult BranchAndBound::solve(Cancel& cancel) {
     return repeats_ && node.log ? repeated_pivots(*node.log, node.bounds, node.log_bounds) : 0;
   };
 
+  // At least one fast-path try in three has left the node to the pivots.
+  auto fast_misses_often = [&] {
+    return 3 * stats_.fast_answered < 2 * (stats_.fast_answered + stats_.fast_missed);
+  };
+
   // A node LP solved on this thread, in the way the search chose; `core_free`
   // says whether it may use the second core.
   auto solve_here = [&](std::size_t id, bool core_free) {
@@ -250,10 +255,8 @@ LpResult BranchAndBound::solve(Cancel& cancel) {
     // where there is a second core and the fast path misses often: a miss
     // then costs no waiting. Where it mostly answers, the pivots beside it
     // would only slow its answers.
-    const bool misses_often =
-        3 * stats_.fast_answered < 2 * (stats_.fast_answered + stats_.fast_missed);
     const bool race = out.mode == lp::LpSolver::FastPath::Always && second_core_ && core_free &&
-                      paths_ == NodeLpPath::Measured && misses_often;
+                      paths_ == NodeLpPath::Measured && fast_misses_often();
     node_solver.set_fast_path(race ? lp::LpSolver::FastPath::Race : out.mode);
     // The children start from this node's final basis if it has one, else
     // from where this node started.
@@ -277,14 +280,15 @@ LpResult BranchAndBound::solve(Cancel& cancel) {
     return out;
   };
 
-  // The second core solves the top of the heap ahead of its turn where the
-  // search takes the pivots alone anyway (the fast path's model serves
-  // this thread only).
+  // The second core solves the top of the heap ahead of its turn, by the
+  // pivots alone (the fast path's model serves this thread only): where the
+  // search takes the pivots anyway, or where the fast path misses often, so
+  // that most nodes need the pivots all the same.
   NodeAhead ahead(system_);
   std::unordered_map<std::size_t, NodeSolve> early;  // answers of nodes not yet popped
   auto solve_ahead = [&] {
     if (!second_core_ || paths_ == NodeLpPath::FastFirst) return false;
-    return paths_ == NodeLpPath::PivotsOnly || paths[0].next() == lp::LpSolver::FastPath::Off;
+    return paths_ == NodeLpPath::PivotsOnly || paths[0].next() == lp::LpSolver::FastPath::Off || fast_misses_often();
   };
   // The first node the heap will give (if no children come before it) that
   // is worth solving and neither solved nor under way. A copy of the heap
