@@ -82,10 +82,10 @@ class BranchAndBound {
   const SearchStats& stats() const { return stats_; }
 
   // For tests and benchmarks: whether node LPs may take the pivots they
-  // repeat from an ancestor's log (on by default); whether node LPs may use
-  // a second core (by default where one is spare): for phase 2's second
-  // run beside the first, and in a measured search for the fast path beside
-  // the pivots; and whether every
+  // repeat from an ancestor's log (on by default); whether the search may
+  // use a second core (by default where one is spare): to solve nodes ahead
+  // of their turn, for phase 2's second run beside the first, and in a
+  // measured search for the fast path beside the pivots; and whether every
   // node LP the pivots solve is solved again from scratch, one run after
   // the other, stopping unless both made the same pivots and gave the same
   // answer.
