@@ -13,6 +13,7 @@
 #include "core/error.hpp"
 #include "core/memory.hpp"
 #include "lp/solver.hpp"
+#include "milp/solver.hpp"
 #include "support/tableau.hpp"
 #include "parser/lp_format.hpp"
 #include "support/lp_files.hpp"
@@ -224,6 +225,13 @@ TEST(LpSolver, NoThreadToSpareStillAnswers) {
   LpSolver plain(system.clone());
   plain.set_fast_path(LpSolver::FastPath::Off);
   const std::string expected = plain.solve().text();
+  // Branch and bound solves nodes ahead on a second thread.
+  const std::filesystem::path milp_file = support::corpus_dir("milp") / "stein27.lp";
+  if (!std::filesystem::exists(milp_file)) GTEST_SKIP() << "corpus not found";
+  const LinearSystem milp_system = std::get<LinearSystem>(support::read_lp_file(milp_file));
+  milp::BranchAndBound one_core(milp_system, 20, milp::NodeLpPath::PivotsOnly);
+  one_core.set_second_core(false);
+  const std::string milp_expected = one_core.solve().text();
   const pid_t child = fork();
   ASSERT_GE(child, 0);
   if (child == 0) {
@@ -247,6 +255,9 @@ TEST(LpSolver, NoThreadToSpareStillAnswers) {
         if (s.solve().text() != expected) _exit(1);
         if (mode == LpSolver::FastPath::Off && !s.stats().restarted) _exit(1);
       }
+      milp::BranchAndBound search(milp_system, 20, milp::NodeLpPath::PivotsOnly);
+      search.set_second_core(true);
+      if (search.solve().text() != milp_expected || search.stats().ahead != 0) _exit(1);
     } catch (...) {
       _exit(2);
     }
