@@ -155,7 +155,9 @@ LpResult BranchAndBound::solve(Cancel& cancel) {
   auto root_log = std::make_unique<lp::PivotLog>();
   if (repeats_) root_solver.record_log(root_log.get());
   root_solver.set_parallel_restart(second_core_);
+  const auto root_start = std::chrono::steady_clock::now();
   LpOutcome root = solve_lp(root_solver, cancel);
+  const double root_seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - root_start).count();
   stats_.pivots += root_solver.stats().pivots;
   if (integers.empty() || root.result.kind() != LpResult::Kind::Optimal) return std::move(root.result);
   if (all_integral(root.result.assignment(), integers)) {
@@ -228,6 +230,15 @@ LpResult BranchAndBound::solve(Cancel& cancel) {
     return repeats_ && node.log ? repeated_pivots(*node.log, node.bounds, node.log_bounds) : 0;
   };
 
+  // A thread costs tens of microseconds to start, and a second run beside
+  // the first some pivots of its own: the second core serves only node LPs
+  // that take long enough on average (the root's time until one is solved).
+  auto core_pays = [&] {
+    if (!second_core_) return false;
+    const std::size_t solved = stats_.pivots_only + stats_.fast_answered + stats_.fast_missed;
+    const double seconds = stats_.pivots_only_seconds + stats_.fast_answered_seconds + stats_.fast_missed_seconds;
+    return (solved == 0 ? root_seconds : seconds / static_cast<double>(solved)) >= thread_threshold_;
+  };
   // At least one fast-path try in three has left the node to the pivots.
   auto fast_misses_often = [&] {
     return 3 * stats_.fast_answered < 2 * (stats_.fast_answered + stats_.fast_missed);
@@ -246,7 +257,7 @@ LpResult BranchAndBound::solve(Cancel& cancel) {
     if (out.repeat > 0) node_solver.resume_from(here.log, out.repeat);
     out.log = std::make_unique<lp::PivotLog>();
     if (repeats_) node_solver.record_log(out.log.get());
-    node_solver.set_parallel_restart(second_core_ && core_free);
+    node_solver.set_parallel_restart(core_free && core_pays());
     lp::LpSolver::Trace trace;
     if (check_nodes_) node_solver.record_trace(&trace);
     out.path = path_of(here, out.repeat);
@@ -255,7 +266,7 @@ LpResult BranchAndBound::solve(Cancel& cancel) {
     // where there is a second core and the fast path misses often: a miss
     // then costs no waiting. Where it mostly answers, the pivots beside it
     // would only slow its answers.
-    const bool race = out.mode == lp::LpSolver::FastPath::Always && second_core_ && core_free &&
+    const bool race = out.mode == lp::LpSolver::FastPath::Always && core_free && core_pays() &&
                       paths_ == NodeLpPath::Measured && fast_misses_often();
     node_solver.set_fast_path(race ? lp::LpSolver::FastPath::Race : out.mode);
     // The children start from this node's final basis if it has one, else
@@ -287,7 +298,7 @@ LpResult BranchAndBound::solve(Cancel& cancel) {
   NodeAhead ahead(system_);
   std::unordered_map<std::size_t, NodeSolve> early;  // answers of nodes not yet popped
   auto solve_ahead = [&] {
-    if (!second_core_ || paths_ == NodeLpPath::FastFirst) return false;
+    if (paths_ == NodeLpPath::FastFirst || !core_pays()) return false;
     return paths_ == NodeLpPath::PivotsOnly || paths[0].next() == lp::LpSolver::FastPath::Off || fast_misses_often();
   };
   // The first node the heap will give (if no children come before it) that

@@ -91,6 +91,9 @@ class BranchAndBound {
   // answer.
   void set_repeats(bool on) { repeats_ = on; }
   void set_second_core(bool on) { second_core_ = on; }
+  // Node LPs must take this long on average before the second core serves
+  // them (tests lower it to 0 to have small searches use it).
+  void set_thread_threshold(double seconds) { thread_threshold_ = seconds; }
   void check_nodes(bool on) { check_nodes_ = on; }
 
  private:
@@ -101,6 +104,7 @@ class BranchAndBound {
   bool repeats_ = true;
   bool check_nodes_ = false;
   bool second_core_ = spare_core();
+  double thread_threshold_ = 0.5e-3;
 };
 
 }  // namespace mivex::milp

@@ -257,6 +257,7 @@ TEST(LpSolver, NoThreadToSpareStillAnswers) {
       }
       milp::BranchAndBound search(milp_system, 20, milp::NodeLpPath::PivotsOnly);
       search.set_second_core(true);
+      search.set_thread_threshold(0.0);
       if (search.solve().text() != milp_expected || search.stats().ahead != 0) _exit(1);
     } catch (...) {
       _exit(2);

@@ -29,6 +29,7 @@ milp::SearchStats expect_checked_search(const LinearSystem& system, std::size_t 
   milp::BranchAndBound with(system, node_limit, paths);
   with.check_nodes(true);
   with.set_second_core(true);
+  with.set_thread_threshold(0.0);
   milp::BranchAndBound without(system, node_limit, paths);
   without.set_repeats(false);
   without.set_second_core(false);
@@ -61,7 +62,7 @@ TEST(MilpRepeats, RepeatedPivotsAreThePivotsFromScratchOnGeneratedMilps) {
   }
   std::printf("pivots %zu, repeated from a log %zu; node LPs %zu, solved ahead %zu\n", pivots, repeated, solves, ahead);
   EXPECT_GT(repeated, pivots / 20);
-  EXPECT_GT(ahead, solves / 4);
+  EXPECT_GT(ahead, solves / 8);
 }
 
 // Corpus models whose node LPs take hundreds of pivots each, by the pivots
@@ -91,7 +92,7 @@ TEST(MilpRepeats, RepeatedPivotsAreThePivotsFromScratchOnCorpusMilps) {
       EXPECT_GT(s.repeated, s.pivots / 20) << c.name;
     }
     if (c.paths == milp::NodeLpPath::PivotsOnly) {
-      EXPECT_GT(s.ahead, s.lp_solves / 3) << c.name;
+      EXPECT_GT(s.ahead, s.lp_solves / 4) << c.name;
     }
     ++seen;
   }
@@ -118,6 +119,7 @@ TEST(MilpRepeats, InterruptsEndASearchThatSolvesAhead) {
   Cancel counting(poll, &count);
   milp::BranchAndBound whole(system, 30, milp::NodeLpPath::PivotsOnly);
   whole.set_second_core(true);
+  whole.set_thread_threshold(0.0);
   whole.solve(counting);
   const long polls = (1L << 40) - count.left;
   for (long share : {1, 10, 30, 60}) {
@@ -125,10 +127,12 @@ TEST(MilpRepeats, InterruptsEndASearchThatSolvesAhead) {
     Cancel cancel(poll, &countdown);
     milp::BranchAndBound search(system, 30, milp::NodeLpPath::PivotsOnly);
     search.set_second_core(true);
+    search.set_thread_threshold(0.0);
     EXPECT_THROW(search.solve(cancel), Interrupted) << share << "% of " << polls << " polls";
   }
   milp::BranchAndBound again(system, 30, milp::NodeLpPath::PivotsOnly);
   again.set_second_core(true);
+  again.set_thread_threshold(0.0);
   const LpResult result = again.solve();
   expect_same_search(result, again.stats(), expected, plain.stats(), "p0201 after interrupts");
   EXPECT_GT(again.stats().ahead, 0u);
