@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <system_error>
+#include <thread>
 #include <utility>
 
 #include "core/error.hpp"
@@ -43,46 +44,136 @@ void check_node(const std::shared_ptr<const lp::StandardForm>& form, const linea
   }
 }
 
-bool NodeAhead::ready() const {
-  return job_ && answer_.wait_for(std::chrono::seconds(0)) == std::future_status::ready;
+NodeAhead::~NodeAhead() {
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    quit_ = true;
+    stop_.store(true, std::memory_order_relaxed);
+  }
+  work_.notify_one();
+  if (thread_.joinable()) thread_.join();
+}
+
+std::list<NodeAhead::Slot>::iterator NodeAhead::find(std::size_t node) {
+  for (auto it = slots_.begin(); it != slots_.end(); ++it) {
+    if (it->job.node == node && !it->dropped) return it;
+  }
+  return slots_.end();
+}
+
+std::list<NodeAhead::Slot>::const_iterator NodeAhead::find(std::size_t node) const {
+  for (auto it = slots_.begin(); it != slots_.end(); ++it) {
+    if (it->job.node == node && !it->dropped) return it;
+  }
+  return slots_.end();
+}
+
+bool NodeAhead::holds(std::size_t node) const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return find(node) != slots_.end();
+}
+
+std::size_t NodeAhead::pending() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  std::size_t n = 0;
+  for (const Slot& slot : slots_) n += !slot.finished;
+  return n;
+}
+
+bool NodeAhead::done(std::size_t node) const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  auto it = find(node);
+  return it != slots_.end() && it->finished;
+}
+
+bool NodeAhead::started(std::size_t node) const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  auto it = find(node);
+  return it != slots_.end() && (it->running || it->finished);
 }
 
 bool NodeAhead::start(NodeJob job) {
-  abandon();
-  job_ = std::move(job);
-  std::packaged_task<NodeSolve()> task([this] { return solve_by_pivots(*job_, system_, cancel_); });
-  answer_ = task.get_future();
-  try {
-    thread_ = std::thread(std::move(task));
-  } catch (const std::system_error&) {
-    answer_ = {};
-    job_.reset();
-    return false;
+  if (!thread_.joinable()) {
+    try {
+      thread_ = std::thread(&NodeAhead::run, this);
+    } catch (const std::system_error&) {
+      return false;
+    }
   }
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    // Dropped jobs that have ended go here, on the search's thread.
+    slots_.remove_if([](const Slot& slot) { return slot.dropped && slot.finished; });
+    slots_.emplace_back();
+    slots_.back().job = std::move(job);
+  }
+  work_.notify_one();
   return true;
 }
 
-NodeSolve NodeAhead::take(Cancel& cancel) {
-  // An interrupt while waiting leaves through the caller, whose unwinding
-  // abandons the solve.
-  while (answer_.wait_for(std::chrono::milliseconds(20)) != std::future_status::ready) cancel.check();
-  thread_.join();
-  // Whatever the outcome, the job (and the log it holds) goes on this thread.
-  struct Forget {
-    std::optional<NodeJob>& job;
-    ~Forget() { job.reset(); }
-  } forget{job_};
-  return answer_.get();
+void NodeAhead::run() {
+  std::unique_lock<std::mutex> lock(mutex_);
+  for (;;) {
+    auto next = slots_.end();
+    work_.wait(lock, [&] {
+      if (quit_) return true;
+      for (auto it = slots_.begin(); it != slots_.end(); ++it) {
+        if (!it->finished && !it->running) {
+          next = it;
+          return true;
+        }
+      }
+      return false;
+    });
+    if (quit_) return;
+    next->running = true;
+    lock.unlock();
+    // The slot stays put (a list) and only this thread writes its answer;
+    // the job is read, never changed, while it runs.
+    std::optional<NodeSolve> answer;
+    std::exception_ptr failure;
+    try {
+      answer.emplace(solve_by_pivots(next->job, system_, cancel_));
+    } catch (...) {
+      failure = std::current_exception();
+    }
+    lock.lock();
+    next->answer = std::move(answer);
+    next->failure = failure;
+    next->running = false;
+    next->finished = true;
+    if (!quit_) stop_.store(false, std::memory_order_relaxed);
+    finished_.notify_all();
+  }
 }
 
-void NodeAhead::abandon() {
-  if (thread_.joinable()) {
-    stop_.store(true, std::memory_order_relaxed);
-    thread_.join();
-    stop_.store(false, std::memory_order_relaxed);
+NodeSolve NodeAhead::take(std::size_t node, Cancel& cancel) {
+  std::unique_lock<std::mutex> lock(mutex_);
+  auto it = find(node);
+  if (it == slots_.end()) stop("no node LP queued for this node");
+  while (!finished_.wait_for(lock, std::chrono::milliseconds(20), [&] { return it->finished; })) {
+    lock.unlock();
+    cancel.check();  // an interrupt leaves through the caller; the destructor stops the thread
+    lock.lock();
   }
-  answer_ = {};
-  job_.reset();
+  Slot slot = std::move(*it);
+  slots_.erase(it);
+  lock.unlock();
+  // The job (and the log it holds) goes on this thread.
+  if (slot.failure) std::rethrow_exception(slot.failure);
+  return std::move(*slot.answer);
+}
+
+void NodeAhead::drop(std::size_t node) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  auto it = find(node);
+  if (it == slots_.end()) return;
+  if (it->running) {
+    it->dropped = true;
+    stop_.store(true, std::memory_order_relaxed);
+  } else {
+    slots_.erase(it);
+  }
 }
 
 }  // namespace mivex::milp

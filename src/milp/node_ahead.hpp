@@ -9,7 +9,10 @@
 
 #include <atomic>
 #include <cstddef>
-#include <future>
+#include <condition_variable>
+#include <exception>
+#include <list>
+#include <mutex>
 #include <memory>
 #include <optional>
 #include <thread>
@@ -62,31 +65,49 @@ void check_node(const std::shared_ptr<const lp::StandardForm>& form, const linea
                 const std::vector<linear::LinearConstraint>& extra, const lp::LpSolver::Trace& trace,
                 const LpResult& result, const std::vector<linear::Rational>& exact, Cancel& cancel);
 
-// One node LP at a time on a second thread.
+// Node LPs queued for a second thread, which solves them one after the
+// other as soon as they come, so that it need not wait for the next one.
 class NodeAhead {
  public:
   explicit NodeAhead(const linear::LinearSystem& system) : system_(system) {}
-  ~NodeAhead() { abandon(); }
+  ~NodeAhead();
   NodeAhead(const NodeAhead&) = delete;
   NodeAhead& operator=(const NodeAhead&) = delete;
 
-  // The node whose LP is under way or solved and not yet taken.
-  std::optional<std::size_t> node() const { return job_ ? std::optional<std::size_t>(job_->node) : std::nullopt; }
-  bool busy() const { return job_.has_value(); }
-  bool ready() const;
-  // Start `job`; false, with nothing started, when the system gives no thread.
+  // Whether the node's LP is queued, under way, or solved and not yet taken.
+  bool holds(std::size_t node) const;
+  // Jobs queued or under way.
+  std::size_t pending() const;
+  // Whether the node's LP has been solved (or has stopped).
+  bool done(std::size_t node) const;
+  // Whether its solve has begun (it may have ended).
+  bool started(std::size_t node) const;
+  // Queue `job`; false, with nothing queued, when the system gives no thread.
   bool start(NodeJob job);
-  // The answer, once the solve ends; while waiting `cancel` is polled, and
-  // an interrupt stops the solve. The solve's own stop is rethrown here.
-  NodeSolve take(Cancel& cancel);
-  // Stop the solve and forget it.
-  void abandon();
+  // The node's answer, once its solve ends; while waiting `cancel` is
+  // polled. The solve's own stop is rethrown here.
+  NodeSolve take(std::size_t node, Cancel& cancel);
+  // Forget the node: its job is dropped, or stopped if under way.
+  void drop(std::size_t node);
 
  private:
+  struct Slot {
+    NodeJob job;
+    std::optional<NodeSolve> answer;
+    std::exception_ptr failure;
+    bool running = false, finished = false, dropped = false;
+  };
+  void run();
+  std::list<Slot>::iterator find(std::size_t node);
+  std::list<Slot>::const_iterator find(std::size_t node) const;
+
   const linear::LinearSystem& system_;
-  std::optional<NodeJob> job_;
-  std::future<NodeSolve> answer_;
+  mutable std::mutex mutex_;
+  std::condition_variable work_, finished_;
+  std::list<Slot> slots_;  // in the order queued
   std::thread thread_;
+  bool quit_ = false;
+  // Stops the solve under way (dropped, or the end of the search).
   std::atomic<bool> stop_{false};
   Cancel cancel_{[](void* stop) { return static_cast<std::atomic<bool>*>(stop)->load(std::memory_order_relaxed); },
                  &stop_};

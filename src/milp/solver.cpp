@@ -306,10 +306,10 @@ LpResult BranchAndBound::solve(Cancel& cancel) {
   // costs far less than a node LP.
   auto next_up = [&]() -> std::optional<std::size_t> {
     NodeHeap order = heap;
-    for (int k = 0; k < 4; ++k) {
+    for (int k = 0; k < 6; ++k) {
       auto e = order.pop();
       if (!e) break;
-      if (survives(nodes[e->node].lp_bound) && early.count(e->node) == 0 && ahead.node() != e->node) return e->node;
+      if (survives(nodes[e->node].lp_bound) && early.count(e->node) == 0 && !ahead.holds(e->node)) return e->node;
     }
     return std::nullopt;
   };
@@ -338,30 +338,28 @@ LpResult BranchAndBound::solve(Cancel& cancel) {
     const std::size_t id = entry->node;
     if (!survives(nodes[id].lp_bound)) {
       early.erase(id);
-      if (ahead.node() == id) ahead.abandon();
+      ahead.drop(id);
       continue;
     }
 
     ++stats_.lp_solves;
-    // A node solved ahead out of turn keeps its answer for its turn, which
-    // frees the core. (A solve that stopped is left for its turn too, to
-    // stop there if the node is ever examined.)
-    if (ahead.busy() && ahead.node() != id && ahead.ready()) {
-      const std::size_t done = *ahead.node();
-      try {
-        early.emplace(done, ahead.take(cancel));
-      } catch (const Stop&) {
-      }
+    // Keep the second core two nodes ahead where the search takes the
+    // pivots anyway, so that it goes on at once when one ends; where this
+    // thread mostly tries the fast path, one, as its nodes may end sooner here.
+    const std::size_t depth =
+        paths_ == NodeLpPath::PivotsOnly || paths[0].next() == lp::LpSolver::FastPath::Off ? 2 : 1;
+    while (ahead.pending() < depth && solve_ahead()) {
+      auto next = next_up();
+      if (!next || !ahead.start(job_for(*next))) break;
     }
-    if (!ahead.busy() && solve_ahead()) {
-      if (auto next = next_up()) ahead.start(job_for(*next));
-    }
+    // A job still waiting in the queue is done sooner here.
+    if (ahead.holds(id) && !ahead.started(id)) ahead.drop(id);
     NodeSolve solved;
     if (auto it = early.find(id); it != early.end()) {
       solved = std::move(it->second);
       early.erase(it);
       ++stats_.ahead;
-    } else if (ahead.node() == id) {
+    } else if (ahead.holds(id)) {
       // Under way on the second core: solve the next nodes here meanwhile,
       // until it ends. They share the wall time this takes, which is what
       // the path choice weighs against the fast path's.
@@ -375,14 +373,14 @@ LpResult BranchAndBound::solve(Cancel& cancel) {
         } catch (const Stop&) {
           break;  // left for the node's turn, as above
         }
-      } while (!ahead.ready());
-      solved = ahead.take(cancel);
+      } while (!ahead.done(id));
+      solved = ahead.take(id, cancel);
       const double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
       solved.seconds = wall / static_cast<double>(1 + beside.size());
       for (NodeSolve* other : beside) other->seconds = solved.seconds;
       ++stats_.ahead;
     } else {
-      solved = solve_here(id, !ahead.busy());
+      solved = solve_here(id, ahead.pending() == 0);
     }
 
     paths[solved.path].record(solved.mode, solved.seconds);
@@ -419,7 +417,6 @@ LpResult BranchAndBound::solve(Cancel& cancel) {
     add_children(&parent, z, *branch, z, solved.warm_start,
                  children_log(std::move(solved.log), &parent, solved.stats.fast_path ? 0 : solved.repeat));
   }
-  ahead.abandon();
 
   if (!incumbent) {
     if (stats_.nodes >= node_limit_) return LpResult::unknown(UnknownReason(UnknownReason::Kind::ResourceLimit));
