@@ -4,6 +4,7 @@
 // so results of uninterrupted solves do not depend on it.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 
 #include "core/error.hpp"
@@ -28,6 +29,12 @@ class Cancel {
       countdown_ = kStride;
       check();
     }
+  }
+
+  // Fires once `flag` is set: how another thread stops a solve it started.
+  static Cancel when(const std::atomic<bool>& flag) {
+    return Cancel([](void* f) { return static_cast<const std::atomic<bool>*>(f)->load(std::memory_order_relaxed); },
+                  const_cast<std::atomic<bool>*>(&flag));
   }
 
   static Cancel& none() {

@@ -23,7 +23,7 @@ std::optional<LpResult> LpSolver::race(Cancel& cancel) {
     std::optional<FastAnswer> answer;
   } shared;
   auto attempt = [this, &shared] {
-    Cancel stop([](void* s) { return static_cast<Shared*>(s)->stop.load(std::memory_order_relaxed); }, &shared);
+    Cancel stop = Cancel::when(shared.stop);
     try {
       auto answer = fast_solve_ ? fast_solve_(stop) : fast_path_solve(*system_, extra_, stop);
       if (answer) {

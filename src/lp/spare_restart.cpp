@@ -26,7 +26,7 @@ void SpareRestart::run(std::shared_ptr<const StandardForm> form, std::vector<std
                        std::size_t verify) {
   // The caller's interrupt is polled on its own thread (it may be bound to
   // it); this one stops when told to.
-  Cancel stop([](void* s) { return static_cast<std::atomic<bool>*>(s)->load(std::memory_order_relaxed); }, &stop_);
+  Cancel stop = Cancel::when(stop_);
   try {
     simplex_.emplace(std::move(form));
     if (trace) simplex_->record_trace(&trace_);

@@ -109,8 +109,7 @@ class NodeAhead {
   bool quit_ = false;
   // Stops the solve under way (dropped, or the end of the search).
   std::atomic<bool> stop_{false};
-  Cancel cancel_{[](void* stop) { return static_cast<std::atomic<bool>*>(stop)->load(std::memory_order_relaxed); },
-                 &stop_};
+  Cancel cancel_ = Cancel::when(stop_);
 };
 
 }  // namespace mivex::milp
