@@ -316,7 +316,7 @@ void BasisFactor::ftran(std::vector<Rational>& vec) const {
   }
 }
 
-void BasisFactor::etas_transposed(Rational* w, std::uint64_t* reached) const {
+void BasisFactor::etas_transposed(Rational* w) const {
   const std::uint32_t* index = eta_index_.data();
   const Rational* value = eta_value_.data();
   for (std::size_t k = etas_.size(); k-- > 0;) {
@@ -326,18 +326,13 @@ void BasisFactor::etas_transposed(Rational* w, std::uint64_t* reached) const {
       const Rational& wi = w[index[q]];
       if (!wi.is_zero()) t.sub_mul(value[q], wi);
     }
-    if (t.is_zero()) continue;
-    t.div_by(eta.pivot);
-    if (reached != nullptr) {
-      const std::uint32_t step = step_of_position_[eta.position];
-      reached[step >> 6] |= std::uint64_t{1} << (step & 63);
-    }
+    if (!t.is_zero()) t.div_by(eta.pivot);
   }
 }
 
 void BasisFactor::btran(std::vector<Rational>& vec) const {
   Rational* w = vec.data();
-  etas_transposed(w, nullptr);
+  etas_transposed(w);
   // Every row is the pivot row of exactly one step: z is written whole.
   auto& out = scratch_;
   out.resize(m_);

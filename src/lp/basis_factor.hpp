@@ -114,9 +114,8 @@ class BasisFactor {
   mutable std::vector<Rational> sparse_work_;
   mutable std::vector<std::uint64_t> step_bits_;
   void build_sparse_index();
-  // btran's first part: w (by position) through the etas, last first; with
-  // `reached`, the step of each position an eta leaves nonzero is marked there.
-  void etas_transposed(Rational* w, std::uint64_t* reached) const;
+  // btran's first part: w (by position) through the etas, last first.
+  void etas_transposed(Rational* w) const;
   // Workspace of factor(), kept to reuse its allocations.
   std::vector<std::vector<Entry>> rows_;
   std::vector<std::vector<std::uint32_t>> cols_;

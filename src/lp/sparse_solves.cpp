@@ -31,6 +31,8 @@ void BasisFactor::build_sparse_index() {
 
 namespace {
 
+void set_bit(std::uint64_t* words, std::uint32_t i) { words[i >> 6] |= std::uint64_t{1} << (i & 63); }
+
 // Steps waiting for their turn, as bits (one word covers 64 steps): taking
 // them in order costs a pass over the words plus one step per bit, with no
 // comparisons that depend on the data. Every step set while the steps are
@@ -39,7 +41,7 @@ namespace {
 struct StepSet {
   std::uint64_t* words;
   std::size_t count;
-  void add(std::uint32_t k) { words[k >> 6] |= std::uint64_t{1} << (k & 63); }
+  void add(std::uint32_t k) { set_bit(words, k); }
   template <class F>
   void take_ascending(F&& f) {
     for (std::size_t w = 0; w < count; ++w) {
@@ -72,8 +74,6 @@ void take_bits(std::uint64_t* words, std::size_t count, std::vector<std::uint32_
     words[w] = 0;
   }
 }
-
-void set_bit(std::uint64_t* words, std::uint32_t i) { words[i >> 6] |= std::uint64_t{1} << (i & 63); }
 
 }  // namespace
 
@@ -136,8 +136,12 @@ void BasisFactor::inverse_row(std::size_t position, std::vector<Rational>& out, 
   w[position] = Rational(1);
   const std::size_t words = (m_ + 63) / 64;
   StepSet upper{step_bits_.data(), words}, lower{step_bits_.data() + words, words};
+  etas_transposed(w);
+  // Only the etas' positions changed: those left nonzero start U.
   upper.add(step_of_position_[position]);
-  etas_transposed(w, upper.words);
+  for (const Eta& eta : etas_) {
+    if (!w[eta.position].is_zero()) upper.add(step_of_position_[eta.position]);
+  }
   Rational* z = out.data();
   // U transposed: positions in the order of their steps; a step's row of U
   // reaches the positions of later steps.
