@@ -9,27 +9,11 @@
 
 namespace mivex::milp {
 
-NodeSolve solve_by_pivots(const NodeJob& job, const linear::LinearSystem& system, Cancel& cancel) {
-  NodeSolve out;
-  out.repeat = job.repeat;
-  out.path = job.path;
-  out.warm_start = job.warm_start;
-  lp::LpSolver solver(job.form, system, &job.extra);
-  solver.set_fast_path(lp::LpSolver::FastPath::Off);
-  if (job.repeat > 0) solver.resume_from(job.base, job.repeat);
-  out.log = std::make_unique<lp::PivotLog>();
-  if (job.record_log) solver.record_log(out.log.get());
-  lp::LpSolver::Trace trace;
-  if (job.check) solver.record_trace(&trace);
-  const auto start = std::chrono::steady_clock::now();
-  out.result = solver.solve(cancel);
-  out.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  if (out.result.kind() == LpResult::Kind::Optimal) out.exact = solver.exact_values();
-  out.stats = solver.stats();
-  if (job.check) check_node(job.form, system, job.extra, trace, out.result, out.exact, cancel);
-  return out;
-}
+namespace {
 
+// A node LP against the same LP from scratch, with no pivots taken from a
+// log and both runs of phase 2 on this thread: the same pivots and the same
+// answer, or a stop.
 void check_node(const std::shared_ptr<const lp::StandardForm>& form, const linear::LinearSystem& system,
                 const std::vector<linear::LinearConstraint>& extra, const lp::LpSolver::Trace& trace,
                 const LpResult& result, const std::vector<linear::Rational>& exact, Cancel& cancel) {
@@ -44,6 +28,32 @@ void check_node(const std::shared_ptr<const lp::StandardForm>& form, const linea
   }
 }
 
+}  // namespace
+
+NodeSolve solve_node(const NodeJob& job, const linear::LinearSystem& system, Cancel& cancel,
+                     const std::function<void(lp::LpSolver&, NodeSolve&)>& setup) {
+  NodeSolve out;
+  out.repeat = job.repeat;
+  out.path = job.path;
+  out.warm_start = job.warm_start;
+  lp::LpSolver solver(job.form, system, &job.extra);
+  solver.set_fast_path(lp::LpSolver::FastPath::Off);
+  // The opening pivots this LP is sure to share with an ancestor's.
+  if (job.repeat > 0) solver.resume_from(job.base, job.repeat);
+  out.log = std::make_unique<lp::PivotLog>();
+  if (job.record_log) solver.record_log(out.log.get());
+  lp::LpSolver::Trace trace;
+  if (job.check) solver.record_trace(&trace);
+  if (setup) setup(solver, out);
+  const auto start = std::chrono::steady_clock::now();
+  out.result = solver.solve(cancel);
+  out.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  if (out.result.kind() == LpResult::Kind::Optimal) out.exact = solver.exact_values();
+  out.stats = solver.stats();
+  if (job.check && !out.stats.fast_path) check_node(job.form, system, job.extra, trace, out.result, out.exact, cancel);
+  return out;
+}
+
 NodeAhead::~NodeAhead() {
   {
     std::lock_guard<std::mutex> lock(mutex_);
@@ -54,23 +64,16 @@ NodeAhead::~NodeAhead() {
   if (thread_.joinable()) thread_.join();
 }
 
-std::list<NodeAhead::Slot>::iterator NodeAhead::find(std::size_t node) {
-  for (auto it = slots_.begin(); it != slots_.end(); ++it) {
-    if (it->job.node == node && !it->dropped) return it;
-  }
-  return slots_.end();
-}
-
-std::list<NodeAhead::Slot>::const_iterator NodeAhead::find(std::size_t node) const {
-  for (auto it = slots_.begin(); it != slots_.end(); ++it) {
-    if (it->job.node == node && !it->dropped) return it;
-  }
-  return slots_.end();
+template <class Slots>
+auto NodeAhead::find_in(Slots& slots, std::size_t node) {
+  auto it = slots.begin();
+  while (it != slots.end() && (it->job.node != node || it->dropped)) ++it;
+  return it;
 }
 
 bool NodeAhead::holds(std::size_t node) const {
   std::lock_guard<std::mutex> lock(mutex_);
-  return find(node) != slots_.end();
+  return find_in(slots_, node) != slots_.end();
 }
 
 std::size_t NodeAhead::pending() const {
@@ -82,14 +85,14 @@ std::size_t NodeAhead::pending() const {
 
 bool NodeAhead::done(std::size_t node) const {
   std::lock_guard<std::mutex> lock(mutex_);
-  auto it = find(node);
+  auto it = find_in(slots_, node);
   return it != slots_.end() && it->finished;
 }
 
-bool NodeAhead::started(std::size_t node) const {
+void NodeAhead::withdraw(std::size_t node) {
   std::lock_guard<std::mutex> lock(mutex_);
-  auto it = find(node);
-  return it != slots_.end() && (it->running || it->finished);
+  auto it = find_in(slots_, node);
+  if (it != slots_.end() && !it->running && !it->finished) slots_.erase(it);
 }
 
 bool NodeAhead::start(NodeJob job) {
@@ -133,7 +136,7 @@ void NodeAhead::run() {
     std::optional<NodeSolve> answer;
     std::exception_ptr failure;
     try {
-      answer.emplace(solve_by_pivots(next->job, system_, cancel_));
+      answer.emplace(solve_node(next->job, system_, cancel_));
     } catch (...) {
       failure = std::current_exception();
     }
@@ -149,7 +152,7 @@ void NodeAhead::run() {
 
 NodeSolve NodeAhead::take(std::size_t node, Cancel& cancel) {
   std::unique_lock<std::mutex> lock(mutex_);
-  auto it = find(node);
+  auto it = find_in(slots_, node);
   if (it == slots_.end()) stop("no node LP queued for this node");
   while (!finished_.wait_for(lock, std::chrono::milliseconds(20), [&] { return it->finished; })) {
     lock.unlock();
@@ -166,7 +169,7 @@ NodeSolve NodeAhead::take(std::size_t node, Cancel& cancel) {
 
 void NodeAhead::drop(std::size_t node) {
   std::lock_guard<std::mutex> lock(mutex_);
-  auto it = find(node);
+  auto it = find_in(slots_, node);
   if (it == slots_.end()) return;
   if (it->running) {
     it->dropped = true;

@@ -11,6 +11,7 @@
 #include <cstddef>
 #include <condition_variable>
 #include <exception>
+#include <functional>
 #include <list>
 #include <mutex>
 #include <memory>
@@ -42,7 +43,7 @@ struct NodeSolve {
   double seconds = 0.0;
 };
 
-// A node LP by the pivots alone, with everything it reads owned here.
+// A node LP, with everything it reads owned here.
 struct NodeJob {
   std::size_t node = 0;
   std::shared_ptr<const lp::StandardForm> form;  // the root's form with the node's rows
@@ -55,15 +56,11 @@ struct NodeJob {
   std::shared_ptr<const lp::WarmBasis> warm_start;  // handed on unchanged
 };
 
-// Solve `job` (on any thread; it only reads `system` and the job).
-NodeSolve solve_by_pivots(const NodeJob& job, const linear::LinearSystem& system, Cancel& cancel);
-
-// A node LP against the same LP from scratch, with no pivots taken from a
-// log and both runs of phase 2 on this thread: the same pivots and the same
-// answer, or a stop.
-void check_node(const std::shared_ptr<const lp::StandardForm>& form, const linear::LinearSystem& system,
-                const std::vector<linear::LinearConstraint>& extra, const lp::LpSolver::Trace& trace,
-                const LpResult& result, const std::vector<linear::Rational>& exact, Cancel& cancel);
+// Solve `job` (on any thread; it only reads `system` and the job): by the
+// pivots alone, unless `setup` chooses another way on the solver (and sets
+// `mode`) before it runs.
+NodeSolve solve_node(const NodeJob& job, const linear::LinearSystem& system, Cancel& cancel,
+                     const std::function<void(lp::LpSolver&, NodeSolve&)>& setup = {});
 
 // Node LPs queued for a second thread, which solves them one after the
 // other as soon as they come, so that it need not wait for the next one.
@@ -80,8 +77,8 @@ class NodeAhead {
   std::size_t pending() const;
   // Whether the node's LP has been solved (or has stopped).
   bool done(std::size_t node) const;
-  // Whether its solve has begun (it may have ended).
-  bool started(std::size_t node) const;
+  // Take the node's job back if its solve has not begun.
+  void withdraw(std::size_t node);
   // Queue `job`; false, with nothing queued, when the system gives no thread.
   bool start(NodeJob job);
   // The node's answer, once its solve ends; while waiting `cancel` is
@@ -98,8 +95,9 @@ class NodeAhead {
     bool running = false, finished = false, dropped = false;
   };
   void run();
-  std::list<Slot>::iterator find(std::size_t node);
-  std::list<Slot>::const_iterator find(std::size_t node) const;
+  // The node's slot (not a dropped one) in `slots`, const or not; end() if none.
+  template <class Slots>
+  static auto find_in(Slots& slots, std::size_t node);
 
   const linear::LinearSystem& system_;
   mutable std::mutex mutex_;

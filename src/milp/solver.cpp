@@ -244,51 +244,46 @@ LpResult BranchAndBound::solve(Cancel& cancel) {
     return 3 * stats_.fast_answered < 2 * (stats_.fast_answered + stats_.fast_missed);
   };
 
+  // What solving node `id` takes, its ancestor's log among it.
+  auto job_for = [&](std::size_t id) {
+    const Node& node = nodes[id];
+    NodeJob job;
+    job.node = id;
+    job.extra = bound_rows(node);
+    job.form = lp::StandardForm::extend(root_form, job.extra);
+    job.repeat = repeat_of(node);
+    if (job.repeat > 0) job.base = node.log;
+    job.path = path_of(node, job.repeat);
+    job.record_log = repeats_;
+    job.check = check_nodes_;
+    job.warm_start = node.warm_start;
+    return job;
+  };
+
   // A node LP solved on this thread, in the way the search chose; `core_free`
   // says whether it may use the second core.
   auto solve_here = [&](std::size_t id, bool core_free) {
-    const Node& here = nodes[id];
-    NodeSolve out;
-    const std::vector<LinearConstraint> extra = bound_rows(here);
-    const auto form = lp::StandardForm::extend(root_form, extra);
-    lp::LpSolver node_solver(form, system_, &extra);
-    // The opening pivots this LP is sure to share with an ancestor's.
-    out.repeat = repeat_of(here);
-    if (out.repeat > 0) node_solver.resume_from(here.log, out.repeat);
-    out.log = std::make_unique<lp::PivotLog>();
-    if (repeats_) node_solver.record_log(out.log.get());
-    node_solver.set_parallel_restart(core_free && core_pays());
-    lp::LpSolver::Trace trace;
-    if (check_nodes_) node_solver.record_trace(&trace);
-    out.path = path_of(here, out.repeat);
-    out.mode = paths[out.path].next();
-    // A search that measures its ways runs the fast path beside the pivots
-    // where there is a second core and the fast path misses often: a miss
-    // then costs no waiting. Where it mostly answers, the pivots beside it
-    // would only slow its answers.
-    const bool race = out.mode == lp::LpSolver::FastPath::Always && core_free && core_pays() &&
-                      paths_ == NodeLpPath::Measured && fast_misses_often();
-    node_solver.set_fast_path(race ? lp::LpSolver::FastPath::Race : out.mode);
-    // The children start from this node's final basis if it has one, else
-    // from where this node started.
-    out.warm_start = here.warm_start;
-    if (out.mode == lp::LpSolver::FastPath::Always) {
-      node_solver.set_fast_solve([&](Cancel& c) {
-        auto answer = fast_solve(&extra, out.warm_start.get(), c);
-        if (auto end = fast->last_basis()) out.warm_start = std::move(end);
-        return answer;
-      });
-    }
-    const auto start = std::chrono::steady_clock::now();
-    LpOutcome lp = solve_lp(node_solver, cancel);
-    out.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    out.stats = node_solver.stats();
-    if (check_nodes_ && !out.stats.fast_path) {
-      check_node(form, system_, extra, trace, lp.result, node_solver.exact_values(), cancel);
-    }
-    out.result = std::move(lp.result);
-    out.exact = std::move(lp.exact);
-    return out;
+    const NodeJob job = job_for(id);
+    return solve_node(job, system_, cancel, [&](lp::LpSolver& solver, NodeSolve& out) {
+      solver.set_parallel_restart(core_free && core_pays());
+      out.mode = paths[out.path].next();
+      // A search that measures its ways runs the fast path beside the pivots
+      // where there is a second core and the fast path misses often: a miss
+      // then costs no waiting. Where it mostly answers, the pivots beside it
+      // would only slow its answers.
+      const bool race = out.mode == lp::LpSolver::FastPath::Always && core_free && core_pays() &&
+                        paths_ == NodeLpPath::Measured && fast_misses_often();
+      solver.set_fast_path(race ? lp::LpSolver::FastPath::Race : out.mode);
+      // The children start from this node's final basis if it has one, else
+      // from where this node started.
+      if (out.mode == lp::LpSolver::FastPath::Always) {
+        solver.set_fast_solve([&](Cancel& c) {
+          auto answer = fast_solve(&job.extra, out.warm_start.get(), c);
+          if (auto end = fast->last_basis()) out.warm_start = std::move(end);
+          return answer;
+        });
+      }
+    });
   };
 
   // The second core solves the top of the heap ahead of its turn, by the
@@ -313,21 +308,6 @@ LpResult BranchAndBound::solve(Cancel& cancel) {
     }
     return std::nullopt;
   };
-  auto job_for = [&](std::size_t id) {
-    const Node& node = nodes[id];
-    NodeJob job;
-    job.node = id;
-    job.extra = bound_rows(node);
-    job.form = lp::StandardForm::extend(root_form, job.extra);
-    job.repeat = repeat_of(node);
-    if (job.repeat > 0) job.base = node.log;
-    job.path = path_of(node, job.repeat);
-    job.record_log = repeats_;
-    job.check = check_nodes_;
-    job.warm_start = node.warm_start;
-    return job;
-  };
-
   while (auto entry = heap.pop()) {
     if (stats_.nodes == node_limit_) {
       unexamined = entry->node;
@@ -353,7 +333,7 @@ LpResult BranchAndBound::solve(Cancel& cancel) {
       if (!next || !ahead.start(job_for(*next))) break;
     }
     // A job still waiting in the queue is done sooner here.
-    if (ahead.holds(id) && !ahead.started(id)) ahead.drop(id);
+    ahead.withdraw(id);
     NodeSolve solved;
     if (auto it = early.find(id); it != early.end()) {
       solved = std::move(it->second);
