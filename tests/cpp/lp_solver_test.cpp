@@ -226,9 +226,9 @@ TEST(LpSolver, NoThreadToSpareStillAnswers) {
   plain.set_fast_path(LpSolver::FastPath::Off);
   const std::string expected = plain.solve().text();
   // Branch and bound solves nodes ahead on a second thread.
-  const std::filesystem::path milp_file = support::corpus_dir("milp") / "stein27.lp";
-  if (!std::filesystem::exists(milp_file)) GTEST_SKIP() << "corpus not found";
-  const LinearSystem milp_system = std::get<LinearSystem>(support::read_lp_file(milp_file));
+  const auto stein27 = support::corpus_model("milp", "stein27");
+  if (!stein27) GTEST_SKIP() << "corpus not found";
+  const LinearSystem& milp_system = *stein27;
   milp::BranchAndBound one_core(milp_system, 20, milp::NodeLpPath::PivotsOnly);
   one_core.set_second_core(false);
   const std::string milp_expected = one_core.solve().text();

@@ -69,8 +69,7 @@ TEST(MilpRepeats, RepeatedPivotsAreThePivotsFromScratchOnGeneratedMilps) {
 // alone, with the fast path first (a node it answers leaves no log, so its
 // children read an older one, several bound rows back) and as measured.
 TEST(MilpRepeats, RepeatedPivotsAreThePivotsFromScratchOnCorpusMilps) {
-  const std::filesystem::path dir = support::corpus_dir("milp");
-  if (!std::filesystem::exists(dir)) GTEST_SKIP() << "corpus not found";
+  if (!std::filesystem::exists(support::corpus_dir("milp"))) GTEST_SKIP() << "corpus not found";
   struct Case {
     const char* name;
     std::size_t nodes;
@@ -84,10 +83,9 @@ TEST(MilpRepeats, RepeatedPivotsAreThePivotsFromScratchOnCorpusMilps) {
                         {"stein27", 60, milp::NodeLpPath::Measured},  {"p0201", 40, milp::NodeLpPath::Measured}};
   std::size_t seen = 0;
   for (const Case& c : cases) {
-    const std::filesystem::path file = dir / (std::string(c.name) + ".lp");
-    if (!std::filesystem::exists(file)) continue;
-    LinearSystem system = std::get<LinearSystem>(support::read_lp_file(file));
-    milp::SearchStats s = expect_checked_search(system, c.nodes, c.paths, c.name);
+    const auto system = support::corpus_model("milp", c.name);
+    if (!system) continue;
+    milp::SearchStats s = expect_checked_search(*system, c.nodes, c.paths, c.name);
     if (c.paths == milp::NodeLpPath::PivotsOnly && std::string(c.name) != "stein27") {
       EXPECT_GT(s.repeated, s.pivots / 20) << c.name;
     }
@@ -103,9 +101,9 @@ TEST(MilpRepeats, RepeatedPivotsAreThePivotsFromScratchOnCorpusMilps) {
 // one solved ahead: the search ends by it, at once, and a search run again
 // uninterrupted gives the plain answer.
 TEST(MilpRepeats, InterruptsEndASearchThatSolvesAhead) {
-  const std::filesystem::path file = support::corpus_dir("milp") / "p0201.lp";
-  if (!std::filesystem::exists(file)) GTEST_SKIP() << "corpus not found";
-  LinearSystem system = std::get<LinearSystem>(support::read_lp_file(file));
+  const auto model = support::corpus_model("milp", "p0201");
+  if (!model) GTEST_SKIP() << "corpus not found";
+  const LinearSystem& system = *model;
   milp::BranchAndBound plain(system, 30, milp::NodeLpPath::PivotsOnly);
   plain.set_second_core(false);
   const LpResult expected = plain.solve();

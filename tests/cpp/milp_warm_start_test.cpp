@@ -71,15 +71,13 @@ TEST(MilpWarmStart, FastPathAndPivotsGiveTheSameSearchOnGeneratedMilps) {
 
 // The quick corpus MILPs, to a node limit that keeps the test short.
 TEST(MilpWarmStart, FastPathAndPivotsGiveTheSameSearchOnCorpusMilps) {
-  const std::filesystem::path dir = support::corpus_dir("milp");
-  if (!std::filesystem::exists(dir)) GTEST_SKIP() << "corpus not found";
+  if (!std::filesystem::exists(support::corpus_dir("milp"))) GTEST_SKIP() << "corpus not found";
   std::size_t seen = 0;
   for (const char* name : {"assign5", "bell3a", "egout", "enigma", "exmip1", "facility5_10", "flugpl", "gt2",
                            "knap20", "lseu", "pack1", "scOneInt", "tp3", "tp4"}) {
-    const std::filesystem::path file = dir / (std::string(name) + ".lp");
-    if (!std::filesystem::exists(file)) continue;
-    LinearSystem system = std::get<LinearSystem>(support::read_lp_file(file));
-    Both s = expect_same_ways(system, 150, name);
+    const auto system = support::corpus_model("milp", name);
+    if (!system) continue;
+    Both s = expect_same_ways(*system, 150, name);
     // Models whose node LPs mostly have one optimum: the warm model must
     // answer most of them.
     if (std::string(name) == "bell3a" || std::string(name) == "egout") {

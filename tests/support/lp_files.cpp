@@ -29,4 +29,10 @@ std::filesystem::path corpus_dir(const std::string& family) {
   return std::filesystem::path(__FILE__).parent_path() / "../../../shared/corpus" / family;
 }
 
+std::optional<linear::LinearSystem> corpus_model(const std::string& family, const std::string& name) {
+  const std::filesystem::path file = corpus_dir(family) / (name + ".lp");
+  if (!std::filesystem::exists(file)) return std::nullopt;
+  return std::get<linear::LinearSystem>(read_lp_file(file));
+}
+
 }  // namespace mivex::support

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <filesystem>
+#include <optional>
 #include <string>
 
 #include "linear/system.hpp"
@@ -17,5 +18,8 @@ parser::LpParse read_lp_file(const std::filesystem::path& path);
 // The corpus folder of a family ("lp", "milp", ...): $MIVEX_CORPUS/<family>
 // when set, else ../shared/corpus/<family> beside the project.
 std::filesystem::path corpus_dir(const std::string& family);
+// The corpus model `name` (the file without ".lp") of `family`, read; none
+// when the file is not there. Stops the test when the reader refuses it.
+std::optional<linear::LinearSystem> corpus_model(const std::string& family, const std::string& name);
 
 }  // namespace mivex::support
