@@ -292,9 +292,12 @@ LpResult BranchAndBound::solve(Cancel& cancel) {
   // that most nodes need the pivots all the same.
   NodeAhead ahead(system_);
   std::unordered_map<std::size_t, NodeSolve> early;  // answers of nodes not yet popped
+  auto pivots_chosen = [&] {
+    return paths_ == NodeLpPath::PivotsOnly || paths[0].next() == lp::LpSolver::FastPath::Off;
+  };
   auto solve_ahead = [&] {
     if (paths_ == NodeLpPath::FastFirst || !core_pays()) return false;
-    return paths_ == NodeLpPath::PivotsOnly || paths[0].next() == lp::LpSolver::FastPath::Off || fast_misses_often();
+    return pivots_chosen() || fast_misses_often();
   };
   // The first node the heap will give (if no children come before it) that
   // is worth solving and neither solved nor under way. A copy of the heap
@@ -323,17 +326,16 @@ LpResult BranchAndBound::solve(Cancel& cancel) {
     }
 
     ++stats_.lp_solves;
+    // A job of this node still waiting in the queue is done sooner here.
+    ahead.withdraw(id);
     // Keep the second core two nodes ahead where the search takes the
     // pivots anyway, so that it goes on at once when one ends; where this
     // thread mostly tries the fast path, one, as its nodes may end sooner here.
-    const std::size_t depth =
-        paths_ == NodeLpPath::PivotsOnly || paths[0].next() == lp::LpSolver::FastPath::Off ? 2 : 1;
+    const std::size_t depth = pivots_chosen() ? 2 : 1;
     while (ahead.pending() < depth && solve_ahead()) {
       auto next = next_up();
       if (!next || !ahead.start(job_for(*next))) break;
     }
-    // A job still waiting in the queue is done sooner here.
-    ahead.withdraw(id);
     NodeSolve solved;
     if (auto it = early.find(id); it != early.end()) {
       solved = std::move(it->second);
@@ -351,7 +353,7 @@ LpResult BranchAndBound::solve(Cancel& cancel) {
         try {
           beside.push_back(&early.emplace(*next, solve_here(*next, false)).first->second);
         } catch (const Stop&) {
-          break;  // left for the node's turn, as above
+          break;  // left for the node's turn, to stop there if it is ever examined
         }
       } while (!ahead.done(id));
       solved = ahead.take(id, cancel);
