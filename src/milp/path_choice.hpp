@@ -28,17 +28,21 @@ class NodePathChoice {
     if (!eligible_) return FastPath::Off;
     if (always_) return FastPath::Always;
     if (count_ < 2 * kTrial) return count_ % 2 == 1 ? FastPath::Always : FastPath::Off;
-    const bool fast_cheaper = seconds_[1] * runs_[0] < seconds_[0] * runs_[1];
     const bool probe = probe_seconds_ <= kProbeShare * since_trial_;
-    return fast_cheaper != probe ? FastPath::Always : FastPath::Off;
+    return fast_cheaper() != probe ? FastPath::Always : FastPath::Off;
+  }
+
+  // Whether the fast path is the way chosen, probes aside (not while the
+  // first nodes still alternate).
+  bool prefers_fast() const {
+    return eligible_ && (always_ || (count_ >= 2 * kTrial && fast_cheaper()));
   }
 
   void record(FastPath mode, double seconds) {
     if (!eligible_) return;
     const int k = mode == FastPath::Always ? 1 : 0;
     if (count_ >= 2 * kTrial) {
-      const bool fast_cheaper = seconds_[1] * runs_[0] < seconds_[0] * runs_[1];
-      if ((k == 1) != fast_cheaper) probe_seconds_ += seconds;
+      if ((k == 1) != fast_cheaper()) probe_seconds_ += seconds;
       since_trial_ += seconds;
     }
     seconds_[k] += seconds;
@@ -47,6 +51,8 @@ class NodePathChoice {
   }
 
  private:
+  bool fast_cheaper() const { return seconds_[1] * runs_[0] < seconds_[0] * runs_[1]; }
+
   static constexpr std::size_t kTrial = 4;       // nodes of each way before choosing
   static constexpr double kProbeShare = 0.05;  // then at most this share of the time tries the other
 

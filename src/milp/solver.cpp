@@ -292,9 +292,9 @@ LpResult BranchAndBound::solve(Cancel& cancel) {
   // that most nodes need the pivots all the same.
   NodeAhead ahead(system_);
   std::unordered_map<std::size_t, NodeSolve> early;  // answers of nodes not yet popped
-  auto pivots_chosen = [&] {
-    return paths_ == NodeLpPath::PivotsOnly || paths[0].next() == lp::LpSolver::FastPath::Off;
-  };
+  // (The path choice's preference, not its next way: a probe of the pivots
+  // where the fast path serves better must not send nodes to the pivots.)
+  auto pivots_chosen = [&] { return paths_ == NodeLpPath::PivotsOnly || !paths[0].prefers_fast(); };
   auto solve_ahead = [&] {
     if (paths_ == NodeLpPath::FastFirst || !core_pays()) return false;
     return pivots_chosen() || fast_misses_often();
