@@ -1,4 +1,5 @@
 #include "linear/rational.hpp"
+#include "linear/rational_wide.hpp"
 #include "linear/word_gcd.hpp"
 
 #include <cmath>
@@ -379,6 +380,7 @@ Rational Rational::operator-() const {
 
 void Rational::sub_mul_general(const Rational& f, const Rational& x) {
   if (den_ != 0 && f.den_ != 0 && x.den_ != 0 && BigOps::sub_mul(*this, *this, f, x)) return;
+  if (wide_sub_mul(*this, f, x)) return;
   Scratch& s = scratch();
   mpq_srcptr pf = f.den_ == 0 ? f.big_ : (f.load(s.a), s.a);
   mpq_srcptr px = x.den_ == 0 ? x.big_ : (x.load(s.b), s.b);

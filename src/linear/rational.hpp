@@ -110,6 +110,7 @@ class Rational {
 
  private:
   friend struct BigOps;
+  friend struct WideOps;
   int big_sign() const;
   void sub_mul_general(const Rational& f, const Rational& x);
   void copy_big(const Rational& other);

@@ -20,6 +20,13 @@ constexpr std::int64_t kMin = std::numeric_limits<std::int64_t>::min();
 
 mpq_class ref(const Rational& r) { return mpq_class(r.text()); }
 
+gmp_randstate_t& state() {
+  static gmp_randstate_t s;
+  static const bool ready = (gmp_randinit_default(s), gmp_randseed_ui(s, 7), true);
+  (void)ready;
+  return s;
+}
+
 // Same value, and in the two words exactly when the reduced value fits.
 void expect_matches(const Rational& r, const mpq_class& expected) {
   mpq_class e = expected;
@@ -167,6 +174,56 @@ TEST(Rational, SubMulWithIntegerFactorsMatchesGmp) {
     Rational fused = c;
     fused.sub_mul(f, x);
     ASSERT_NO_FATAL_FAILURE(expect_matches(fused, expected)) << c.text() << " - " << f.text() << " * " << x.text();
+  }
+}
+
+// Values just past the two words (numerators and denominators up to two
+// machine words and a little beyond) take their own word-pair arithmetic in
+// c - f x: every size around 64 and 128 bits, shared and dividing
+// denominators, powers of two, and a result that is c itself.
+TEST(Rational, SubMulOfWordPairValuesMatchesGmp) {
+  std::mt19937_64 rng(4093);
+  auto natural = [&](int bits) {
+    mpz_class v;
+    switch (rng() % 6) {
+      case 0: v = 1; v <<= bits; v -= rng() % 2; break;  // 2^b and 2^b - 1
+      case 1: v = mpz_class(static_cast<unsigned long>(rng() | 1)) << bits; break;  // many twos
+      default:
+        mpz_urandomb(v.get_mpz_t(), state(), static_cast<mp_bitcnt_t>(bits));
+        mpz_setbit(v.get_mpz_t(), static_cast<mp_bitcnt_t>(bits > 0 ? bits - 1 : 0));
+    }
+    return v;
+  };
+  auto bits = [&]() {
+    const int edges[] = {1, 2, 31, 62, 63, 64, 65, 96, 126, 127, 128, 129, 140};
+    return rng() % 2 ? edges[rng() % 13] : static_cast<int>(rng() % 141);
+  };
+  auto value = [&](const mpz_class* share) {
+    mpq_class q(natural(bits()), share != nullptr ? *share : natural(bits()) + 1);
+    if (rng() % 2) q = -q;
+    if (rng() % 16 == 0) q = 0;
+    q.canonicalize();
+    return q;
+  };
+  for (int round = 0; round < 60000; ++round) {
+    mpq_class f = value(nullptr), x = value(nullptr), c;
+    switch (rng() % 4) {
+      case 0: c = value(&x.get_den()); break;  // c and x share a denominator
+      case 1: {                              // c's denominator divides the product's
+        mpz_class d = f.get_den() * x.get_den();
+        c = value(&d);
+        break;
+      }
+      default: c = value(nullptr);
+    }
+    Rational rc = Rational::from_mpq(c.get_mpq_t()), rf = Rational::from_mpq(f.get_mpq_t()),
+             rx = Rational::from_mpq(x.get_mpq_t());
+    Rational fused = rc;
+    fused.sub_mul(rf, rx);
+    ASSERT_NO_FATAL_FAILURE(expect_matches(fused, c - f * x)) << c << " - " << f << " * " << x;
+    Rational self = rc;  // the value itself as a factor
+    self.sub_mul(self, rx);
+    ASSERT_NO_FATAL_FAILURE(expect_matches(self, c - c * x)) << c << " - " << c << " * " << x;
   }
 }
 

@@ -1,0 +1,12 @@
+// The word-pair arithmetic behind Rational's in-place forms (internal).
+#pragma once
+
+#include "linear/rational.hpp"
+
+namespace mivex::linear {
+
+// c -= f * x when every numerator and denominator takes at most two machine
+// words; false, with c untouched, otherwise.
+bool wide_sub_mul(Rational& c, const Rational& f, const Rational& x);
+
+}  // namespace mivex::linear
