@@ -46,6 +46,17 @@ struct Nat {
   }
 };
 
+// a / m and a mod m, m > 0, without the wide division where words do.
+u128 quotient(u128 a, u128 m) {
+  if (m == 1) return a;
+  if (((a | m) >> 64) == 0) return static_cast<u64>(a) / static_cast<u64>(m);
+  return a / m;
+}
+u128 remainder(u128 a, u128 m) {
+  if (((a | m) >> 64) == 0) return static_cast<u64>(a) % static_cast<u64>(m);
+  return a % m;
+}
+
 Nat mul(const Nat& a, const Nat& b) {
   Nat r;
   if (a.size == 0 || b.size == 0) return r;
@@ -61,7 +72,7 @@ Nat mul(const Nat& a, const Nat& b) {
 
 // a mod m, m > 0.
 u128 mod(const Nat& a, u128 m) {
-  if (a.fits_two()) return a.two() % m;
+  if (a.fits_two()) return remainder(a.two(), m);
   if ((m >> 64) == 0) return mpn_mod_1(a.w, a.size, static_cast<Limb>(m));
   const Nat d = Nat::of(m);
   Limb q[kMaxLimbs], r[2];
@@ -72,7 +83,7 @@ u128 mod(const Nat& a, u128 m) {
 // a / m where m divides a, m > 0.
 Nat divexact(const Nat& a, u128 m) {
   if (m == 1) return a;
-  if (a.fits_two()) return Nat::of(a.two() / m);
+  if (a.fits_two()) return Nat::of(quotient(a.two(), m));
   Nat q;
   if ((m >> 64) == 0) {
     mpn_divexact_1(q.w, a.w, a.size, static_cast<Limb>(m));
@@ -196,8 +207,8 @@ struct WideOps {
 
     // p = f * x with the cross factors cancelled first, which leaves it reduced.
     const u128 g1 = gcd(pf.num, px.den), g2 = gcd(px.num, pf.den);
-    const Nat pn = mul(Nat::of(pf.num / g1), Nat::of(px.num / g2));
-    const Nat pd = mul(Nat::of(pf.den / g2), Nat::of(px.den / g1));
+    const Nat pn = mul(Nat::of(quotient(pf.num, g1)), Nat::of(quotient(px.num, g2)));
+    const Nat pd = mul(Nat::of(quotient(pf.den, g2)), Nat::of(quotient(px.den, g1)));
     const bool minus_p_negative = pf.negative == px.negative;  // sign of -p
     if (pc.num == 0) {
       store(c, pn, minus_p_negative, pd);
@@ -208,7 +219,7 @@ struct WideOps {
     // reduced by gcd(t, g).
     const u128 rest = mod(pd, pc.den);
     const u128 g = rest == 0 ? pc.den : gcd(pc.den, rest);
-    const Nat cd_g = Nat::of(pc.den / g);
+    const Nat cd_g = Nat::of(quotient(pc.den, g));
     const Nat a = mul(Nat::of(pc.num), divexact(pd, g));
     const Nat b = mul(pn, cd_g);
     Nat t;
