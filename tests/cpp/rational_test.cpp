@@ -177,10 +177,10 @@ TEST(Rational, SubMulWithIntegerFactorsMatchesGmp) {
   }
 }
 
-// Values just past the two words (numerators and denominators up to two
-// machine words and a little beyond) take their own word-pair arithmetic in
-// c - f x: every size around 64 and 128 bits, shared and dividing
-// denominators, powers of two, and a result that is c itself.
+// Values just past the two inline words (numerators and denominators of up
+// to two machine words) take their own word arithmetic in c - f x, wider
+// ones GMP's: every size around 64, 128 and 256 bits, shared and dividing
+// denominators, powers of two, and c itself as a factor.
 TEST(Rational, SubMulOfWordPairValuesMatchesGmp) {
   std::mt19937_64 rng(4093);
   auto natural = [&](int bits) {
@@ -195,8 +195,8 @@ TEST(Rational, SubMulOfWordPairValuesMatchesGmp) {
     return v;
   };
   auto bits = [&]() {
-    const int edges[] = {1, 2, 31, 62, 63, 64, 65, 96, 126, 127, 128, 129, 140};
-    return rng() % 2 ? edges[rng() % 13] : static_cast<int>(rng() % 141);
+    const int edges[] = {1, 2, 31, 62, 63, 64, 65, 96, 126, 127, 128, 129, 140, 191, 192, 193, 255, 256, 257};
+    return rng() % 2 ? edges[rng() % 19] : static_cast<int>(rng() % (rng() % 2 ? 141 : 270));
   };
   auto value = [&](const mpz_class* share) {
     mpq_class q(natural(bits()), share != nullptr ? *share : natural(bits()) + 1);
