@@ -32,22 +32,20 @@ std::optional<std::size_t> RevisedSimplex::find_entering(bool skip_artificial) {
   };
   auto& close = close_;
   close.clear();
-  const std::uint8_t mask = skip_artificial ? kBasic | kArtificial : kBasic;
-  for (std::size_t j = 0; j < cols_; ++j) {
-    if (blocked_[j] & mask) continue;
+  for_open(skip_artificial, [&](std::size_t j) {
     double low, high;
     if (!bounds_.bounds(j, low, high)) {
       if (track && j < n) close.emplace_back(static_cast<std::uint32_t>(j), -HUGE_VAL);
       lows.emplace_back(static_cast<std::uint32_t>(j), -HUGE_VAL);
-      continue;
+      return;
     }
     if (track && j < n && log_->close[j] == PivotLog::kNever && near(low)) {
       close.emplace_back(static_cast<std::uint32_t>(j), low);
     }
-    if (low > top) continue;
+    if (low > top) return;
     if (high < top) top = high;
     lows.emplace_back(static_cast<std::uint32_t>(j), low);
-  }
+  });
   if (track) {
     const auto t = static_cast<std::uint32_t>(log_->steps.size());
     for (const auto& [j, low] : close) {
@@ -69,18 +67,18 @@ std::optional<std::size_t> RevisedSimplex::find_entering(bool skip_artificial) {
 }
 
 std::optional<std::size_t> RevisedSimplex::find_entering_bland(bool skip_artificial) {
-  const std::uint8_t mask = skip_artificial ? kBasic | kArtificial : kBasic;
-  for (std::size_t j = 0; j < cols_; ++j) {
-    if (blocked_[j] & mask) continue;
+  std::optional<std::size_t> first;
+  for_open(skip_artificial, [&](std::size_t j) {
+    if (first) return;
     double low, high;
-    if (bounds_.bounds(j, low, high) && low >= 0.0) continue;
+    if (bounds_.bounds(j, low, high) && low >= 0.0) return;
     Rational d = reduced_cost(j);
     if (d.is_negative()) {
       entering_cost_ = std::move(d);
-      return j;
+      first = j;
     }
-  }
-  return std::nullopt;
+  });
+  return first;
 }
 
 }  // namespace mivex::lp

@@ -14,8 +14,10 @@ RevisedSimplex::RevisedSimplex(std::shared_ptr<const StandardForm> form)
   basis_.resize(m_);
   position_.assign(cols_, -1);
   blocked_.assign(cols_, 0);
+  for (auto& words : open_) words.assign((cols_ + 63) / 64, 0);
   for (std::size_t j = 0; j < cols_; ++j) {
     if (form_->is_artificial(j)) blocked_[j] = kArtificial;
+    place(j, -1);
   }
   for (std::size_t p = 0; p < m_; ++p) {
     basis_[p] = form_->start_basic(p);

@@ -116,9 +116,29 @@ class RevisedSimplex {
   // for artificial columns (which phase 2 never lets enter).
   static constexpr std::uint8_t kBasic = 1, kArtificial = 2;
   std::vector<std::uint8_t> blocked_;
+  // The same as bit sets of the columns free to enter, with artificials
+  // (open_[0]) and without (open_[1]): pricing walks only those, in
+  // increasing order, without a branch per column on what blocks it.
+  std::vector<std::uint64_t> open_[2];
   void place(std::size_t col, std::int32_t position) {
     position_[col] = position;
     blocked_[col] = static_cast<std::uint8_t>((blocked_[col] & kArtificial) | (position >= 0 ? kBasic : 0));
+    const std::uint64_t bit = std::uint64_t{1} << (col & 63);
+    for (int k = 0; k < 2; ++k) {
+      const std::uint8_t mask = k == 0 ? kBasic : kBasic | kArtificial;
+      std::uint64_t& word = open_[k][col >> 6];
+      word = (blocked_[col] & mask) ? word & ~bit : word | bit;
+    }
+  }
+  // f(j) for every column free to enter, in increasing order.
+  template <class F>
+  void for_open(bool skip_artificial, F&& f) const {
+    const std::vector<std::uint64_t>& words = open_[skip_artificial ? 1 : 0];
+    for (std::size_t w = 0; w < words.size(); ++w) {
+      for (std::uint64_t bits = words[w]; bits != 0; bits &= bits - 1) {
+        f(w * 64 + static_cast<std::size_t>(__builtin_ctzll(bits)));
+      }
+    }
   }
   BasisFactor factor_;
   std::vector<Rational> x_;              // basic values, by position
