@@ -6,6 +6,7 @@
 // reduced value the GMP path gives.
 #include <cstdint>
 #include <new>
+#include <utility>
 
 #include "linear/rational_wide.hpp"
 #include "linear/word_gcd.hpp"
