@@ -37,14 +37,15 @@ std::optional<std::size_t> RevisedSimplex::find_entering(bool skip_artificial) {
     if (!bounds_.bounds(j, low, high)) {
       if (track && j < n) close.emplace_back(static_cast<std::uint32_t>(j), -HUGE_VAL);
       lows.emplace_back(static_cast<std::uint32_t>(j), -HUGE_VAL);
-      return;
+      return false;
     }
     if (track && j < n && log_->close[j] == PivotLog::kNever && near(low)) {
       close.emplace_back(static_cast<std::uint32_t>(j), low);
     }
-    if (low > top) return;
+    if (low > top) return false;
     if (high < top) top = high;
     lows.emplace_back(static_cast<std::uint32_t>(j), low);
+    return false;
   });
   if (track) {
     const auto t = static_cast<std::uint32_t>(log_->steps.size());
@@ -69,14 +70,13 @@ std::optional<std::size_t> RevisedSimplex::find_entering(bool skip_artificial) {
 std::optional<std::size_t> RevisedSimplex::find_entering_bland(bool skip_artificial) {
   std::optional<std::size_t> first;
   for_open(skip_artificial, [&](std::size_t j) {
-    if (first) return;
     double low, high;
-    if (bounds_.bounds(j, low, high) && low >= 0.0) return;
+    if (bounds_.bounds(j, low, high) && low >= 0.0) return false;
     Rational d = reduced_cost(j);
-    if (d.is_negative()) {
-      entering_cost_ = std::move(d);
-      first = j;
-    }
+    if (!d.is_negative()) return false;
+    entering_cost_ = std::move(d);
+    first = j;
+    return true;
   });
   return first;
 }

@@ -13,12 +13,8 @@ RevisedSimplex::RevisedSimplex(std::shared_ptr<const StandardForm> form)
     : form_(std::move(form)), m_(form_->num_rows()), cols_(form_->num_cols()), bounds_(*form_) {
   basis_.resize(m_);
   position_.assign(cols_, -1);
-  blocked_.assign(cols_, 0);
   for (auto& words : open_) words.assign((cols_ + 63) / 64, 0);
-  for (std::size_t j = 0; j < cols_; ++j) {
-    if (form_->is_artificial(j)) blocked_[j] = kArtificial;
-    place(j, -1);
-  }
+  for (std::size_t j = 0; j < cols_; ++j) place(j, -1);
   for (std::size_t p = 0; p < m_; ++p) {
     basis_[p] = form_->start_basic(p);
     place(basis_[p], static_cast<std::int32_t>(p));

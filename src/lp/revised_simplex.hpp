@@ -112,31 +112,29 @@ class RevisedSimplex {
   Costs costs_ = Costs::Objective;
   std::vector<std::uint32_t> basis_;     // by position
   std::vector<std::int32_t> position_;   // by column; -1 when nonbasic
-  // By column, what keeps it from entering: kBasic while basic, kArtificial
-  // for artificial columns (which phase 2 never lets enter).
-  static constexpr std::uint8_t kBasic = 1, kArtificial = 2;
-  std::vector<std::uint8_t> blocked_;
-  // The same as bit sets of the columns free to enter, with artificials
-  // (open_[0]) and without (open_[1]): pricing walks only those, in
-  // increasing order, without a branch per column on what blocks it.
+  // Bit sets of the columns free to enter: nonbasic ones (open_[0]), and
+  // nonbasic ones but artificials, which phase 2 never lets enter
+  // (open_[1]). Pricing walks only those, in increasing order, without a
+  // branch per column on what blocks it.
   std::vector<std::uint64_t> open_[2];
   void place(std::size_t col, std::int32_t position) {
     position_[col] = position;
-    blocked_[col] = static_cast<std::uint8_t>((blocked_[col] & kArtificial) | (position >= 0 ? kBasic : 0));
     const std::uint64_t bit = std::uint64_t{1} << (col & 63);
+    const bool nonbasic = position < 0;
+    const bool open[2] = {nonbasic, nonbasic && !form_->is_artificial(col)};
     for (int k = 0; k < 2; ++k) {
-      const std::uint8_t mask = k == 0 ? kBasic : kBasic | kArtificial;
       std::uint64_t& word = open_[k][col >> 6];
-      word = (blocked_[col] & mask) ? word & ~bit : word | bit;
+      word = open[k] ? word | bit : word & ~bit;
     }
   }
-  // f(j) for every column free to enter, in increasing order.
+  // f(j) for the columns free to enter, in increasing order, until f
+  // returns true.
   template <class F>
   void for_open(bool skip_artificial, F&& f) const {
     const std::vector<std::uint64_t>& words = open_[skip_artificial ? 1 : 0];
     for (std::size_t w = 0; w < words.size(); ++w) {
       for (std::uint64_t bits = words[w]; bits != 0; bits &= bits - 1) {
-        f(w * 64 + static_cast<std::size_t>(__builtin_ctzll(bits)));
+        if (f(w * 64 + static_cast<std::size_t>(__builtin_ctzll(bits)))) return;
       }
     }
   }
