@@ -104,19 +104,6 @@ int ctz(u128 v) {
   return lo != 0 ? __builtin_ctzll(lo) : 64 + __builtin_ctzll(static_cast<u64>(v >> 64));
 }
 
-// gcd of two odd words.
-u64 odd_gcd(u64 a, u64 b) {
-  if (a == b || a == 1 || b == 1) return a == b ? a : 1;
-  // Binary steps are many when one is far larger: one remainder first.
-  if (a > b) std::swap(a, b);
-  if ((b >> 8) > a) {
-    b %= a;
-    if (b == 0) return a;
-    b >>= __builtin_ctzll(b);
-  }
-  return odd_word_gcd(a, b);
-}
-
 // gcd(a, b), gcd(0, b) = b.
 u128 gcd(u128 a, u128 b) {
   if (a == 0) return b;
@@ -135,7 +122,7 @@ u128 gcd(u128 a, u128 b) {
   }
   // The smaller fits a word: one remainder brings the other down to it.
   const auto small = static_cast<u64>(a);
-  if ((b >> 64) == 0) return static_cast<u128>(odd_gcd(small, static_cast<u64>(b))) << shift;
+  if ((b >> 64) == 0) return static_cast<u128>(odd_word_gcd(small, static_cast<u64>(b))) << shift;
   const auto rest = static_cast<u64>(b % small);
   if (rest == 0) return a << shift;
   return static_cast<u128>(odd_word_gcd(small, rest >> __builtin_ctzll(rest))) << shift;
