@@ -73,9 +73,7 @@ struct BigOps {
   // out = n/d for a reduced pair with d > 0.
   static bool store(Rational& out, i128 n, i128 d) {
     if (!fits(n) || d > kMax) return false;
-    if (out.den_ == 0) out.free_big();
-    out.num_ = static_cast<std::int64_t>(n);
-    out.den_ = static_cast<std::int64_t>(d);
+    out.set_words(static_cast<std::int64_t>(n), static_cast<std::int64_t>(d));
     return true;
   }
 
@@ -210,9 +208,7 @@ Rational::Rational(std::int64_t n, std::int64_t d) : num_(0), den_(1) {
 Rational& Rational::assign_slow(const Rational& other) {
   if (this == &other) return *this;
   if (other.den_ != 0) {
-    if (den_ == 0) free_big();
-    num_ = other.num_;
-    den_ = other.den_;
+    set_words(other.num_, other.den_);
   } else if (den_ == 0) {
     mpq_set(big_, other.big_);
   } else {
@@ -222,9 +218,13 @@ Rational& Rational::assign_slow(const Rational& other) {
 }
 
 void Rational::copy_big(const Rational& other) {
+  make_big();
+  mpq_set(big_, other.big_);
+}
+
+void Rational::make_big() {
   auto fresh = std::make_unique<__mpq_struct>();
   mpq_init(fresh.get());
-  mpq_set(fresh.get(), other.big_);
   big_ = fresh.release();
   den_ = 0;
 }
@@ -238,19 +238,10 @@ void Rational::free_big() {
 
 void Rational::assign(mpq_ptr r) {
   if (mpz_fits_slong_p(mpq_numref(r)) && mpz_fits_slong_p(mpq_denref(r))) {
-    std::int64_t n = mpz_get_si(mpq_numref(r));
-    std::int64_t d = mpz_get_si(mpq_denref(r));
-    if (den_ == 0) free_big();
-    num_ = n;
-    den_ = d;
+    set_words(mpz_get_si(mpq_numref(r)), mpz_get_si(mpq_denref(r)));
     return;
   }
-  if (den_ != 0) {
-    auto fresh = std::make_unique<__mpq_struct>();
-    mpq_init(fresh.get());
-    big_ = fresh.release();
-    den_ = 0;
-  }
+  if (den_ != 0) make_big();
   mpq_swap(big_, r);
 }
 

@@ -116,6 +116,14 @@ class Rational {
   void copy_big(const Rational& other);
   Rational& assign_slow(const Rational& other);
   void free_big();
+  // Fresh GMP storage in place of the words (the value is set after).
+  void make_big();
+  // The value n/d in the two words (reduced, d > 0), GMP storage freed.
+  void set_words(std::int64_t n, std::int64_t d) {
+    if (den_ == 0) free_big();
+    num_ = n;
+    den_ = d;
+  }
   // Take the value of `r` (a GMP rational in canonical form), demoting it
   // when it fits; may swap storage with `r`.
   void assign(mpq_ptr r);

@@ -5,7 +5,6 @@
 // steps are those of a reduced rational sum, so the result is the same
 // reduced value the GMP path gives.
 #include <cstdint>
-#include <new>
 #include <utility>
 
 #include "linear/rational_wide.hpp"
@@ -165,24 +164,16 @@ struct WideOps {
   // out = (negative ? -n : n) / d, reduced, d > 0.
   static void store(Rational& out, const Nat& n, bool negative, const Nat& d) {
     if (n.size == 0) {
-      if (out.den_ == 0) out.free_big();
-      out.num_ = 0;
-      out.den_ = 1;
+      out.set_words(0, 1);
       return;
     }
     const u64 top = u64{1} << 63;
     if (n.size == 1 && d.size == 1 && d.w[0] < top && (n.w[0] < top || (negative && n.w[0] == top))) {
-      if (out.den_ == 0) out.free_big();
-      out.num_ = negative ? static_cast<std::int64_t>(-n.w[0]) : static_cast<std::int64_t>(n.w[0]);
-      out.den_ = static_cast<std::int64_t>(d.w[0]);
+      out.set_words(negative ? static_cast<std::int64_t>(-n.w[0]) : static_cast<std::int64_t>(n.w[0]),
+                    static_cast<std::int64_t>(d.w[0]));
       return;
     }
-    if (out.den_ != 0) {
-      auto* fresh = new __mpq_struct;
-      mpq_init(fresh);
-      out.big_ = fresh;
-      out.den_ = 0;
-    }
+    if (out.den_ != 0) out.make_big();
     write(mpq_numref(out.big_), n, negative);
     write(mpq_denref(out.big_), d, false);
   }
