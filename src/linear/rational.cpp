@@ -1,5 +1,6 @@
 #include "linear/rational.hpp"
 #include "linear/rational_wide.hpp"
+#include "linear/word_div.hpp"
 #include "linear/word_gcd.hpp"
 
 #include <cmath>
@@ -26,6 +27,11 @@ constexpr std::int64_t kMax = std::numeric_limits<std::int64_t>::max();
 // |v| for |v| <= 2^63 and for the wider sums (|v| < 2^127).
 u64 magnitude(i128 v) { return static_cast<u64>(v < 0 ? -v : v); }
 u128 wide_magnitude(i128 v) { return static_cast<u128>(v < 0 ? -v : v); }
+// v / d for d > 0 dividing v.
+i128 divide_wide(i128 v, u64 d) {
+  const auto q = static_cast<i128>(div_word(wide_magnitude(v), d));
+  return v < 0 ? -q : q;
+}
 
 bool fits(i128 v) { return v >= kMin && v <= kMax; }
 
@@ -107,8 +113,8 @@ struct BigOps {
       i128 n = an + bn;
       if (n == 0) return store(out, 0, 1);
       if (ad == 1) return store(out, n, 1);
-      u64 g = word_gcd(static_cast<u64>(wide_magnitude(n) % static_cast<u64>(ad)), static_cast<u64>(ad));
-      return store(out, n / g, ad / static_cast<std::int64_t>(g));
+      u64 g = word_gcd(mod_word(wide_magnitude(n), static_cast<u64>(ad)), static_cast<u64>(ad));
+      return store(out, divide_wide(n, g), ad / static_cast<std::int64_t>(g));
     }
     if (ad == 1) return store(out, an * bd + bn, bd);  // reduced as bn/bd is
     if (bd == 1) return store(out, an + bn * ad, ad);
@@ -121,8 +127,8 @@ struct BigOps {
     std::int64_t ad_g = ad / g, bd_g = bd / g;
     i128 t = an * bd_g + bn * ad_g;
     if (t == 0) return store(out, 0, 1);
-    auto g2 = static_cast<std::int64_t>(word_gcd(static_cast<u64>(wide_magnitude(t) % static_cast<u64>(g)), static_cast<u64>(g)));
-    return store(out, g2 == 1 ? t : t / g2, static_cast<i128>(ad_g) * (bd / g2));
+    auto g2 = static_cast<std::int64_t>(word_gcd(mod_word(wide_magnitude(t), static_cast<u64>(g)), static_cast<u64>(g)));
+    return store(out, g2 == 1 ? t : divide_wide(t, static_cast<u64>(g2)), static_cast<i128>(ad_g) * (bd / g2));
   }
 
   // (pn, pd) = an/ad * bn/bd reduced, as 128-bit values.

@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "linear/rational_wide.hpp"
+#include "linear/word_div.hpp"
 #include "linear/word_gcd.hpp"
 
 namespace mivex::linear {
@@ -49,17 +50,44 @@ struct Nat {
 // a / m and a mod m, m > 0, without the wide division where words do.
 u128 quotient(u128 a, u128 m) {
   if (m == 1) return a;
-  if (((a | m) >> 64) == 0) return static_cast<u64>(a) / static_cast<u64>(m);
+  if ((m >> 64) == 0) return div_word(a, static_cast<u64>(m));
   return a / m;
 }
 u128 remainder(u128 a, u128 m) {
-  if (((a | m) >> 64) == 0) return static_cast<u64>(a) % static_cast<u64>(m);
+  if ((m >> 64) == 0) return mod_word(a, static_cast<u64>(m));
   return a % m;
 }
 
 Nat mul(const Nat& a, const Nat& b) {
   Nat r;
   if (a.size == 0 || b.size == 0) return r;
+  if (a.size <= 2 && b.size <= 2) {
+    // Straight-line products for the sizes nearly every call has.
+    const u128 p00 = static_cast<u128>(a.w[0]) * b.w[0];
+    r.w[0] = static_cast<u64>(p00);
+    if (a.size == 1 && b.size == 1) {
+      r.w[1] = static_cast<u64>(p00 >> 64);
+      r.size = 2;
+    } else if (a.size == 2 && b.size == 2) {
+      const u128 p01 = static_cast<u128>(a.w[0]) * b.w[1], p10 = static_cast<u128>(a.w[1]) * b.w[0];
+      const u128 p11 = static_cast<u128>(a.w[1]) * b.w[1];
+      const u128 mid = (p00 >> 64) + static_cast<u64>(p01) + static_cast<u64>(p10);
+      r.w[1] = static_cast<u64>(mid);
+      const u128 high = (mid >> 64) + (p01 >> 64) + (p10 >> 64) + static_cast<u64>(p11);
+      r.w[2] = static_cast<u64>(high);
+      r.w[3] = static_cast<u64>((high >> 64) + (p11 >> 64));
+      r.size = 4;
+    } else {
+      const u64 other = a.size == 2 ? a.w[1] : b.w[1];
+      const u64 single = a.size == 2 ? b.w[0] : a.w[0];
+      const u128 p1 = static_cast<u128>(other) * single + (p00 >> 64);
+      r.w[1] = static_cast<u64>(p1);
+      r.w[2] = static_cast<u64>(p1 >> 64);
+      r.size = 3;
+    }
+    r.trim();
+    return r;
+  }
   if (a.size >= b.size) {
     mpn_mul(r.w, a.w, a.size, b.w, b.size);
   } else {
@@ -122,7 +150,7 @@ u128 gcd(u128 a, u128 b) {
   // The smaller fits a word: one remainder brings the other down to it.
   const auto small = static_cast<u64>(a);
   if ((b >> 64) == 0) return static_cast<u128>(odd_word_gcd(small, static_cast<u64>(b))) << shift;
-  const auto rest = static_cast<u64>(b % small);
+  const u64 rest = mod_word(b, small);
   if (rest == 0) return a << shift;
   return static_cast<u128>(odd_word_gcd(small, rest >> __builtin_ctzll(rest))) << shift;
 }
