@@ -13,6 +13,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <limits>
+#include <memory>
 #include <vector>
 
 #include "linear/rational.hpp"
@@ -44,6 +45,13 @@ struct PivotLog {
   // By structural column: the first phase-1 pricing (counted in pivots)
   // where d_j - 1 might have been the least reduced cost; kNever if none.
   std::vector<std::uint32_t> close;
+  // When phase 2's first run ended with an artificial above zero: the
+  // second run's log (the pivots that drove artificials out, `drive_out` of
+  // them, then phase 2 again), kept apart because it starts from the basis
+  // phase 1 ended with. A program that adds only upper-bound rows and
+  // repeats all of phase 1 starts its own second run from that basis too.
+  std::shared_ptr<PivotLog> restart;
+  std::size_t drive_out = 0;  // in a second run's log
 
   // The first pivot after which x_col might exceed f (steps.size() if none).
   std::size_t first_above(std::size_t col, const linear::Rational& f) const;
@@ -58,7 +66,7 @@ struct PivotLog {
   void finish();
   std::size_t bytes() const {
     return sizeof(PivotLog) + steps.capacity() * sizeof(Step) + highs.capacity() * sizeof(High) +
-           close.capacity() * sizeof(std::uint32_t);
+           close.capacity() * sizeof(std::uint32_t) + (restart ? restart->bytes() : 0);
   }
 
  private:

@@ -89,6 +89,11 @@ PhaseEnd RevisedSimplex::repeat(CycleGuard& guard, const Replay& replay) {
   return end;
 }
 
+void RevisedSimplex::repeat_steps(const PivotLog::Step* steps, std::size_t count) {
+  if (trace_ == nullptr) return;
+  for (std::size_t k = 0; k < count; ++k) trace_->emplace_back(steps[k].entering, steps[k].leaving);
+}
+
 PhaseEnd RevisedSimplex::repeat_phase(const Replay& replay) {
   CycleGuard guard;
   return repeat(guard, replay);
@@ -148,7 +153,12 @@ std::size_t RevisedSimplex::drive_out_artificials(Cancel& cancel) {
     if (best == cols_) continue;  // a redundant row keeps its artificial
     cancel.check();
     load_column(best);
+    const std::size_t left = basis_[p];
     pivot(p, best, false);
+    if (log_ != nullptr) {
+      log_->steps.push_back({static_cast<std::uint32_t>(p), static_cast<std::uint32_t>(best),
+                             static_cast<std::uint32_t>(left), false});
+    }
     ++pivots;
   }
   return pivots;

@@ -73,6 +73,9 @@ class RevisedSimplex {
   // the lowest-index non-artificial column with a nonzero tableau entry
   // there. Call only with every artificial at zero. Returns the pivots.
   std::size_t drive_out_artificials(Cancel& cancel);
+  // Pivots taken as made outside a phase (a drive-out's): only the trace
+  // sees them; the basis must be set to the one after them.
+  void repeat_steps(const PivotLog::Step* steps, std::size_t count);
 
   std::size_t num_rows() const { return m_; }
   const std::vector<std::uint32_t>& basis() const { return basis_; }

@@ -28,6 +28,7 @@ struct SolveStats {
   std::size_t pivots = 0;     // all pivots, both phases and any restart
   bool bland = false;         // a repeated basis switched a phase to Bland's rule
   bool restarted = false;     // phase 2 ran again after driving out artificials
+  std::size_t restart_repeated = 0;  // pivots of that second run taken from a log
   bool fast_path = false;     // the certified fast path answered (no pivots made)
 };
 
@@ -91,9 +92,13 @@ class LpSolver {
   // thread as soon as phase 1 ends, beside the first run, in case the
   // first ends unsound. The pivots and the answer are the same either way.
   void set_parallel_restart(bool on) { parallel_restart_ = on; }
-  void resume_from(std::shared_ptr<const PivotLog> base, std::size_t pivots) {
+  // With `restart_pivots`, phase 2's second run (if it comes to one) takes
+  // as many of the base's second run as made, where phase 1 repeats all of
+  // the base's.
+  void resume_from(std::shared_ptr<const PivotLog> base, std::size_t pivots, std::size_t restart_pivots = 0) {
     base_ = std::move(base);
     resume_ = pivots;
+    restart_resume_ = restart_pivots;
   }
 
  private:
@@ -118,6 +123,7 @@ class LpSolver {
   PivotLog* log_ = nullptr;
   std::shared_ptr<const PivotLog> base_;
   std::size_t resume_ = 0;
+  std::size_t restart_resume_ = 0;
   bool parallel_restart_ = false;
   bool racing_ = false;  // the fast path runs beside the pivots
   FastPath fast_path_ = FastPath::Auto;

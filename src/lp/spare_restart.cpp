@@ -2,20 +2,51 @@
 
 #include <chrono>
 
+#include "core/error.hpp"
+
 namespace mivex::lp {
 
-RestartEnd run_restart(RevisedSimplex& simplex, const std::vector<std::uint32_t>& basis, Cancel& cancel) {
+RestartEnd run_restart(RevisedSimplex& simplex, const std::vector<std::uint32_t>& basis, Cancel& cancel,
+                       const PivotLog* base, std::size_t repeat, PivotLog* log) {
   RestartEnd out;
-  simplex.set_basis(basis);
-  out.drive_out = simplex.drive_out_artificials(cancel);
-  simplex.set_costs(RevisedSimplex::Costs::Objective);
-  out.end = simplex.run_phase(true, cancel);
+  if (log != nullptr) simplex.record_log(log);
+  if (base != nullptr && repeat > 0) {
+    if (repeat < base->drive_out || repeat > base->steps.size()) stop("pivot log does not fit the program");
+    // The drive-out's pivots, then phase 2's first ones, as made.
+    std::vector<std::uint32_t> after_drive_out = basis;
+    auto apply = [&](std::vector<std::uint32_t>& b, std::size_t from, std::size_t to) {
+      for (std::size_t t = from; t < to; ++t) {
+        const PivotLog::Step& s = base->steps[t];
+        if (s.position >= b.size() || b[s.position] != s.leaving) stop("pivot log does not fit the program");
+        b[s.position] = s.entering;
+      }
+    };
+    apply(after_drive_out, 0, base->drive_out);
+    std::vector<std::uint32_t> now = after_drive_out;
+    apply(now, base->drive_out, repeat);
+    simplex.repeat_steps(base->steps.data(), base->drive_out);
+    out.drive_out = base->drive_out;
+    simplex.set_basis(now);
+    simplex.set_costs(RevisedSimplex::Costs::Objective);
+    const Replay replay{&after_drive_out, base->steps.data() + base->drive_out, repeat - base->drive_out};
+    out.end = simplex.run_phase(true, cancel, &replay);
+  } else {
+    simplex.set_basis(basis);
+    out.drive_out = simplex.drive_out_artificials(cancel);
+    if (log != nullptr) log->drive_out = out.drive_out;
+    simplex.set_costs(RevisedSimplex::Costs::Objective);
+    out.end = simplex.run_phase(true, cancel);
+  }
+  if (log != nullptr) {
+    log->finish();
+    simplex.record_log(nullptr);
+  }
   return out;
 }
 
 SpareRestart::SpareRestart(std::shared_ptr<const StandardForm> form, std::vector<std::uint32_t> basis, bool trace,
-                           std::size_t verify)
-    : thread_(&SpareRestart::run, this, std::move(form), std::move(basis), trace, verify) {}
+                           std::size_t verify, PivotLog* log)
+    : thread_(&SpareRestart::run, this, std::move(form), std::move(basis), trace, verify, log) {}
 
 SpareRestart::~SpareRestart() {
   stop_.store(true, std::memory_order_relaxed);
@@ -23,7 +54,7 @@ SpareRestart::~SpareRestart() {
 }
 
 void SpareRestart::run(std::shared_ptr<const StandardForm> form, std::vector<std::uint32_t> basis, bool trace,
-                       std::size_t verify) {
+                       std::size_t verify, PivotLog* log) {
   // The caller's interrupt is polled on its own thread (it may be bound to
   // it); this one stops when told to.
   Cancel stop = Cancel::when(stop_);
@@ -31,7 +62,7 @@ void SpareRestart::run(std::shared_ptr<const StandardForm> form, std::vector<std
     simplex_.emplace(std::move(form));
     if (trace) simplex_->record_trace(&trace_);
     simplex_->verify_updates(verify);
-    end_ = run_restart(*simplex_, basis, stop);
+    end_ = run_restart(*simplex_, basis, stop, nullptr, 0, log);
   } catch (...) {
     failure_ = std::current_exception();
   }

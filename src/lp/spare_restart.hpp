@@ -28,17 +28,23 @@ struct RestartEnd {
   PhaseEnd end;               // of phase 2 after them
 };
 
-// The second run on `simplex`, here.
-RestartEnd run_restart(RevisedSimplex& simplex, const std::vector<std::uint32_t>& basis, Cancel& cancel);
+// The second run on `simplex`, here, from the basis phase 1 ended with. Its
+// first `repeat` pivots are taken as made from `base`, the second run's log
+// of a program this one adds rows to (the caller has shown they would be
+// repeated: at least the drive-out). `log`, when not null and already
+// started, keeps this run's pivots and ends finished.
+RestartEnd run_restart(RevisedSimplex& simplex, const std::vector<std::uint32_t>& basis, Cancel& cancel,
+                       const PivotLog* base = nullptr, std::size_t repeat = 0, PivotLog* log = nullptr);
 
 class SpareRestart {
  public:
   using Trace = std::vector<std::pair<std::size_t, std::size_t>>;
 
   // Start the second run on a thread of its own; `trace` keeps its pivots
-  // when not null, `verify` as RevisedSimplex::verify_updates.
+  // when not null, `verify` as RevisedSimplex::verify_updates; `log` as
+  // run_restart's (read it only after take()).
   SpareRestart(std::shared_ptr<const StandardForm> form, std::vector<std::uint32_t> basis, bool trace,
-               std::size_t verify);
+               std::size_t verify, PivotLog* log = nullptr);
   // Stops the run if still going.
   ~SpareRestart();
   SpareRestart(const SpareRestart&) = delete;
@@ -50,7 +56,7 @@ class SpareRestart {
 
  private:
   void run(std::shared_ptr<const StandardForm> form, std::vector<std::uint32_t> basis, bool trace,
-           std::size_t verify);
+           std::size_t verify, PivotLog* log);
 
   std::atomic<bool> stop_{false};
   std::mutex mutex_;

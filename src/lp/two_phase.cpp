@@ -86,12 +86,31 @@ LpResult LpSolver::pivots(Cancel& cancel) {
       if (any_artificial_in(simplex.basis())) after_phase1 = simplex.basis();
     }
   }
+  // The second run of phase 2 starts from the basis phase 1 ended with:
+  // where phase 1 repeated all of the base's, it repeats the base's second
+  // run as far as the caller has shown.
+  std::size_t restart_resume = 0;
+  const PivotLog* base_restart = base != nullptr ? base->restart.get() : nullptr;
+  if (resume > 0 && resume >= base_phase1 && base_restart != nullptr && base_restart->complete &&
+      restart_resume_ >= base_restart->drive_out) {
+    restart_resume = std::min(restart_resume_, base_restart->steps.size());
+  }
+  std::shared_ptr<PivotLog> restart_log;
+  if (log_ != nullptr && after_phase1) {
+    restart_log = std::make_shared<PivotLog>();
+    if (restart_resume > 0) {
+      restart_log->start_from(*base_restart, restart_resume, form.num_structural());
+    } else {
+      restart_log->start(form.num_structural());
+    }
+  }
   // Where a second core is free, the second run of phase 2 starts now
-  // beside the first, in case the first ends unsound.
+  // beside the first, in case the first ends unsound (unless it repeats a
+  // log: then it is quick here).
   std::optional<SpareRestart> spare;
-  if (after_phase1 && parallel_restart_ && !racing_) {
+  if (after_phase1 && parallel_restart_ && !racing_ && restart_resume == 0) {
     try {
-      spare.emplace(form_, *after_phase1, trace_ != nullptr, verify_);
+      spare.emplace(form_, *after_phase1, trace_ != nullptr, verify_, restart_log.get());
     } catch (const std::system_error&) {
       // No thread to be had: the second run, if needed, runs here after the first.
     }
@@ -132,9 +151,11 @@ LpResult LpSolver::pivots(Cancel& cancel) {
   if (spare) {
     second = &spare->take(cancel, again, trace_);
   } else {
-    again = run_restart(simplex, *after_phase1, cancel);
+    again = run_restart(simplex, *after_phase1, cancel, base_restart, restart_resume, restart_log.get());
   }
   stats_.restarted = true;
+  stats_.restart_repeated = restart_resume;
+  if (restart_log != nullptr && restart_log->complete) log_->restart = std::move(restart_log);
   stats_.pivots += again.drive_out;
   end = count(again.end);
   if (!sound(*second, end)) stop("artificial column left zero after the drive-out");

@@ -39,7 +39,7 @@ NodeSolve solve_node(const NodeJob& job, const linear::LinearSystem& system, Can
   lp::LpSolver solver(job.form, system, &job.extra);
   solver.set_fast_path(lp::LpSolver::FastPath::Off);
   // The opening pivots this LP is sure to share with an ancestor's.
-  if (job.repeat > 0) solver.resume_from(job.base, job.repeat);
+  if (job.repeat > 0) solver.resume_from(job.base, job.repeat, job.restart_repeat);
   out.log = std::make_unique<lp::PivotLog>();
   if (job.record_log) solver.record_log(out.log.get());
   lp::LpSolver::Trace trace;

@@ -50,6 +50,7 @@ struct NodeJob {
   std::vector<linear::LinearConstraint> extra;   // those rows
   std::shared_ptr<const lp::PivotLog> base;      // the log to repeat `repeat` pivots from
   std::size_t repeat = 0;
+  std::size_t restart_repeat = 0;                // of the log's second run, if this LP comes to one
   std::size_t path = 0;
   bool record_log = false;
   bool check = false;  // solve again from scratch and stop unless the same

@@ -27,6 +27,19 @@ std::size_t repeated_pivots(const lp::PivotLog& log, const std::vector<VarBound>
   return shared;
 }
 
+std::size_t repeated_restart_pivots(const lp::PivotLog& log, const std::vector<VarBound>& bounds, std::size_t from,
+                                    std::size_t repeat) {
+  const lp::PivotLog* second = log.restart.get();
+  if (second == nullptr || !second->complete || !log.has_phase1 || repeat == 0 || repeat < log.phase1) return 0;
+  std::size_t shared = second->steps.size();
+  for (std::size_t k = from; k < bounds.size(); ++k) {
+    const VarBound& b = bounds[k];
+    if (!b.upper || b.upper->is_negative()) return 0;
+    shared = std::min(shared, second->first_above(b.var, *b.upper));
+  }
+  return shared < second->drive_out ? 0 : shared;
+}
+
 void forget_lowered(lp::PivotLog& log, const std::vector<VarBound>& bounds, std::size_t from) {
   for (std::size_t k = from; k < bounds.size(); ++k) {
     if (bounds[k].lower && bounds[k].var < log.close.size()) log.close[bounds[k].var] = 0;

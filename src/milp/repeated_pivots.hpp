@@ -15,6 +15,15 @@ namespace mivex::milp {
 // make first (0 when nothing is sure).
 std::size_t repeated_pivots(const lp::PivotLog& log, const std::vector<VarBound>& bounds, std::size_t from);
 
+// The same for phase 2's second run, given that `repeat` pivots of the log
+// are repeated: it starts from the basis phase 1 ended with, which is the
+// log's (with the added rows' slacks) when all of phase 1 is repeated and
+// only upper-bound rows were added. Its drive-out pivots leave every value
+// as it is, so an upper bound changes a choice only once phase 2 would take
+// x_j past it, as in the first run.
+std::size_t repeated_restart_pivots(const lp::PivotLog& log, const std::vector<VarBound>& bounds, std::size_t from,
+                                    std::size_t repeat);
+
 // After a solve that repeated pivots of an ancestor's log: a lower bound
 // added since lowered d_j by 1, so the log's record of when d_j - 1 came
 // close (read by the next lower bound on j) no longer holds.

@@ -252,7 +252,10 @@ LpResult BranchAndBound::solve(Cancel& cancel) {
     job.extra = bound_rows(node);
     job.form = lp::StandardForm::extend(root_form, job.extra);
     job.repeat = repeat_of(node);
-    if (job.repeat > 0) job.base = node.log;
+    if (job.repeat > 0) {
+      job.base = node.log;
+      job.restart_repeat = repeated_restart_pivots(*node.log, node.bounds, node.log_bounds, job.repeat);
+    }
     job.path = path_of(node, job.repeat);
     job.record_log = repeats_;
     job.check = check_nodes_;
@@ -367,7 +370,10 @@ LpResult BranchAndBound::solve(Cancel& cancel) {
 
     paths[solved.path].record(solved.mode, solved.seconds);
     stats_.pivots += solved.stats.pivots;
-    if (!solved.stats.fast_path) stats_.repeated += solved.repeat;
+    if (!solved.stats.fast_path) {
+      stats_.repeated += solved.repeat + solved.stats.restart_repeated;
+      stats_.restart_repeated += solved.stats.restart_repeated;
+    }
     if (solved.mode != lp::LpSolver::FastPath::Always) {
       ++stats_.pivots_only;
       stats_.pivots_only_seconds += solved.seconds;

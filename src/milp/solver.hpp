@@ -57,6 +57,7 @@ struct SearchStats {
   // Pivots of node LPs (the root's included), and how many of them were
   // taken as made from an ancestor's log.
   std::size_t pivots = 0, repeated = 0;
+  std::size_t restart_repeated = 0;  // of them, in phase 2's second runs
   // Node LPs solved ahead of their turn (beside another on the second core).
   std::size_t ahead = 0;
 };
