@@ -87,12 +87,12 @@ LpResult LpSolver::pivots(Cancel& cancel) {
     }
   }
   // The second run of phase 2 starts from the basis phase 1 ended with:
-  // where phase 1 repeated all of the base's, it repeats the base's second
-  // run as far as the caller has shown.
+  // where phase 1 repeated all of the base's and ended on its basis, it
+  // repeats the base's second run as far as the caller has shown.
   std::size_t restart_resume = 0;
   const PivotLog* base_restart = base != nullptr ? base->restart.get() : nullptr;
   if (resume > 0 && resume >= base_phase1 && base_restart != nullptr && base_restart->complete &&
-      restart_resume_ >= base_restart->drive_out) {
+      restart_resume_ >= base_restart->drive_out && after_phase1 && *after_phase1 == basis_after(base_phase1)) {
     restart_resume = std::min(restart_resume_, base_restart->steps.size());
   }
   std::shared_ptr<PivotLog> restart_log;

@@ -306,11 +306,18 @@ LpResult BranchAndBound::solve(Cancel& cancel) {
   // is worth solving and neither solved nor under way. A copy of the heap
   // costs far less than a node LP.
   auto next_up = [&]() -> std::optional<std::size_t> {
+    auto usable = [&](std::size_t node) {
+      return survives(nodes[node].lp_bound) && early.count(node) == 0 && !ahead.holds(node);
+    };
+    if (heap.empty()) return std::nullopt;
+    // Mostly the top will do; only past it are pops (on a copy) needed.
+    if (usable(heap.entries().front().node)) return heap.entries().front().node;
     NodeHeap order = heap;
-    for (int k = 0; k < 6; ++k) {
+    order.pop();
+    for (int k = 1; k < 6; ++k) {
       auto e = order.pop();
       if (!e) break;
-      if (survives(nodes[e->node].lp_bound) && early.count(e->node) == 0 && !ahead.holds(e->node)) return e->node;
+      if (usable(e->node)) return e->node;
     }
     return std::nullopt;
   };
