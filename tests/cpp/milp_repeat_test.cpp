@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <memory>
 #include <random>
 #include <string>
 
@@ -115,6 +116,13 @@ TEST(MilpRepeats, InterruptsEndASearchThatSolvesAhead) {
   milp::BranchAndBound plain(system, 30, milp::NodeLpPath::PivotsOnly);
   plain.set_second_core(false);
   const LpResult expected = plain.solve();
+  // The search under test: 30 nodes, solving ahead on the second core.
+  auto ahead_search = [&] {
+    auto search = std::make_unique<milp::BranchAndBound>(system, 30, milp::NodeLpPath::PivotsOnly);
+    search->set_second_core(true);
+    search->set_thread_threshold(0.0);
+    return search;
+  };
   // Polls of a whole search (which solves ahead, so each interrupt below
   // falls somewhere in a search like it).
   struct Countdown {
@@ -123,23 +131,15 @@ TEST(MilpRepeats, InterruptsEndASearchThatSolvesAhead) {
   auto poll = [](void* c) { return --static_cast<Countdown*>(c)->left < 0; };
   Countdown count{1L << 40};
   Cancel counting(poll, &count);
-  milp::BranchAndBound whole(system, 30, milp::NodeLpPath::PivotsOnly);
-  whole.set_second_core(true);
-  whole.set_thread_threshold(0.0);
-  whole.solve(counting);
+  ahead_search()->solve(counting);
   const long polls = (1L << 40) - count.left;
   for (long share : {1, 10, 30, 60}) {
     Countdown countdown{polls * share / 100};
     Cancel cancel(poll, &countdown);
-    milp::BranchAndBound search(system, 30, milp::NodeLpPath::PivotsOnly);
-    search.set_second_core(true);
-    search.set_thread_threshold(0.0);
-    EXPECT_THROW(search.solve(cancel), Interrupted) << share << "% of " << polls << " polls";
+    EXPECT_THROW(ahead_search()->solve(cancel), Interrupted) << share << "% of " << polls << " polls";
   }
-  milp::BranchAndBound again(system, 30, milp::NodeLpPath::PivotsOnly);
-  again.set_second_core(true);
-  again.set_thread_threshold(0.0);
-  const LpResult result = again.solve();
-  expect_same_search(result, again.stats(), expected, plain.stats(), "p0201 after interrupts");
-  EXPECT_GT(again.stats().ahead, 0u);
+  const auto again = ahead_search();
+  const LpResult result = again->solve();
+  expect_same_search(result, again->stats(), expected, plain.stats(), "p0201 after interrupts");
+  EXPECT_GT(again->stats().ahead, 0u);
 }
