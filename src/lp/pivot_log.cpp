@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "core/error.hpp"
+
 namespace mivex::lp {
 
 namespace {
@@ -21,6 +23,15 @@ double upper(const PivotLog::High& h) {
 }
 
 }  // namespace
+
+void PivotLog::apply(std::vector<std::uint32_t>& basis, std::size_t from, std::size_t to) const {
+  if (to > steps.size()) stop("pivot log does not fit the program");
+  for (std::size_t t = from; t < to; ++t) {
+    const Step& s = steps[t];
+    if (s.position >= basis.size() || basis[s.position] != s.leaving) stop("pivot log does not fit the program");
+    basis[s.position] = s.entering;
+  }
+}
 
 std::size_t PivotLog::first_above(std::size_t col, const linear::Rational& f) const {
   if (!exact_integer(f)) return 0;  // not a branching bound: assume the worst

@@ -53,6 +53,9 @@ struct PivotLog {
   std::shared_ptr<PivotLog> restart;
   std::size_t drive_out = 0;  // in a second run's log
 
+  // Steps [from, to) made on `basis` (by position); stops unless each finds
+  // its leaving column where it pivots, as a log of another program would not.
+  void apply(std::vector<std::uint32_t>& basis, std::size_t from, std::size_t to) const;
   // The first pivot after which x_col might exceed f (steps.size() if none).
   std::size_t first_above(std::size_t col, const linear::Rational& f) const;
   // An empty log for a program with `structural` structural columns.

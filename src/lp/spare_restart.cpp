@@ -11,19 +11,12 @@ RestartEnd run_restart(RevisedSimplex& simplex, const std::vector<std::uint32_t>
   RestartEnd out;
   if (log != nullptr) simplex.record_log(log);
   if (base != nullptr && repeat > 0) {
-    if (repeat < base->drive_out || repeat > base->steps.size()) stop("pivot log does not fit the program");
+    if (repeat < base->drive_out) stop("pivot log does not fit the program");
     // The drive-out's pivots, then phase 2's first ones, as made.
     std::vector<std::uint32_t> after_drive_out = basis;
-    auto apply = [&](std::vector<std::uint32_t>& b, std::size_t from, std::size_t to) {
-      for (std::size_t t = from; t < to; ++t) {
-        const PivotLog::Step& s = base->steps[t];
-        if (s.position >= b.size() || b[s.position] != s.leaving) stop("pivot log does not fit the program");
-        b[s.position] = s.entering;
-      }
-    };
-    apply(after_drive_out, 0, base->drive_out);
+    base->apply(after_drive_out, 0, base->drive_out);
     std::vector<std::uint32_t> now = after_drive_out;
-    apply(now, base->drive_out, repeat);
+    base->apply(now, base->drive_out, repeat);
     simplex.repeat_steps(base->steps.data(), base->drive_out);
     out.drive_out = base->drive_out;
     simplex.set_basis(now);

@@ -48,11 +48,7 @@ LpResult LpSolver::pivots(Cancel& cancel) {
   auto basis_after = [&](std::size_t k) {
     std::vector<std::uint32_t> basis(m);
     for (std::size_t p = 0; p < m; ++p) basis[p] = form.start_basic(p);
-    for (std::size_t t = 0; t < k; ++t) {
-      const PivotLog::Step& s = base->steps[t];
-      if (s.position >= m || basis[s.position] != s.leaving) stop("pivot log does not fit the program");
-      basis[s.position] = s.entering;
-    }
+    if (k > 0) base->apply(basis, 0, k);
     return basis;
   };
   const std::size_t base_phase1 = base != nullptr ? base->phase1 : 0;
