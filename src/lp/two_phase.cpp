@@ -91,22 +91,26 @@ LpResult LpSolver::pivots(Cancel& cancel) {
       restart_resume_ >= base_restart->drive_out && after_phase1 && *after_phase1 == basis_after(base_phase1)) {
     restart_resume = std::min(restart_resume_, base_restart->steps.size());
   }
+  // The second run's log, made only when that run starts (declared before
+  // the spare run that may write it, so that it outlives that thread).
   std::shared_ptr<PivotLog> restart_log;
-  if (log_ != nullptr && after_phase1) {
+  auto new_restart_log = [&]() -> PivotLog* {
+    if (log_ == nullptr) return nullptr;
     restart_log = std::make_shared<PivotLog>();
     if (restart_resume > 0) {
       restart_log->start_from(*base_restart, restart_resume, form.num_structural());
     } else {
       restart_log->start(form.num_structural());
     }
-  }
+    return restart_log.get();
+  };
   // Where a second core is free, the second run of phase 2 starts now
   // beside the first, in case the first ends unsound (unless it repeats a
   // log: then it is quick here).
   std::optional<SpareRestart> spare;
   if (after_phase1 && parallel_restart_ && !racing_ && restart_resume == 0) {
     try {
-      spare.emplace(form_, *after_phase1, trace_ != nullptr, verify_, restart_log.get());
+      spare.emplace(form_, *after_phase1, trace_ != nullptr, verify_, new_restart_log());
     } catch (const std::system_error&) {
       // No thread to be had: the second run, if needed, runs here after the first.
     }
@@ -147,7 +151,7 @@ LpResult LpSolver::pivots(Cancel& cancel) {
   if (spare) {
     second = &spare->take(cancel, again, trace_);
   } else {
-    again = run_restart(simplex, *after_phase1, cancel, base_restart, restart_resume, restart_log.get());
+    again = run_restart(simplex, *after_phase1, cancel, base_restart, restart_resume, new_restart_log());
   }
   stats_.restarted = true;
   stats_.restart_repeated = restart_resume;
