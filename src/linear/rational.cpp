@@ -321,6 +321,18 @@ bool Rational::is_integer() const {
   return den_ == 1;
 }
 
+void Rational::residues(std::uint64_t p, std::uint64_t& num, std::uint64_t& den) const {
+  if (den_ == 0) {
+    num = mpz_fdiv_ui(mpq_numref(big_), p);
+    den = mpz_fdiv_ui(mpq_denref(big_), p);
+    return;
+  }
+  const std::uint64_t mag = num_ < 0 ? std::uint64_t{0} - static_cast<std::uint64_t>(num_) : static_cast<std::uint64_t>(num_);
+  const std::uint64_t r = mag % p;
+  num = num_ < 0 && r != 0 ? p - r : r;
+  den = static_cast<std::uint64_t>(den_) % p;
+}
+
 std::string Rational::text() const {
   if (den_ != 0) {
     return den_ == 1 ? std::to_string(num_) : std::to_string(num_) + "/" + std::to_string(den_);

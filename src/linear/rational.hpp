@@ -82,6 +82,9 @@ class Rational {
   void to_mpq(mpq_ptr out) const { load(out); }
   static Rational from_mpq(mpq_srcptr value);
 
+  // The numerator and denominator modulo p (p > 0), each in [0, p).
+  void residues(std::uint64_t p, std::uint64_t& num, std::uint64_t& den) const;
+
   // "n" for integers, "n/d" otherwise, in decimal.
   std::string text() const;
 

@@ -258,4 +258,12 @@ struct WideOps {
 
 bool wide_sub_mul(Rational& c, const Rational& f, const Rational& x) { return WideOps::sub_mul(c, f, x); }
 
+Rational wide_fraction(bool negative, u128 num, u128 den) {
+  Rational out;
+  if (num == 0) return out;
+  const u128 g = gcd(num, den);
+  WideOps::store(out, Nat::of(quotient(num, g)), negative, Nat::of(quotient(den, g)));
+  return out;
+}
+
 }  // namespace mivex::linear

@@ -9,4 +9,7 @@ namespace mivex::linear {
 // words; false, with c untouched, otherwise.
 bool wide_sub_mul(Rational& c, const Rational& f, const Rational& x);
 
+// (negative ? -num : num) / den, reduced; den > 0.
+Rational wide_fraction(bool negative, unsigned __int128 num, unsigned __int128 den);
+
 }  // namespace mivex::linear

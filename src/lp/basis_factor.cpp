@@ -30,6 +30,7 @@ void BasisFactor::divide_by_pivot(Rational& t, const Step& s) {
 bool BasisFactor::try_factor(std::size_t m, const std::vector<Column>& columns) {
   if (columns.size() != m) stop("basis has the wrong number of columns");
   clear(m);
+  res_.on = false;
   for (std::size_t p = 0; p < m; ++p) {
     for (const Entry& e : columns[p]) add(e.index, static_cast<std::uint32_t>(p), e.value);
   }
@@ -51,6 +52,7 @@ void BasisFactor::factor(const StandardForm& form, const std::vector<std::uint32
     }
   }
   if (!eliminate()) stop("basis matrix is singular");
+  residues_factor(form, basis);
 }
 
 void BasisFactor::clear(std::size_t m) {
@@ -261,8 +263,9 @@ bool BasisFactor::eliminate() {
 }
 
 void BasisFactor::update(std::size_t position, const std::vector<Rational>& alpha,
-                         const std::vector<std::uint32_t>& nz) {
+                         const std::vector<std::uint32_t>& nz, std::uint32_t column) {
   if (alpha[position].is_zero()) stop("pivot value is zero");
+  if (res_.on) residues_update(position, column);
   Eta eta{static_cast<std::uint32_t>(position), alpha[position], eta_index_.size(), 0};
   eta_entries_ += 1 + alpha[position].extra_words();
   for (std::uint32_t i : nz) {

@@ -118,7 +118,7 @@ void RevisedSimplex::pivot(std::size_t position, std::size_t col, bool update_co
       if (update_costs && y != y_) stop("updated multipliers differ from recomputed ones");
     }
   } else {
-    factor_.update(position, alpha_, alpha_nz_);
+    factor_.update(position, alpha_, alpha_nz_, static_cast<std::uint32_t>(col));
   }
 }
 
