@@ -152,10 +152,20 @@ void BasisFactor::residues_factor(const StandardForm& form, const std::vector<st
   const bool always = r.mode == ResidueMode::Always;
   if (r.mode == ResidueMode::Never || m_ > kMaxRows || m_ == 0) return;
   if (!always && r.big_share < kMinBigShare) return;
-  // D = |det B|, the product of the pivots up to sign.
+  // Integer columns first: that test fails fast on decimal data, where the
+  // determinant below would cost the most.
+  r.form = &form;
+  for (std::uint32_t column : basis) {
+    if (!column_fits(column)) return;
+  }
+  // D = |det B|, the product of the pivots up to sign. Each partial product
+  // is a minor of B, an integer as large as D's limit allows or not much
+  // larger: past a few words the basis is given up on.
   Rational det(1);
   for (const Step& s : steps_) {
-    if (s.unit == 0) det = det * s.pivot;
+    if (s.unit != 0) continue;
+    det = det * s.pivot;
+    if (det.extra_words() > 8) return;
   }
   mpq_t q;
   mpq_init(q);
@@ -169,10 +179,6 @@ void BasisFactor::residues_factor(const StandardForm& form, const std::vector<st
   mpq_clear(q);
   if (!fits) return;
   if (!always && (r.det >> kMinDetBits) == 0) return;
-  r.form = &form;
-  for (std::uint32_t column : basis) {
-    if (!column_fits(column)) return;
-  }
   r.basis = basis;
 
   // Images of every pivot's inverse and every entry of L and U: each a
