@@ -80,6 +80,13 @@ class BasisFactor {
   // a solve through the factors, or through the etas, roughly costs.
   std::size_t factor_entries() const { return factor_entries_; }
   std::size_t eta_entries() const { return eta_entries_; }
+  // Whether a solve through the etas now costs more than one through the
+  // factors: by words for the rational solves, by entries while the
+  // residue solves (a few multiplies an entry, whatever the words) answer.
+  bool etas_outgrow_factors() const {
+    if (res_.on) return res_.eta_value.size() > l_.size() + u_.size() + m_;
+    return eta_entries_ > factor_entries_ + m_;
+  }
 
  private:
   struct Step {

@@ -85,7 +85,7 @@ void RevisedSimplex::pivot(std::size_t position, std::size_t col, bool update_co
   // Refactor after this pivot? Then the pricing bounds start afresh from y
   // and need not follow its moves one by one.
   const std::size_t limit = verify_ != 0 ? verify_ : kMaxUpdates;
-  const bool refresh = factor_.updates() + 1 >= limit || factor_.eta_entries() > factor_.factor_entries() + m_;
+  const bool refresh = factor_.updates() + 1 >= limit || factor_.etas_outgrow_factors();
 
   const std::size_t leaving = basis_[position];
   if (update_costs && !entering_cost_.is_zero()) {
