@@ -327,8 +327,7 @@ void Rational::residues(std::uint64_t p, std::uint64_t& num, std::uint64_t& den)
     den = mpz_fdiv_ui(mpq_denref(big_), p);
     return;
   }
-  const std::uint64_t mag = num_ < 0 ? std::uint64_t{0} - static_cast<std::uint64_t>(num_) : static_cast<std::uint64_t>(num_);
-  const std::uint64_t r = mag % p;
+  const std::uint64_t r = magnitude(num_) % p;
   num = num_ < 0 && r != 0 ? p - r : r;
   den = static_cast<std::uint64_t>(den_) % p;
 }

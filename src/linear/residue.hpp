@@ -36,12 +36,6 @@ class ResiduePrime {
   // Into and out of Montgomery form (a < p).
   constexpr u64 enter(u64 a) const { return mul(a, r2_); }
   constexpr u64 leave(u64 a) const { return mul(a, 1); }
-  // A signed integer's residue, in Montgomery form.
-  constexpr u64 enter_signed(std::int64_t v) const {
-    const u64 mag = v < 0 ? static_cast<u64>(0) - static_cast<u64>(v) : static_cast<u64>(v);
-    const u64 r = enter(mag % p_);
-    return v < 0 && r != 0 ? p_ - r : r;
-  }
   constexpr u64 one() const { return enter(1); }
 
   // The inverse of a nonzero a (Montgomery form in and out), by Fermat.

@@ -30,7 +30,6 @@ void BasisFactor::divide_by_pivot(Rational& t, const Step& s) {
 bool BasisFactor::try_factor(std::size_t m, const std::vector<Column>& columns) {
   if (columns.size() != m) stop("basis has the wrong number of columns");
   clear(m);
-  res_.on = false;
   for (std::size_t p = 0; p < m; ++p) {
     for (const Entry& e : columns[p]) add(e.index, static_cast<std::uint32_t>(p), e.value);
   }
@@ -66,6 +65,8 @@ void BasisFactor::clear(std::size_t m) {
   eta_value_.clear();
   eta_entries_ = 0;
   units_.clear();
+  res_.on = false;  // until residues_factor() says otherwise
+  res_.image_fresh = false;
   // The active submatrix, by rows (entries carry positions) and by columns
   // (row lists only, for counts and for finding the rows to eliminate).
   if (rows_.size() < m) rows_.resize(m);

@@ -205,6 +205,8 @@ class BasisFactor {
   void residues_update(std::size_t position, std::uint32_t column);
   bool column_fits(std::uint32_t column) const;
   void note_result(const std::vector<Rational>& x, const std::vector<std::uint32_t>& nz) const;
+  // out[i] = found[i] / D for every position or row, nz the nonzero ones.
+  void hand_out(const SignedWide* found, std::vector<Rational>& out, std::vector<std::uint32_t>& nz) const;
   bool residue_ftran(std::vector<Rational>& v, std::vector<std::uint32_t>& nz) const;
   bool residue_inverse_row(std::size_t position, std::vector<Rational>& out, std::vector<std::uint32_t>& nz) const;
 };

@@ -57,6 +57,14 @@ void sub_times(Pair& target, Pair x, Pair y) {
   target.b = kSecond.sub_mul(target.b, x.b, y.b);
 }
 
+// An integer's residues, in Montgomery form.
+Pair integer_residues(const Rational& v) {
+  u64 a, b, den;
+  v.residues(kFirst.modulus(), a, den);
+  v.residues(kSecond.modulus(), b, den);
+  return {kFirst.enter(a), kSecond.enter(b)};
+}
+
 Pair plain_residues(u128 v) { return {linear::mod_word(v, kFirst.modulus()), linear::mod_word(v, kSecond.modulus())}; }
 
 // The integer with these (plain) residues nearest zero.
@@ -130,25 +138,33 @@ BasisFactor::ResidueMode BasisFactor::default_residue_mode() { return default_mo
 std::size_t BasisFactor::residue_solves_everywhere() { return solves_everywhere.load(); }
 
 void BasisFactor::note_result(const std::vector<Rational>& x, const std::vector<std::uint32_t>& nz) const {
-  if (nz.empty()) return;
+  // Only bases that residues may serve follow the share.
+  if (nz.empty() || res_.mode == ResidueMode::Never || m_ > kMaxRows) return;
   std::size_t big = 0;
   for (std::uint32_t p : nz) big += x[p].is_small() ? 0 : 1;
   res_.big_share = 0.9 * res_.big_share + 0.1 * static_cast<double>(big) / static_cast<double>(nz.size());
 }
 
+void BasisFactor::hand_out(const SignedWide* found, std::vector<Rational>& out, std::vector<std::uint32_t>& nz) const {
+  nz.clear();
+  for (std::size_t i = 0; i < m_; ++i) {
+    if (found[i].magnitude == 0) continue;
+    out[i] = linear::wide_fraction(found[i].negative, found[i].magnitude, res_.det);
+    nz.push_back(static_cast<std::uint32_t>(i));
+  }
+  ++res_.solves;
+  solves_everywhere.fetch_add(1, std::memory_order_relaxed);
+}
+
 bool BasisFactor::column_fits(std::uint32_t column) const {
-  const StandardForm& form = *res_.form;
-  if (column >= form.num_structural()) return true;  // +-1
   bool fits = true;
   std::int64_t v;
-  form.for_column(column, [&](std::size_t, const Rational& value) { fits = fits && small_integer(value, v); });
+  res_.form->for_any_column(column, [&](std::size_t, const Rational& value) { fits = fits && small_integer(value, v); });
   return fits;
 }
 
 void BasisFactor::residues_factor(const StandardForm& form, const std::vector<std::uint32_t>& basis) {
   Residues& r = res_;
-  r.on = false;
-  r.image_fresh = false;
   const bool always = r.mode == ResidueMode::Always;
   if (r.mode == ResidueMode::Never || m_ > kMaxRows || m_ == 0) return;
   if (!always && r.big_share < kMinBigShare) return;
@@ -265,7 +281,7 @@ bool BasisFactor::residue_ftran(std::vector<Rational>& vec, std::vector<std::uin
       for (std::uint32_t j : nz) w[j] = ResiduePair{};
       return false;
     }
-    w[i] = {kFirst.enter_signed(v), kSecond.enter_signed(v)};
+    w[i] = integer_residues(vec[i]);
   }
   // L, then U backwards into x (by position), then the etas.
   for (std::uint32_t k : l_steps_) {
@@ -301,21 +317,15 @@ bool BasisFactor::residue_ftran(std::vector<Rational>& vec, std::vector<std::uin
   // The integers D x, and the check B (D x) = D v.
   SignedWide* found = r.found.data();
   u64* check = r.check.data();
-  const StandardForm& form = *r.form;
-  const std::size_t n = form.num_structural();
   for (std::size_t p = 0; p < m; ++p) {
     if (x[p].zero()) {
       found[p] = SignedWide{};
       continue;
     }
     found[p] = combine(times(x[p], r.det_residue));
-    const std::uint32_t column = r.basis[p];
-    if (column < n) {
-      form.for_column(column, [&](std::size_t row, const Rational& a) { accumulate(check + 3 * row, found[p], a.num()); });
-    } else {
-      const StandardForm::Aux& aux = form.aux_of(column);
-      accumulate(check + 3 * aux.row, found[p], aux.coef());
-    }
+    r.form->for_any_column(r.basis[p], [&](std::size_t row, const Rational& a) {
+      accumulate(check + 3 * row, found[p], a.num());
+    });
   }
   const SignedWide det{true, r.det};  // -D
   for (std::uint32_t i : nz) accumulate(check + 3 * i, det, vec[i].num());
@@ -327,16 +337,9 @@ bool BasisFactor::residue_ftran(std::vector<Rational>& vec, std::vector<std::uin
   }
 
   for (std::uint32_t i : nz) vec[i] = Rational();
-  nz.clear();
-  for (std::size_t p = 0; p < m; ++p) {
-    if (found[p].magnitude == 0) continue;
-    vec[p] = linear::wide_fraction(found[p].negative, found[p].magnitude, r.det);
-    nz.push_back(static_cast<std::uint32_t>(p));
-  }
+  hand_out(found, vec, nz);
   r.image_fresh = true;
   note_result(vec, nz);
-  ++r.solves;
-  solves_everywhere.fetch_add(1, std::memory_order_relaxed);
   return true;
 }
 
@@ -388,20 +391,12 @@ bool BasisFactor::residue_inverse_row(std::size_t position, std::vector<Rational
     rows[i] = z[i].zero() ? SignedWide{} : combine(times(z[i], r.det_residue));
     z[i] = ResiduePair{};
   }
-  const StandardForm& form = *r.form;
-  const std::size_t n = form.num_structural();
   u64 acc[3] = {0, 0, 0};
   bool exact = true;
   for (std::size_t p = 0; p < m && exact; ++p) {
-    const std::uint32_t column = r.basis[p];
-    if (column < n) {
-      form.for_column(column, [&](std::size_t row, const Rational& a) {
-        if (rows[row].magnitude != 0) accumulate(acc, rows[row], a.num());
-      });
-    } else {
-      const StandardForm::Aux& aux = form.aux_of(column);
-      if (rows[aux.row].magnitude != 0) accumulate(acc, rows[aux.row], aux.coef());
-    }
+    r.form->for_any_column(r.basis[p], [&](std::size_t row, const Rational& a) {
+      if (rows[row].magnitude != 0) accumulate(acc, rows[row], a.num());
+    });
     if (p == position) accumulate(acc, SignedWide{true, r.det}, 1);
     exact = take_zero(acc);
   }
@@ -409,14 +404,7 @@ bool BasisFactor::residue_inverse_row(std::size_t position, std::vector<Rational
     r.on = false;
     return false;
   }
-  nz.clear();
-  for (std::size_t i = 0; i < m; ++i) {
-    if (rows[i].magnitude == 0) continue;
-    out[i] = linear::wide_fraction(rows[i].negative, rows[i].magnitude, r.det);
-    nz.push_back(static_cast<std::uint32_t>(i));
-  }
-  ++r.solves;
-  solves_everywhere.fetch_add(1, std::memory_order_relaxed);
+  hand_out(rows.data(), out, nz);
   return true;
 }
 
