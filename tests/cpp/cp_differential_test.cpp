@@ -10,6 +10,7 @@
 #include "cp/search.hpp"
 #include "support/cp_random.hpp"
 #include "support/cp_reference.hpp"
+#include "support/soak.hpp"
 
 namespace {
 
@@ -58,7 +59,8 @@ std::optional<std::vector<std::int64_t>> solve_eager_cycles(const CpProblem& pro
 }
 
 void run_differential(random::Flavor flavor, std::uint64_t seed, int problems) {
-  std::mt19937_64 rng(seed);
+  std::mt19937_64 rng(support::soak_seed(seed));
+  problems = support::soak_rounds(problems);
   int sat = 0, unsat = 0;
   for (int n = 0; n < problems; ++n) {
     CpProblem problem = random::random_problem(rng, flavor);

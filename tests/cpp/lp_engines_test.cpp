@@ -16,6 +16,7 @@
 #include "parser/lp_format.hpp"
 #include "support/tableau_solver.hpp"
 #include "support/lp_files.hpp"
+#include "support/soak.hpp"
 
 using namespace mivex;
 using namespace mivex::lp;
@@ -163,22 +164,22 @@ std::string near_tie_lp(std::mt19937_64& rng) {
 }  // namespace
 
 TEST(LpEngines, RandomProgramsPivotAlike) {
-  std::mt19937_64 rng(2024);
-  for (int round = 0; round < 1200; ++round) {
+  std::mt19937_64 rng(support::soak_seed(2024));
+  for (int round = 0; round < support::soak_rounds(1200); ++round) {
     expect_same(random_lp(rng), 1 + static_cast<std::size_t>(round % 4));
   }
 }
 
 TEST(LpEngines, DegenerateProgramsPivotAlike) {
-  std::mt19937_64 rng(77);
-  for (int round = 0; round < 1000; ++round) {
+  std::mt19937_64 rng(support::soak_seed(77));
+  for (int round = 0; round < support::soak_rounds(1000); ++round) {
     expect_same(degenerate_lp(rng), 1 + static_cast<std::size_t>(round % 7));
   }
 }
 
 TEST(LpEngines, NearTiesAreDecidedExactly) {
-  std::mt19937_64 rng(31);
-  for (int round = 0; round < 400; ++round) {
+  std::mt19937_64 rng(support::soak_seed(31));
+  for (int round = 0; round < support::soak_rounds(400); ++round) {
     expect_same(near_tie_lp(rng), 1 + static_cast<std::size_t>(round % 5));
   }
 }
@@ -217,8 +218,8 @@ TEST(LpEngines, ThroughResiduesPivotAlike) {
   } restore;
   BasisFactor::set_default_residue_mode(BasisFactor::ResidueMode::Always);
   const std::size_t before = BasisFactor::residue_solves_everywhere();
-  std::mt19937_64 rng(1208);
-  for (int round = 0; round < 600 && !HasFailure(); ++round) {
+  std::mt19937_64 rng(support::soak_seed(1208));
+  for (int round = 0; round < support::soak_rounds(600) && !HasFailure(); ++round) {
     const std::string text = round % 3 == 0 ? degenerate_lp(rng) : dense_integer_lp(rng);
     expect_same(text, 1 + static_cast<std::size_t>(round % 9), reference::TableauLpSolver::Engine::Scaled,
                 round % 2 == 1);
@@ -243,9 +244,9 @@ TEST(LpEngines, CyclingAndRestartsPivotAlike) {
 // Phase 2's second run on its own thread, started beside the first: the
 // same pivots in the same order, whichever run ends first.
 TEST(LpEngines, RestartsBesideTheFirstRunPivotAlike) {
-  std::mt19937_64 rng(404);
+  std::mt19937_64 rng(support::soak_seed(404));
   int restarted = 0;
-  for (int round = 0; round < 1200 && !HasFailure(); ++round) {
+  for (int round = 0; round < support::soak_rounds(1200) && !HasFailure(); ++round) {
     const std::string text = round % 2 ? degenerate_lp(rng) : random_lp(rng);
     restarted += expect_same(text, 1 + static_cast<std::size_t>(round % 5), reference::TableauLpSolver::Engine::Scaled,
                              true);

@@ -17,6 +17,7 @@
 #include "lp/standard_form.hpp"
 #include "parser/lp_format.hpp"
 #include "support/lp_files.hpp"
+#include "support/soak.hpp"
 
 using namespace mivex;
 using namespace mivex::lp;
@@ -170,10 +171,10 @@ std::string sparse_lp(Gen& g) {
 }  // namespace
 
 TEST(LpFastPath, SameAnswerAsThePivotsOnGeneratedPrograms) {
-  Gen g{std::mt19937_64(11)};
+  Gen g{std::mt19937_64(support::soak_seed(11))};
   std::array<int, kHitKinds> hits{};
   int total = 0;
-  for (int round = 0; round < 4000; ++round) {
+  for (int round = 0; round < support::soak_rounds(4000); ++round) {
     std::string text;
     switch (round % 8) {
       case 0: case 1: case 2: text = tied_lp(g); break;
@@ -197,9 +198,9 @@ TEST(LpFastPath, SameAnswerAsThePivotsOnGeneratedPrograms) {
 // Branch and bound's node programs: the system as read plus bound rows on
 // a shared matrix.
 TEST(LpFastPath, NodeProgramsAnswerAlike) {
-  Gen g{std::mt19937_64(17)};
+  Gen g{std::mt19937_64(support::soak_seed(17))};
   int answered = 0;
-  for (int round = 0; round < 400; ++round) {
+  for (int round = 0; round < support::soak_rounds(400); ++round) {
     LinearSystem system = read(round % 2 ? tied_lp(g) : boxed_lp(g));
     std::vector<linear::LinearConstraint> extra;
     for (std::uint64_t var : system.variables) {

@@ -17,6 +17,7 @@
 #include "same_search.hpp"
 #include "support/generated_milp.hpp"
 #include "support/lp_files.hpp"
+#include "support/soak.hpp"
 
 using namespace mivex;
 using linear::LinearSystem;
@@ -49,9 +50,9 @@ milp::SearchStats expect_checked_search(const LinearSystem& system, std::size_t 
 // integers branched on more than once, infeasible and unbounded nodes and
 // nodes whose phase 2 starts over after driving out artificials.
 TEST(MilpRepeats, RepeatedPivotsAreThePivotsFromScratchOnGeneratedMilps) {
-  support::MilpGen g{std::mt19937_64(77)};
+  support::MilpGen g{std::mt19937_64(support::soak_seed(77))};
   std::size_t pivots = 0, repeated = 0, restart_repeated = 0, solves = 0, ahead = 0;
-  for (int round = 0; round < 1000; ++round) {
+  for (int round = 0; round < support::soak_rounds(1000); ++round) {
     const std::string text = support::generated_milp(g);
     LinearSystem system = support::parse_lp(text);
     milp::SearchStats s = expect_checked_search(system, round % 5 == 0 ? 7 : 200, milp::NodeLpPath::PivotsOnly, text);

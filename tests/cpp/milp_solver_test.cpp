@@ -11,6 +11,7 @@
 #include "milp/path_choice.hpp"
 #include "milp/solver.hpp"
 #include "parser/lp_format.hpp"
+#include "support/soak.hpp"
 
 using namespace mivex;
 using namespace mivex::milp;
@@ -56,9 +57,9 @@ TEST(NodeHeap, AlwaysPopsASmallestKey) {
 // always the true optimum, FEASIBLE is a valid point no better than it, and
 // the resource-limit status appears only when the limit was reached.
 TEST(BranchAndBound, NodeLimitNeverTurnsAGuessIntoAnOptimum) {
-  std::mt19937 rng(2024);
+  std::mt19937 rng(static_cast<std::uint32_t>(support::soak_seed(2024)));
   int feasible_seen = 0, optimal_at_small_limit = 0;
-  for (int round = 0; round < 150; ++round) {
+  for (int round = 0; round < support::soak_rounds(150); ++round) {
     const int n = 2 + static_cast<int>(rng() % 3);
     const bool maximize = rng() % 2;
     auto coef = [&] { return static_cast<int>(rng() % 11) - 5; };

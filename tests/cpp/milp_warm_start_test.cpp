@@ -18,6 +18,7 @@
 #include "same_search.hpp"
 #include "support/generated_milp.hpp"
 #include "support/lp_files.hpp"
+#include "support/soak.hpp"
 
 using namespace mivex;
 using linear::LinearSystem;
@@ -47,10 +48,10 @@ Both expect_same_ways(const LinearSystem& system, std::size_t node_limit, const 
 }  // namespace
 
 TEST(MilpWarmStart, FastPathAndPivotsGiveTheSameSearchOnGeneratedMilps) {
-  support::MilpGen g{std::mt19937_64(31)};
+  support::MilpGen g{std::mt19937_64(support::soak_seed(31))};
   std::size_t answered = 0, missed = 0, node_lps = 0;
   int branched = 0;
-  const int rounds = 1000;
+  const int rounds = support::soak_rounds(1000);
   for (int round = 0; round < rounds; ++round) {
     const std::string text = support::generated_milp(g);
     LinearSystem system = read(text);

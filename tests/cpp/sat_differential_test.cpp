@@ -11,6 +11,7 @@
 #include "sat/model_check.hpp"
 #include "support/sat_reference.hpp"
 #include "sat/solver.hpp"
+#include "support/soak.hpp"
 
 namespace {
 
@@ -76,13 +77,13 @@ void expect_same_search(const Clauses& clauses, const std::string& label) {
 }
 
 TEST(SatDifferential, MessySmallFormulas) {
-  Rng rng{0x243F6A8885A308D3};
-  for (int i = 0; i < 4000; ++i) expect_same_search(messy_formula(rng), "messy #" + std::to_string(i));
+  Rng rng{support::soak_seed(0x243F6A8885A308D3)};
+  for (int i = 0; i < support::soak_rounds(4000); ++i) expect_same_search(messy_formula(rng), "messy #" + std::to_string(i));
 }
 
 TEST(SatDifferential, RandomThreeSatNearThreshold) {
-  Rng rng{0x13198A2E03707344};
-  for (int i = 0; i < 200; ++i) {
+  Rng rng{support::soak_seed(0x13198A2E03707344)};
+  for (int i = 0; i < support::soak_rounds(200); ++i) {
     std::uint32_t n = 10 + rng.below(91);
     expect_same_search(random_3sat(rng, n, n * 426 / 100), "3-SAT #" + std::to_string(i));
   }
