@@ -99,7 +99,7 @@ void RevisedSimplex::pivot(std::size_t position, std::size_t col, bool update_co
     const Rational minus_f = -(entering_cost_ / a);
     for (std::uint32_t i : rho_nz_) {
       y_[i].sub_mul(minus_f, rho_[i]);
-      if (!refresh) bounds_.move_multiplier(i, bound_image(y_[i]));
+      if (!refresh) bounds_.move_multiplier(i, y_[i]);
     }
   }
 

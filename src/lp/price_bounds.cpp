@@ -6,20 +6,37 @@
 
 namespace mivex::lp {
 
+namespace {
+
+// The double image of a number for bounds: 0 for zero, NaN when tiny or infinite.
 double bound_image(const linear::Rational& v) {
   if (v.is_zero()) return 0.0;
   const double image = v.to_f64();
   return coarse(std::fabs(image)) ? NAN : image;
 }
 
+}  // namespace
+
+bool PriceBounds::take_image(const linear::Rational& v, double& image) {
+  if (v.is_small() && v.den() == 1 && v.num() > -(std::int64_t{1} << 53) && v.num() < (std::int64_t{1} << 53)) {
+    image = static_cast<double>(v.num());
+    return true;
+  }
+  image = bound_image(v);
+  return false;
+}
+
 PriceBounds::PriceBounds(const StandardForm& form) : m_(form.num_rows()) {
   const std::size_t cols = form.num_cols();
   col_start_.assign(1, 0);
   row_start_.assign(m_ + 1, 0);
+  entries_exact_.assign(cols, 1);
   for (std::size_t j = 0; j < cols; ++j) {
     form.for_any_column(j, [&](std::size_t row, const linear::Rational& v) {
+      double image;
+      if (!take_image(v, image)) entries_exact_[j] = 0;
       col_row_.push_back(static_cast<std::uint32_t>(row));
-      col_value_.push_back(bound_image(v));
+      col_value_.push_back(image);
       ++row_start_[row + 1];
     });
     col_start_.push_back(static_cast<std::uint32_t>(col_row_.size()));
@@ -36,10 +53,15 @@ PriceBounds::PriceBounds(const StandardForm& form) : m_(form.num_rows()) {
     }
   }
   cost_.assign(cols, 0.0);
+  cost_exact_.assign(cols, 1);
   y_.assign(m_, 0.0);
+  y_exact_.assign(m_, 1);
+  exact_.assign(cols, 0);
   estimate_.assign(cols, 0.0);
   drift_.assign(cols, 0.0);
   size_.assign(cols, 0.0);
+  low_.assign(cols, 0.0);
+  high_.assign(cols, 0.0);
 }
 
 void PriceBounds::reset() {
@@ -47,35 +69,84 @@ void PriceBounds::reset() {
   for (std::size_t j = 0; j < estimate_.size(); ++j) {
     double sum = cost_[j];
     double size = std::fabs(sum);
+    bool exact = cost_exact_[j] && entries_exact_[j];
     const std::uint32_t begin = col_start_[j], end = col_start_[j + 1];
     for (std::uint32_t k = begin; k < end; ++k) {
       const double t = col_value_[k] * y_[col_row_[k]];
       sum -= t;
       size += std::fabs(t);
+      exact = exact && y_exact_[col_row_[k]] && exact_step(t) && exact_step(sum);
     }
+    exact_[j] = exact;
     const double terms = static_cast<double>(end - begin + 1);
     estimate_[j] = sum;
     size_[j] = size * (1.0 + 0x1p-50) + terms * 0x1p-1060;
     drift_[j] = size * (terms + 4.0) * 0x1p-52 + terms * 0x1p-1060;
+    refresh(j);
   }
 }
 
-void PriceBounds::move_multiplier(std::size_t row, double image) {
+void PriceBounds::move_multiplier(std::size_t row, const linear::Rational& y) {
   // Each column of the row moves by -a * (new - old). The difference, the
   // product and the new estimate each round once, within 8 units of
   // roundoff of |step| + |estimate| together; the old term stays counted in
   // the size, which only over-covers. NaN images poison the estimates they
   // touch until the next reset.
+  // Exact estimates stay exact while the old and new images are exact
+  // integers and every step stays below kExactLimit.
+  double image;
+  const bool was_exact = y_exact_[row] != 0;
+  const bool now_exact = take_image(y, image);
+  y_exact_[row] = now_exact;
   const double delta = image - y_[row];
   y_[row] = image;
-  if (delta == 0.0) return;
+  if (delta == 0.0 && was_exact == now_exact) return;
+  const bool exact_delta = was_exact && now_exact && exact_step(delta);
   for (std::uint32_t k = row_start_[row]; k < row_start_[row + 1]; ++k) {
     const std::uint32_t j = row_col_[k];
     const double t = row_value_[k] * delta;
     const double v = estimate_[j] - t;
     estimate_[j] = v;
+    exact_[j] = exact_[j] && exact_delta && exact_step(t) && exact_step(v);
     drift_[j] = (drift_[j] + (std::fabs(t) + std::fabs(v)) * 0x1p-50 + 0x1p-1060) * (1.0 + 0x1p-50);
     size_[j] = (size_[j] + std::fabs(row_value_[k] * image)) * (1.0 + 0x1p-50) + 0x1p-1060;
+    refresh(j);
+  }
+}
+
+void PriceBounds::contenders(const std::vector<std::uint64_t>& open,
+                             std::vector<std::pair<std::uint32_t, double>>& out) const {
+  // Two passes: the least upper bound, then the lower bounds that reach it.
+  // Whole words of open columns (most of them, as few columns are basic)
+  // run over contiguous entries without looking at bits.
+  constexpr std::uint64_t kAll = ~std::uint64_t{0};
+  double top = 0.0;
+  for (std::size_t w = 0; w < open.size(); ++w) {
+    const std::uint64_t bits = open[w];
+    if (bits == kAll) {
+      const double* high = high_.data() + w * 64;
+      for (int k = 0; k < 64; ++k) top = high[k] < top ? high[k] : top;
+    } else {
+      for (std::uint64_t b = bits; b != 0; b &= b - 1) {
+        const double h = high_[w * 64 + static_cast<std::size_t>(__builtin_ctzll(b))];
+        top = h < top ? h : top;
+      }
+    }
+  }
+  out.clear();
+  for (std::size_t w = 0; w < open.size(); ++w) {
+    const std::uint64_t bits = open[w];
+    if (bits == kAll) {
+      const double* low = low_.data() + w * 64;
+      for (int k = 0; k < 64; ++k) {
+        if (low[k] <= top) out.emplace_back(static_cast<std::uint32_t>(w * 64 + static_cast<std::size_t>(k)), low[k]);
+      }
+    } else {
+      for (std::uint64_t b = bits; b != 0; b &= b - 1) {
+        const std::size_t j = w * 64 + static_cast<std::size_t>(__builtin_ctzll(b));
+        if (low_[j] <= top) out.emplace_back(static_cast<std::uint32_t>(j), low_[j]);
+      }
+    }
   }
 }
 

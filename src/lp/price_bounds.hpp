@@ -8,6 +8,12 @@
 // |c_j| + sum |a_ij y_i| that covers the error of the images themselves. A
 // change of y_i updates only the columns of row i; a reset starts the
 // estimates afresh (the engine resets at every refactorization).
+//
+// Where c_j, the column and the multipliers it meets are integers below 2^53
+// and every step of its estimate stayed below 2^53, the estimate is d_j
+// itself (each step was exact) and the interval is that one point: ties
+// among such columns, everywhere in network-like programs, need no exact
+// reduced costs.
 #pragma once
 
 #include <cmath>
@@ -21,31 +27,40 @@
 
 namespace mivex::lp {
 
-// The double image of a number for bounds: 0 for zero, NaN when tiny or infinite.
-double bound_image(const linear::Rational& v);
-
 class PriceBounds {
  public:
   explicit PriceBounds(const StandardForm& form);
 
-  void set_costs(std::vector<double> cost_images) { cost_ = std::move(cost_images); }
-  void set_multiplier(std::size_t row, double image) { y_[row] = image; }
+  void set_cost(std::size_t col, const linear::Rational& c) { cost_exact_[col] = take_image(c, cost_[col]); }
+  void set_multiplier(std::size_t row, const linear::Rational& y) { y_exact_[row] = take_image(y, y_[row]); }
   // Every estimate from scratch, from the current images.
   void reset();
-  // y_row's image becomes `image`: the columns of that row follow.
-  void move_multiplier(std::size_t row, double image);
+  // y_row becomes `y`: the columns of that row follow.
+  void move_multiplier(std::size_t row, const linear::Rational& y);
   // An interval holding d_col; false when coarse images leave it unbounded.
   bool bounds(std::size_t col, double& low, double& high) const {
-    const double d = estimate_[col];
-    const double e = drift_[col] * (1.0 + 0x1p-50) + size_[col] * 0x1p-49 + std::fabs(d) * 0x1p-51;
-    if (!(e <= kMax) || !(std::fabs(d) <= kMax)) return false;
-    low = d - e;
-    high = d + e;
-    return true;
+    low = low_[col];
+    high = high_[col];
+    return low != -HUGE_VAL || high != HUGE_VAL;
   }
+  // The columns of `open` (a bit set over the columns) whose interval reaches
+  // below the least upper bound among them (or below 0, when that is less):
+  // only those can hold the least d_j, if it is negative. In increasing
+  // order, each with its lower bound.
+  void contenders(const std::vector<std::uint64_t>& open, std::vector<std::pair<std::uint32_t, double>>& out) const;
+  // Whether d_col is known exactly: then it is the integer estimate(col).
+  bool exact(std::size_t col) const { return exact_[col] != 0; }
+  double estimate(std::size_t col) const { return estimate_[col]; }
 
  private:
   static constexpr double kMax = 1.7976931348623157e308;
+  // Integers below this in magnitude are doubles, and so is the sum,
+  // difference or product of two of them whenever the rounded result is
+  // below it too.
+  static constexpr double kExactLimit = 0x1p53;
+  static bool exact_step(double v) { return std::fabs(v) < kExactLimit; }
+  // image := v's image; whether it is v itself, an integer below kExactLimit.
+  static bool take_image(const linear::Rational& v, double& image);
 
   std::size_t m_;
   // The matrix images by columns and by rows (auxiliary columns included).
@@ -58,6 +73,28 @@ class PriceBounds {
   std::vector<double> estimate_;  // by column
   std::vector<double> drift_;     // roundoff the estimate may carry
   std::vector<double> size_;      // at least |c_j| + sum |a_ij y_i| over the images
+  std::vector<char> entries_exact_;  // by column: every entry an exact image
+  std::vector<char> cost_exact_;     // by column
+  std::vector<char> y_exact_;        // by row
+  std::vector<char> exact_;          // by column: the estimate is d_j
+  // The interval of each column from the three above (-inf, inf when
+  // unbounded), kept beside them so that pricing scans two plain arrays.
+  std::vector<double> low_, high_;
+  void refresh(std::size_t col) {
+    const double d = estimate_[col];
+    if (exact_[col]) {
+      low_[col] = high_[col] = d;
+      return;
+    }
+    const double e = drift_[col] * (1.0 + 0x1p-50) + size_[col] * 0x1p-49 + std::fabs(d) * 0x1p-51;
+    if (!(e <= kMax) || !(std::fabs(d) <= kMax)) {
+      low_[col] = -HUGE_VAL;
+      high_[col] = HUGE_VAL;
+      return;
+    }
+    low_[col] = d - e;
+    high_[col] = d + e;
+  }
 };
 
 }  // namespace mivex::lp

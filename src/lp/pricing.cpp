@@ -1,7 +1,8 @@
 // Choosing the entering column: Dantzig's rule (the most negative reduced
 // cost, lowest index on ties) or Bland's (the lowest index with a negative
 // one). Reduced costs are not kept exactly: pricing reads the intervals of
-// PriceBounds and computes exactly only the d_j they leave in contention.
+// PriceBounds and computes exactly only the d_j they leave in contention
+// (and know only as intervals: an exact estimate is d_j itself).
 #include <cmath>
 
 #include "lp/revised_simplex.hpp"
@@ -20,12 +21,50 @@ std::optional<std::size_t> RevisedSimplex::find_entering(bool skip_artificial) {
   // The least d_j is at most the least upper bound (and, to enter, below
   // 0): only columns whose lower bound reaches that can hold it.
   auto& lows = lows_;
+  const bool track = log_ != nullptr && costs_ == Costs::SumOfArtificials;
+  if (track) {
+    tracked_contenders(skip_artificial);
+  } else {
+    bounds_.contenders(open_[skip_artificial ? 1 : 0], lows);
+  }
+  // Columns come in increasing order: a tie keeps the lower index. A best
+  // known exactly as an integer is compared as one; its rational is made
+  // only when an interval-only column must be compared with it, and at the end.
+  std::optional<std::size_t> best;
+  bool best_exact = false;
+  double best_value = 0.0;
+  Rational d;
+  for (const auto& [j, low] : lows) {
+    if (bounds_.exact(j)) {
+      const double v = bounds_.estimate(j);
+      if (!(v < 0.0)) continue;
+      if (best && (best_exact ? !(v < best_value) : !(Rational(static_cast<std::int64_t>(v)) < entering_cost_))) {
+        continue;
+      }
+      best = j;
+      best_exact = true;
+      best_value = v;
+      continue;
+    }
+    d = reduced_cost(j);
+    if (!d.is_negative()) continue;
+    if (best && best_exact) entering_cost_ = Rational(static_cast<std::int64_t>(best_value));
+    if (best && !(d < entering_cost_)) continue;
+    best = j;
+    best_exact = false;
+    entering_cost_ = d;
+  }
+  if (best && best_exact) entering_cost_ = Rational(static_cast<std::int64_t>(best_value));
+  return best;
+}
+
+void RevisedSimplex::tracked_contenders(bool skip_artificial) {
+  // As PriceBounds::contenders, while noting for the log the columns whose
+  // d_j - 1 may reach the least d, which is at most `top` (first gathered
+  // against the running top, then checked against the final one).
+  auto& lows = lows_;
   lows.clear();
   double top = 0.0;
-  // For the log: the columns whose d_j - 1 may reach the least d, which is
-  // at most `top` (first gathered against the running top, then checked
-  // against the final one).
-  const bool track = log_ != nullptr && costs_ == Costs::SumOfArtificials;
   const std::size_t n = form_->num_structural();
   auto near = [&](double low) {
     return !(low - top > 1.0 + 0x1p-40 * (1.0 + std::fabs(low) + std::fabs(top)));
@@ -35,11 +74,11 @@ std::optional<std::size_t> RevisedSimplex::find_entering(bool skip_artificial) {
   for_open(skip_artificial, [&](std::size_t j) {
     double low, high;
     if (!bounds_.bounds(j, low, high)) {
-      if (track && j < n) close.emplace_back(static_cast<std::uint32_t>(j), -HUGE_VAL);
+      if (j < n) close.emplace_back(static_cast<std::uint32_t>(j), -HUGE_VAL);
       lows.emplace_back(static_cast<std::uint32_t>(j), -HUGE_VAL);
       return false;
     }
-    if (track && j < n && log_->close[j] == PivotLog::kNever && near(low)) {
+    if (j < n && log_->close[j] == PivotLog::kNever && near(low)) {
       close.emplace_back(static_cast<std::uint32_t>(j), low);
     }
     if (low > top) return false;
@@ -47,24 +86,15 @@ std::optional<std::size_t> RevisedSimplex::find_entering(bool skip_artificial) {
     lows.emplace_back(static_cast<std::uint32_t>(j), low);
     return false;
   });
-  if (track) {
-    const auto t = static_cast<std::uint32_t>(log_->steps.size());
-    for (const auto& [j, low] : close) {
-      if (near(low)) log_->close[j] = std::min(log_->close[j], t);
-    }
+  const auto t = static_cast<std::uint32_t>(log_->steps.size());
+  for (const auto& [j, low] : close) {
+    if (near(low)) log_->close[j] = std::min(log_->close[j], t);
   }
-  std::optional<std::size_t> best;
-  Rational d;
-  for (const auto& [j, low] : lows) {
-    if (low > top) continue;
-    d = reduced_cost(j);
-    // Columns come in increasing order: a tie keeps the lower index.
-    if (d.is_negative() && (!best || d < entering_cost_)) {
-      best = j;
-      entering_cost_ = d;
-    }
+  std::size_t kept = 0;
+  for (const auto& entry : lows) {
+    if (!(entry.second > top)) lows[kept++] = entry;
   }
-  return best;
+  lows.resize(kept);
 }
 
 std::optional<std::size_t> RevisedSimplex::find_entering_bland(bool skip_artificial) {

@@ -42,15 +42,13 @@ Rational RevisedSimplex::cost_of(std::size_t col) const {
 }
 
 void RevisedSimplex::reset_bounds() {
-  for (std::size_t i = 0; i < m_; ++i) bounds_.set_multiplier(i, bound_image(y_[i]));
+  for (std::size_t i = 0; i < m_; ++i) bounds_.set_multiplier(i, y_[i]);
   bounds_.reset();
 }
 
 void RevisedSimplex::set_costs(Costs costs) {
   costs_ = costs;
-  std::vector<double> cost_images(cols_);
-  for (std::size_t j = 0; j < cols_; ++j) cost_images[j] = bound_image(cost_of(j));
-  bounds_.set_costs(std::move(cost_images));
+  for (std::size_t j = 0; j < cols_; ++j) bounds_.set_cost(j, cost_of(j));
   compute_multipliers(y_);
   reset_bounds();
 }

@@ -91,6 +91,9 @@ class RevisedSimplex {
   // pricing.cpp; both set entering_cost_ to the chosen column's d_j.
   std::optional<std::size_t> find_entering(bool skip_artificial);
   std::optional<std::size_t> find_entering_bland(bool skip_artificial);
+  // lows_ := the columns pricing must compute exactly, as
+  // PriceBounds::contenders, noting in log_ the columns close to entering.
+  void tracked_contenders(bool skip_artificial);
   Rational reduced_cost(std::size_t col) const;  // exact
   // ratio_test.cpp
   std::optional<std::size_t> find_leaving(bool bland) const;
