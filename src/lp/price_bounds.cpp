@@ -86,6 +86,13 @@ void PriceBounds::reset() {
   }
 }
 
+double PriceBounds::image_size(std::size_t col) const {
+  double size = std::fabs(cost_[col]);
+  const std::uint32_t begin = col_start_[col], end = col_start_[col + 1];
+  for (std::uint32_t k = begin; k < end; ++k) size += std::fabs(col_value_[k] * y_[col_row_[k]]);
+  return size * (1.0 + 0x1p-50) + static_cast<double>(end - begin + 1) * 0x1p-1060;
+}
+
 void PriceBounds::move_multiplier(std::size_t row, const linear::Rational& y) {
   // Each column of the row moves by -a * (new - old). The difference, the
   // product and the new estimate each round once, within 8 units of
@@ -107,9 +114,21 @@ void PriceBounds::move_multiplier(std::size_t row, const linear::Rational& y) {
     const double t = row_value_[k] * delta;
     const double v = estimate_[j] - t;
     estimate_[j] = v;
-    exact_[j] = exact_[j] && exact_delta && exact_step(t) && exact_step(v);
+    if (exact_[j]) {
+      // An exact estimate needs no drift or size while it stays exact.
+      if (exact_delta && exact_step(t) && exact_step(v)) {
+        low_[j] = high_[j] = v;
+        continue;
+      }
+      // Exact up to this step: only this step's roundoff, and the size of
+      // the images as they are now.
+      exact_[j] = 0;
+      drift_[j] = 0.0;
+      size_[j] = image_size(j);
+    } else {
+      size_[j] = (size_[j] + std::fabs(row_value_[k] * image)) * (1.0 + 0x1p-50) + 0x1p-1060;
+    }
     drift_[j] = (drift_[j] + (std::fabs(t) + std::fabs(v)) * 0x1p-50 + 0x1p-1060) * (1.0 + 0x1p-50);
-    size_[j] = (size_[j] + std::fabs(row_value_[k] * image)) * (1.0 + 0x1p-50) + 0x1p-1060;
     refresh(j);
   }
 }

@@ -76,10 +76,12 @@ class PriceBounds {
   std::vector<char> entries_exact_;  // by column: every entry an exact image
   std::vector<char> cost_exact_;     // by column
   std::vector<char> y_exact_;        // by row
-  std::vector<char> exact_;          // by column: the estimate is d_j
+  std::vector<char> exact_;          // by column: the estimate is d_j (drift and size then unused)
   // The interval of each column from the three above (-inf, inf when
   // unbounded), kept beside them so that pricing scans two plain arrays.
   std::vector<double> low_, high_;
+  // |c_j| + sum |a_ij y_i| over the current images, as a reset counts it.
+  double image_size(std::size_t col) const;
   void refresh(std::size_t col) {
     const double d = estimate_[col];
     if (exact_[col]) {
