@@ -62,6 +62,11 @@ PriceBounds::PriceBounds(const StandardForm& form) : m_(form.num_rows()) {
   size_.assign(cols, 0.0);
   low_.assign(cols, 0.0);
   high_.assign(cols, 0.0);
+  const std::size_t blocks = (cols + 63) / 64;
+  block_high_.assign(blocks, 0.0);
+  block_low_.assign(blocks, 0.0);
+  block_open_.assign(blocks, 0);
+  block_stale_.assign(blocks, 1);
 }
 
 void PriceBounds::reset() {
@@ -117,7 +122,7 @@ void PriceBounds::move_multiplier(std::size_t row, const linear::Rational& y) {
     if (exact_[j]) {
       // An exact estimate needs no drift or size while it stays exact.
       if (exact_delta && exact_step(t) && exact_step(v)) {
-        low_[j] = high_[j] = v;
+        set_interval(j, v, v);
         continue;
       }
       // Exact up to this step: only this step's roundoff, and the size of
@@ -133,38 +138,44 @@ void PriceBounds::move_multiplier(std::size_t row, const linear::Rational& y) {
   }
 }
 
+void PriceBounds::summarize(std::size_t block, std::uint64_t open) const {
+  double low = HUGE_VAL, high = HUGE_VAL;
+  const std::size_t first = block * 64;
+  if (open == ~std::uint64_t{0}) {
+    // A whole word of open columns: contiguous entries, no bits to look at.
+    for (std::size_t j = first; j < first + 64; ++j) {
+      low = low_[j] < low ? low_[j] : low;
+      high = high_[j] < high ? high_[j] : high;
+    }
+  } else {
+    for (std::uint64_t b = open; b != 0; b &= b - 1) {
+      const std::size_t j = first + static_cast<std::size_t>(__builtin_ctzll(b));
+      low = low_[j] < low ? low_[j] : low;
+      high = high_[j] < high ? high_[j] : high;
+    }
+  }
+  block_low_[block] = low;
+  block_high_[block] = high;
+  block_open_[block] = open;
+  block_stale_[block] = 0;
+}
+
 void PriceBounds::contenders(const std::vector<std::uint64_t>& open,
                              std::vector<std::pair<std::uint32_t, double>>& out) const {
-  // Two passes: the least upper bound, then the lower bounds that reach it.
-  // Whole words of open columns (most of them, as few columns are basic)
-  // run over contiguous entries without looking at bits.
-  constexpr std::uint64_t kAll = ~std::uint64_t{0};
+  // Two passes over the block summaries (brought up to date first): the
+  // least upper bound, then the columns of the blocks whose least lower
+  // bound reaches it.
   double top = 0.0;
   for (std::size_t w = 0; w < open.size(); ++w) {
-    const std::uint64_t bits = open[w];
-    if (bits == kAll) {
-      const double* high = high_.data() + w * 64;
-      for (int k = 0; k < 64; ++k) top = high[k] < top ? high[k] : top;
-    } else {
-      for (std::uint64_t b = bits; b != 0; b &= b - 1) {
-        const double h = high_[w * 64 + static_cast<std::size_t>(__builtin_ctzll(b))];
-        top = h < top ? h : top;
-      }
-    }
+    if (block_stale_[w] || block_open_[w] != open[w]) summarize(w, open[w]);
+    top = block_high_[w] < top ? block_high_[w] : top;
   }
   out.clear();
   for (std::size_t w = 0; w < open.size(); ++w) {
-    const std::uint64_t bits = open[w];
-    if (bits == kAll) {
-      const double* low = low_.data() + w * 64;
-      for (int k = 0; k < 64; ++k) {
-        if (low[k] <= top) out.emplace_back(static_cast<std::uint32_t>(w * 64 + static_cast<std::size_t>(k)), low[k]);
-      }
-    } else {
-      for (std::uint64_t b = bits; b != 0; b &= b - 1) {
-        const std::size_t j = w * 64 + static_cast<std::size_t>(__builtin_ctzll(b));
-        if (low_[j] <= top) out.emplace_back(static_cast<std::uint32_t>(j), low_[j]);
-      }
+    if (!(block_low_[w] <= top)) continue;
+    for (std::uint64_t b = open[w]; b != 0; b &= b - 1) {
+      const std::size_t j = w * 64 + static_cast<std::size_t>(__builtin_ctzll(b));
+      if (low_[j] <= top) out.emplace_back(static_cast<std::uint32_t>(j), low_[j]);
     }
   }
 }

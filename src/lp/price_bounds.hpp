@@ -82,20 +82,31 @@ class PriceBounds {
   std::vector<double> low_, high_;
   // |c_j| + sum |a_ij y_i| over the current images, as a reset counts it.
   double image_size(std::size_t col) const;
+  // Per block of 64 columns (one word of the open set): the least upper
+  // and lower bounds over its open columns, as of the open word they were
+  // taken for; a block whose intervals changed since is stale. A scan then
+  // reads one summary per block and the columns of the blocks that reach.
+  mutable std::vector<double> block_high_, block_low_;
+  mutable std::vector<std::uint64_t> block_open_;
+  mutable std::vector<char> block_stale_;
+  void summarize(std::size_t block, std::uint64_t open) const;
+  void set_interval(std::size_t col, double low, double high) {
+    low_[col] = low;
+    high_[col] = high;
+    block_stale_[col >> 6] = 1;
+  }
   void refresh(std::size_t col) {
     const double d = estimate_[col];
     if (exact_[col]) {
-      low_[col] = high_[col] = d;
+      set_interval(col, d, d);
       return;
     }
     const double e = drift_[col] * (1.0 + 0x1p-50) + size_[col] * 0x1p-49 + std::fabs(d) * 0x1p-51;
     if (!(e <= kMax) || !(std::fabs(d) <= kMax)) {
-      low_[col] = -HUGE_VAL;
-      high_[col] = HUGE_VAL;
+      set_interval(col, -HUGE_VAL, HUGE_VAL);
       return;
     }
-    low_[col] = d - e;
-    high_[col] = d + e;
+    set_interval(col, d - e, d + e);
   }
 };
 
