@@ -61,7 +61,6 @@ PriceBounds::PriceBounds(const StandardForm& form) : m_(form.num_rows()) {
   drift_.assign(cols, 0.0);
   size_.assign(cols, 0.0);
   low_.assign(cols, 0.0);
-  high_.assign(cols, 0.0);
   const std::size_t blocks = (cols + 63) / 64;
   block_high_.assign(blocks, 0.0);
   block_low_.assign(blocks, 0.0);
@@ -87,15 +86,8 @@ void PriceBounds::reset() {
     estimate_[j] = sum;
     size_[j] = size * (1.0 + 0x1p-50) + terms * 0x1p-1060;
     drift_[j] = size * (terms + 4.0) * 0x1p-52 + terms * 0x1p-1060;
-    refresh(j);
+    touch(j);
   }
-}
-
-double PriceBounds::image_size(std::size_t col) const {
-  double size = std::fabs(cost_[col]);
-  const std::uint32_t begin = col_start_[col], end = col_start_[col + 1];
-  for (std::uint32_t k = begin; k < end; ++k) size += std::fabs(col_value_[k] * y_[col_row_[k]]);
-  return size * (1.0 + 0x1p-50) + static_cast<double>(end - begin + 1) * 0x1p-1060;
 }
 
 void PriceBounds::move_multiplier(std::size_t row, const linear::Rational& y) {
@@ -113,49 +105,59 @@ void PriceBounds::move_multiplier(std::size_t row, const linear::Rational& y) {
   const double delta = image - y_[row];
   y_[row] = image;
   if (delta == 0.0 && was_exact == now_exact) return;
-  const bool exact_delta = was_exact && now_exact && exact_step(delta);
-  for (std::uint32_t k = row_start_[row]; k < row_start_[row + 1]; ++k) {
+  const std::uint32_t begin = row_start_[row], end = row_start_[row + 1];
+  auto move = [&](std::uint32_t k, std::uint32_t j, double t, double v) {
+    drift_[j] = (drift_[j] + (std::fabs(t) + std::fabs(v)) * 0x1p-50 + 0x1p-1060) * (1.0 + 0x1p-50);
+    size_[j] = (size_[j] + std::fabs(row_value_[k] * image)) * (1.0 + 0x1p-50) + 0x1p-1060;
+    touch(j);
+  };
+  if (!was_exact) {
+    // No estimate of this row's columns can be exact: they all met y_row's
+    // inexact image.
+    for (std::uint32_t k = begin; k < end; ++k) {
+      const std::uint32_t j = row_col_[k];
+      const double t = row_value_[k] * delta;
+      const double v = estimate_[j] - t;
+      estimate_[j] = v;
+      move(k, j, t, v);
+    }
+    return;
+  }
+  const bool exact_delta = now_exact && exact_step(delta);
+  for (std::uint32_t k = begin; k < end; ++k) {
     const std::uint32_t j = row_col_[k];
     const double t = row_value_[k] * delta;
     const double v = estimate_[j] - t;
     estimate_[j] = v;
     if (exact_[j]) {
-      // An exact estimate needs no drift or size while it stays exact.
+      // An exact estimate carries no drift while it stays exact (its size
+      // is kept, for when it stops being exact).
       if (exact_delta && exact_step(t) && exact_step(v)) {
-        set_interval(j, v, v);
+        size_[j] = (size_[j] + std::fabs(row_value_[k] * image)) * (1.0 + 0x1p-50) + 0x1p-1060;
+        touch(j);
         continue;
       }
-      // Exact up to this step: only this step's roundoff, and the size of
-      // the images as they are now.
+      // Exact up to this step: only this step's roundoff from here on.
       exact_[j] = 0;
       drift_[j] = 0.0;
-      size_[j] = image_size(j);
-    } else {
-      size_[j] = (size_[j] + std::fabs(row_value_[k] * image)) * (1.0 + 0x1p-50) + 0x1p-1060;
     }
-    drift_[j] = (drift_[j] + (std::fabs(t) + std::fabs(v)) * 0x1p-50 + 0x1p-1060) * (1.0 + 0x1p-50);
-    refresh(j);
+    move(k, j, t, v);
   }
 }
 
 void PriceBounds::summarize(std::size_t block, std::uint64_t open) const {
-  double low = HUGE_VAL, high = HUGE_VAL;
+  double least_low = HUGE_VAL, least_high = HUGE_VAL;
   const std::size_t first = block * 64;
-  if (open == ~std::uint64_t{0}) {
-    // A whole word of open columns: contiguous entries, no bits to look at.
-    for (std::size_t j = first; j < first + 64; ++j) {
-      low = low_[j] < low ? low_[j] : low;
-      high = high_[j] < high ? high_[j] : high;
-    }
-  } else {
-    for (std::uint64_t b = open; b != 0; b &= b - 1) {
-      const std::size_t j = first + static_cast<std::size_t>(__builtin_ctzll(b));
-      low = low_[j] < low ? low_[j] : low;
-      high = high_[j] < high ? high_[j] : high;
-    }
+  for (std::uint64_t b = open; b != 0; b &= b - 1) {
+    const std::size_t j = first + static_cast<std::size_t>(__builtin_ctzll(b));
+    double low, high;
+    interval(j, low, high);
+    low_[j] = low;
+    least_low = low < least_low ? low : least_low;
+    least_high = high < least_high ? high : least_high;
   }
-  block_low_[block] = low;
-  block_high_[block] = high;
+  block_low_[block] = least_low;
+  block_high_[block] = least_high;
   block_open_[block] = open;
   block_stale_[block] = 0;
 }

@@ -39,8 +39,7 @@ class PriceBounds {
   void move_multiplier(std::size_t row, const linear::Rational& y);
   // An interval holding d_col; false when coarse images leave it unbounded.
   bool bounds(std::size_t col, double& low, double& high) const {
-    low = low_[col];
-    high = high_[col];
+    interval(col, low, high);
     return low != -HUGE_VAL || high != HUGE_VAL;
   }
   // The columns of `open` (a bit set over the columns) whose interval reaches
@@ -76,38 +75,34 @@ class PriceBounds {
   std::vector<char> entries_exact_;  // by column: every entry an exact image
   std::vector<char> cost_exact_;     // by column
   std::vector<char> y_exact_;        // by row
-  std::vector<char> exact_;          // by column: the estimate is d_j (drift and size then unused)
-  // The interval of each column from the three above (-inf, inf when
-  // unbounded), kept beside them so that pricing scans two plain arrays.
-  std::vector<double> low_, high_;
-  // |c_j| + sum |a_ij y_i| over the current images, as a reset counts it.
-  double image_size(std::size_t col) const;
-  // Per block of 64 columns (one word of the open set): the least upper
-  // and lower bounds over its open columns, as of the open word they were
-  // taken for; a block whose intervals changed since is stale. A scan then
-  // reads one summary per block and the columns of the blocks that reach.
-  mutable std::vector<double> block_high_, block_low_;
-  mutable std::vector<std::uint64_t> block_open_;
-  mutable std::vector<char> block_stale_;
-  void summarize(std::size_t block, std::uint64_t open) const;
-  void set_interval(std::size_t col, double low, double high) {
-    low_[col] = low;
-    high_[col] = high;
-    block_stale_[col >> 6] = 1;
-  }
-  void refresh(std::size_t col) {
+  std::vector<char> exact_;          // by column: the estimate is d_j (drift then unused)
+  // The interval from the three above (-inf, inf when unbounded).
+  void interval(std::size_t col, double& low, double& high) const {
     const double d = estimate_[col];
     if (exact_[col]) {
-      set_interval(col, d, d);
+      low = high = d;
       return;
     }
     const double e = drift_[col] * (1.0 + 0x1p-50) + size_[col] * 0x1p-49 + std::fabs(d) * 0x1p-51;
     if (!(e <= kMax) || !(std::fabs(d) <= kMax)) {
-      set_interval(col, -HUGE_VAL, HUGE_VAL);
+      low = -HUGE_VAL;
+      high = HUGE_VAL;
       return;
     }
-    set_interval(col, d - e, d + e);
+    low = d - e;
+    high = d + e;
   }
+  // Per block of 64 columns (one word of the open set): the least upper
+  // and lower bounds over its open columns, as of the open word they were
+  // taken for, and the lower bounds themselves; a block with a column whose
+  // estimate moved since is stale. A scan then reads one summary per block
+  // and the columns of the blocks that reach.
+  mutable std::vector<double> low_;
+  mutable std::vector<double> block_high_, block_low_;
+  mutable std::vector<std::uint64_t> block_open_;
+  mutable std::vector<char> block_stale_;
+  void summarize(std::size_t block, std::uint64_t open) const;
+  void touch(std::size_t col) { block_stale_[col >> 6] = 1; }
 };
 
 }  // namespace mivex::lp
