@@ -22,8 +22,8 @@ bool fast_path_pays(const StandardForm& form, const std::vector<linear::LinearCo
 }
 
 // What a solve holds besides the factors: the matrix, and per row and per
-// column a few exact numbers, doubles and indexes (pricing alone keeps six
-// doubles and four flags a column).
+// column a few exact numbers, doubles and indexes (pricing alone keeps five
+// doubles and three flags a column).
 void require_memory_for(const StandardForm& form) {
   const std::uint64_t per_line = 4 * sizeof(Rational) + 7 * sizeof(std::uint64_t);
   const std::uint64_t bytes = form.own_bytes() + (form.num_rows() + form.num_cols()) * per_line;
