@@ -1,6 +1,7 @@
 #include "lp/price_bounds.hpp"
 
 #include <cmath>
+#include <type_traits>
 
 #include "lp/double_image.hpp"
 
@@ -105,43 +106,35 @@ void PriceBounds::move_multiplier(std::size_t row, const linear::Rational& y) {
   const double delta = image - y_[row];
   y_[row] = image;
   if (delta == 0.0 && was_exact == now_exact) return;
-  const std::uint32_t begin = row_start_[row], end = row_start_[row + 1];
-  auto move = [&](std::uint32_t k, std::uint32_t j, double t, double v) {
-    drift_[j] = (drift_[j] + (std::fabs(t) + std::fabs(v)) * 0x1p-50 + 0x1p-1060) * (1.0 + 0x1p-50);
-    size_[j] = (size_[j] + std::fabs(row_value_[k] * image)) * (1.0 + 0x1p-50) + 0x1p-1060;
-    touch(j);
-  };
-  if (!was_exact) {
-    // No estimate of this row's columns can be exact: they all met y_row's
-    // inexact image.
-    for (std::uint32_t k = begin; k < end; ++k) {
+  // A column can be exact only if every multiplier it meets is, this one's
+  // old image included: the walk is compiled without the exactness test
+  // for the rows where that already fails.
+  const bool exact_delta = was_exact && now_exact && exact_step(delta);
+  auto walk = [&](auto may_be_exact) {
+    for (std::uint32_t k = row_start_[row]; k < row_start_[row + 1]; ++k) {
       const std::uint32_t j = row_col_[k];
       const double t = row_value_[k] * delta;
       const double v = estimate_[j] - t;
       estimate_[j] = v;
-      move(k, j, t, v);
-    }
-    return;
-  }
-  const bool exact_delta = now_exact && exact_step(delta);
-  for (std::uint32_t k = begin; k < end; ++k) {
-    const std::uint32_t j = row_col_[k];
-    const double t = row_value_[k] * delta;
-    const double v = estimate_[j] - t;
-    estimate_[j] = v;
-    if (exact_[j]) {
-      // An exact estimate carries no drift while it stays exact (its size
-      // is kept, for when it stops being exact).
-      if (exact_delta && exact_step(t) && exact_step(v)) {
-        size_[j] = (size_[j] + std::fabs(row_value_[k] * image)) * (1.0 + 0x1p-50) + 0x1p-1060;
-        touch(j);
-        continue;
+      // The size is kept while an estimate is exact too, for when it stops.
+      size_[j] = (size_[j] + std::fabs(row_value_[k] * image)) * (1.0 + 0x1p-50) + 0x1p-1060;
+      touch(j);
+      if constexpr (decltype(may_be_exact)::value) {
+        if (exact_[j]) {
+          // An exact estimate carries no drift while it stays exact.
+          if (exact_delta && exact_step(t) && exact_step(v)) continue;
+          // Exact up to this step: only this step's roundoff from here on.
+          exact_[j] = 0;
+          drift_[j] = 0.0;
+        }
       }
-      // Exact up to this step: only this step's roundoff from here on.
-      exact_[j] = 0;
-      drift_[j] = 0.0;
+      drift_[j] = (drift_[j] + (std::fabs(t) + std::fabs(v)) * 0x1p-50 + 0x1p-1060) * (1.0 + 0x1p-50);
     }
-    move(k, j, t, v);
+  };
+  if (was_exact) {
+    walk(std::true_type{});
+  } else {
+    walk(std::false_type{});
   }
 }
 

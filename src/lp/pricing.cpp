@@ -30,6 +30,7 @@ std::optional<std::size_t> RevisedSimplex::find_entering(bool skip_artificial) {
   // Columns come in increasing order: a tie keeps the lower index. A best
   // known exactly as an integer is compared as one; its rational is made
   // only when an interval-only column must be compared with it, and at the end.
+  auto exact_cost = [](double v) { return Rational(static_cast<std::int64_t>(v)); };
   std::optional<std::size_t> best;
   bool best_exact = false;
   double best_value = 0.0;
@@ -38,9 +39,7 @@ std::optional<std::size_t> RevisedSimplex::find_entering(bool skip_artificial) {
     if (bounds_.exact(j)) {
       const double v = bounds_.estimate(j);
       if (!(v < 0.0)) continue;
-      if (best && (best_exact ? !(v < best_value) : !(Rational(static_cast<std::int64_t>(v)) < entering_cost_))) {
-        continue;
-      }
+      if (best && !(best_exact ? v < best_value : exact_cost(v) < entering_cost_)) continue;
       best = j;
       best_exact = true;
       best_value = v;
@@ -48,13 +47,13 @@ std::optional<std::size_t> RevisedSimplex::find_entering(bool skip_artificial) {
     }
     d = reduced_cost(j);
     if (!d.is_negative()) continue;
-    if (best && best_exact) entering_cost_ = Rational(static_cast<std::int64_t>(best_value));
+    if (best && best_exact) entering_cost_ = exact_cost(best_value);
     if (best && !(d < entering_cost_)) continue;
     best = j;
     best_exact = false;
     entering_cost_ = d;
   }
-  if (best && best_exact) entering_cost_ = Rational(static_cast<std::int64_t>(best_value));
+  if (best && best_exact) entering_cost_ = exact_cost(best_value);
   return best;
 }
 
