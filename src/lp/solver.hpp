@@ -14,10 +14,10 @@
 #include "core/cancel.hpp"
 #include "core/solver_result.hpp"
 #include "linear/system.hpp"
-#include "lp/fast_path.hpp"
-#include "lp/pivot_log.hpp"
-#include "lp/revised_simplex.hpp"
-#include "lp/standard_form.hpp"
+#include "lp/certified/fast_path.hpp"
+#include "lp/factor/standard_form.hpp"
+#include "lp/simplex/pivot_log.hpp"
+#include "lp/simplex/two_phase.hpp"
 
 namespace mivex::lp {
 
@@ -25,12 +25,8 @@ using linear::LinearSystem;
 using linear::Rational;
 
 // How the last solve went (for tests and benchmarks).
-struct SolveStats {
-  std::size_t pivots = 0;     // all pivots, both phases and any restart
-  bool bland = false;         // a repeated basis switched a phase to Bland's rule
-  bool restarted = false;     // phase 2 ran again after driving out artificials
-  std::size_t restart_repeated = 0;  // pivots of that second run taken from a log
-  bool fast_path = false;     // the certified fast path answered (no pivots made)
+struct SolveStats : PivotStats {
+  bool fast_path = false;  // the certified fast path answered (no pivots made)
 };
 
 // Below this many rows plus columns the pivots take a few microseconds,
@@ -99,20 +95,7 @@ class LpSolver {
   }
 
  private:
-  // The pivot-rule path (two_phase.cpp), as named steps.
-  struct ReplayPlan;
-  LpResult pivots(Cancel& cancel);
-  ReplayPlan plan_replay(bool any_artificial) const;
-  void start_log(RevisedSimplex& simplex, const ReplayPlan& plan);
-  // False when phase 1 shows the program infeasible; `after_phase1` is set
-  // when artificials are left basic (at zero).
-  bool phase1(RevisedSimplex& simplex, const ReplayPlan& plan, Cancel& cancel,
-              std::optional<std::vector<std::uint32_t>>& after_phase1);
-  PhaseEnd phase2(RevisedSimplex& simplex, const ReplayPlan& plan, Cancel& cancel);
-  // Phase 2 again from `after_phase1`, its artificials driven out first.
-  LpResult restart(RevisedSimplex& simplex, const ReplayPlan& plan, const std::vector<std::uint32_t>& after_phase1,
-                   Cancel& cancel);
-  PhaseEnd counted(const PhaseEnd& end);  // added to the stats
+  LpResult pivots(Cancel& cancel);  // the pivot-rule path (TwoPhase)
   LpResult take(FastAnswer answer);
   LpResult finish(const std::vector<Rational>& basic_values, const std::vector<std::uint32_t>& basis);
   // The same from the value of every variable.

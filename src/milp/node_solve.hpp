@@ -12,9 +12,9 @@
 #include "linear/constraint.hpp"
 #include "linear/rational.hpp"
 #include "linear/system.hpp"
-#include "lp/pivot_log.hpp"
+#include "lp/simplex/pivot_log.hpp"
 #include "lp/solver.hpp"
-#include "lp/standard_form.hpp"
+#include "lp/factor/standard_form.hpp"
 
 namespace mivex::milp {
 

@@ -13,8 +13,8 @@
 #include "core/solver_result.hpp"
 #include "linear/rational.hpp"
 #include "linear/system.hpp"
-#include "lp/float_propose.hpp"
-#include "lp/pivot_log.hpp"
+#include "lp/certified/warm_basis.hpp"
+#include "lp/simplex/pivot_log.hpp"
 
 namespace mivex::milp {
 

@@ -9,10 +9,10 @@
 #include <random>
 #include <string>
 
-#include "lp/column_form.hpp"
-#include "lp/fast_path.hpp"
+#include "lp/certified/column_form.hpp"
+#include "lp/certified/fast_path.hpp"
 #include "lp/solver.hpp"
-#include "lp/standard_form.hpp"
+#include "lp/factor/standard_form.hpp"
 #include "milp/solver.hpp"
 #include "parser/lp_format.hpp"
 #include "same_search.hpp"

@@ -7,14 +7,13 @@
 #include <vector>
 
 #include "core/error.hpp"
-#include "lp/restart.hpp"
-#include "lp/revised_simplex.hpp"
-#include "lp/solver.hpp"
+#include "lp/simplex/restart.hpp"
+#include "lp/simplex/revised_simplex.hpp"
+#include "lp/simplex/two_phase.hpp"
 
 namespace mivex::lp {
 
-// A basis: the column at each position.
-using Columns = std::vector<std::uint32_t>;
+using Columns = TwoPhase::Columns;
 
 namespace {
 
@@ -37,7 +36,7 @@ bool sound(const RevisedSimplex& s, const PhaseEnd& e) {
 
 // What the pivots take as made from the base log, worked out once: how
 // many, and the bases the phases start from.
-struct LpSolver::ReplayPlan {
+struct TwoPhase::ReplayPlan {
   const PivotLog* base = nullptr;  // null: nothing repeats
   std::size_t resume = 0;          // pivots taken as made
   std::size_t base_phase1 = 0;     // the base's phase-1 pivots
@@ -48,13 +47,13 @@ struct LpSolver::ReplayPlan {
   bool into_phase2() const { return resume > base_phase1; }
 };
 
-LpSolver::ReplayPlan LpSolver::plan_replay(bool any_artificial) const {
+TwoPhase::ReplayPlan TwoPhase::plan_replay(bool any_artificial) const {
   const StandardForm& form = *form_;
   ReplayPlan plan;
   plan.start.resize(form.num_rows());
   for (std::size_t p = 0; p < plan.start.size(); ++p) plan.start[p] = form.start_basic(p);
   // Only a program with the same phases can repeat the base's pivots.
-  const PivotLog* base = base_.get();
+  const PivotLog* base = base_;
   if (base == nullptr || !base->complete || base->has_phase1 != any_artificial) return plan;
   plan.resume = std::min(resume_, base->steps.size());
   if (plan.resume == 0) return plan;
@@ -71,13 +70,13 @@ LpSolver::ReplayPlan LpSolver::plan_replay(bool any_artificial) const {
   return plan;
 }
 
-PhaseEnd LpSolver::counted(const PhaseEnd& end) {
+PhaseEnd TwoPhase::counted(const PhaseEnd& end) {
   stats_.pivots += end.pivots;
   stats_.bland = stats_.bland || end.bland;
   return end;
 }
 
-void LpSolver::start_log(RevisedSimplex& simplex, const ReplayPlan& plan) {
+void TwoPhase::start_log(RevisedSimplex& simplex, const ReplayPlan& plan) {
   if (log_ == nullptr) return;
   if (plan.resume > 0) {
     log_->start_from(*plan.base, plan.resume, form_->num_structural());
@@ -87,7 +86,7 @@ void LpSolver::start_log(RevisedSimplex& simplex, const ReplayPlan& plan) {
   simplex.record_log(log_);
 }
 
-bool LpSolver::phase1(RevisedSimplex& simplex, const ReplayPlan& plan, Cancel& cancel,
+bool TwoPhase::phase1(RevisedSimplex& simplex, const ReplayPlan& plan, Cancel& cancel,
                       std::optional<Columns>& after_phase1) {
   if (log_ != nullptr) log_->has_phase1 = true;
   if (plan.into_phase2()) {
@@ -109,7 +108,7 @@ bool LpSolver::phase1(RevisedSimplex& simplex, const ReplayPlan& plan, Cancel& c
   return true;
 }
 
-PhaseEnd LpSolver::phase2(RevisedSimplex& simplex, const ReplayPlan& plan, Cancel& cancel) {
+PhaseEnd TwoPhase::phase2(RevisedSimplex& simplex, const ReplayPlan& plan, Cancel& cancel) {
   if (!plan.into_phase2()) {
     simplex.set_costs(RevisedSimplex::Costs::Objective);
     return counted(simplex.run_phase(true, cancel));
@@ -120,7 +119,7 @@ PhaseEnd LpSolver::phase2(RevisedSimplex& simplex, const ReplayPlan& plan, Cance
   return counted(simplex.run_phase(true, cancel, &replay));
 }
 
-LpResult LpSolver::restart(RevisedSimplex& simplex, const ReplayPlan& plan, const Columns& after_phase1,
+PivotsEnd TwoPhase::restart(RevisedSimplex& simplex, const ReplayPlan& plan, const Columns& after_phase1,
                            Cancel& cancel) {
   // The second run starts from the basis phase 1 ended with: where phase 1
   // repeated all of the base's and ended on its basis, it repeats the
@@ -151,11 +150,12 @@ LpResult LpSolver::restart(RevisedSimplex& simplex, const ReplayPlan& plan, cons
   stats_.pivots += again.drive_out;
   const PhaseEnd end = counted(again.end);
   if (!sound(simplex, end)) stop("artificial column left zero after the drive-out");
-  if (!end.optimal) return LpResult::unbounded();
-  return finish(simplex.values(), simplex.basis());
+  if (!end.optimal) return PivotsEnd{PivotsEnd::Kind::Unbounded, {}, {}};
+  return {PivotsEnd::Kind::Optimal, simplex.values(), simplex.basis()};
 }
 
-LpResult LpSolver::pivots(Cancel& cancel) {
+PivotsEnd TwoPhase::run(Cancel& cancel) {
+  stats_ = PivotStats();
   RevisedSimplex simplex(form_);
   simplex.record_trace(trace_);
   simplex.verify_updates(verify_);
@@ -164,12 +164,12 @@ LpResult LpSolver::pivots(Cancel& cancel) {
   const ReplayPlan plan = plan_replay(any_artificial);
   start_log(simplex, plan);
   std::optional<Columns> after_phase1;
-  if (any_artificial && !phase1(simplex, plan, cancel, after_phase1)) return LpResult::infeasible();
+  if (any_artificial && !phase1(simplex, plan, cancel, after_phase1)) return PivotsEnd{PivotsEnd::Kind::Infeasible, {}, {}};
   const PhaseEnd end = phase2(simplex, plan, cancel);
   if (sound(simplex, end)) {
-    if (!end.optimal) return LpResult::unbounded();
+    if (!end.optimal) return PivotsEnd{PivotsEnd::Kind::Unbounded, {}, {}};
     if (log_ != nullptr) log_->finish();
-    return finish(simplex.values(), simplex.basis());
+    return {PivotsEnd::Kind::Optimal, simplex.values(), simplex.basis()};
   }
   // Start phase 2 again from a basis without artificials in the
   // non-redundant rows.

@@ -1,4 +1,4 @@
-#include "lp/float_propose.hpp"
+#include "lp/certified/float_propose.hpp"
 
 #include <cmath>
 #include <exception>

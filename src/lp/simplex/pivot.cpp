@@ -2,7 +2,7 @@
 // basis inverse's row at the leaving position, and the exact updates of the
 // basic values, the multipliers and the basis inverse.
 #include "core/error.hpp"
-#include "lp/revised_simplex.hpp"
+#include "lp/simplex/revised_simplex.hpp"
 
 namespace mivex::lp {
 

@@ -22,10 +22,10 @@
 
 #include "core/cancel.hpp"
 #include "linear/rational.hpp"
-#include "lp/basis_factor.hpp"
-#include "lp/pivot_log.hpp"
-#include "lp/price_bounds.hpp"
-#include "lp/standard_form.hpp"
+#include "lp/factor/basis_factor.hpp"
+#include "lp/simplex/pivot_log.hpp"
+#include "lp/simplex/price_bounds.hpp"
+#include "lp/factor/standard_form.hpp"
 
 namespace mivex::lp {
 

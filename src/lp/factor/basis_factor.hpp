@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "linear/rational.hpp"
-#include "lp/standard_form.hpp"
+#include "lp/factor/standard_form.hpp"
 
 namespace mivex::lp {
 

@@ -1,4 +1,4 @@
-#include "lp/column_form.hpp"
+#include "lp/certified/column_form.hpp"
 
 namespace mivex::lp {
 

@@ -1,4 +1,4 @@
-#include "lp/certify.hpp"
+#include "lp/certified/certify.hpp"
 
 #include <algorithm>
 #include <cmath>

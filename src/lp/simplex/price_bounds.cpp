@@ -1,9 +1,9 @@
-#include "lp/price_bounds.hpp"
+#include "lp/simplex/price_bounds.hpp"
 
 #include <cmath>
 #include <type_traits>
 
-#include "lp/double_image.hpp"
+#include "lp/simplex/double_image.hpp"
 
 namespace mivex::lp {
 

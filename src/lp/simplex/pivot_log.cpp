@@ -1,4 +1,4 @@
-#include "lp/pivot_log.hpp"
+#include "lp/simplex/pivot_log.hpp"
 
 #include <algorithm>
 #include <cmath>

@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "core/cancel.hpp"
-#include "lp/pivot_log.hpp"
-#include "lp/revised_simplex.hpp"
+#include "lp/simplex/pivot_log.hpp"
+#include "lp/simplex/revised_simplex.hpp"
 
 namespace mivex::lp {
 

@@ -15,8 +15,8 @@
 
 #include "core/cancel.hpp"
 #include "linear/rational.hpp"
-#include "lp/column_form.hpp"
-#include "lp/basis_factor.hpp"
+#include "lp/certified/column_form.hpp"
+#include "lp/factor/basis_factor.hpp"
 
 namespace mivex::lp {
 

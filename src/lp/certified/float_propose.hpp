@@ -9,8 +9,9 @@
 #include <vector>
 
 #include "core/cancel.hpp"
-#include "lp/certify.hpp"
-#include "lp/column_form.hpp"
+#include "lp/certified/certify.hpp"
+#include "lp/certified/column_form.hpp"
+#include "lp/certified/warm_basis.hpp"
 
 namespace mivex::lp {
 
@@ -23,13 +24,6 @@ struct Proposal {
   // whose reduced cost is the row's dual). Rounded and unchecked: only a
   // hint of which moves keep the objective.
   std::vector<double> reduced;
-};
-
-// A final basis as the engine keeps it, to start a later run of the same
-// model from: one status per column, then one per row.
-struct WarmBasis {
-  std::vector<std::uint8_t> column;
-  std::vector<std::uint8_t> row;
 };
 
 // One floating-point model of a form. Each run starts from the basis the

@@ -10,7 +10,7 @@
 #include "linear/rational_wide.hpp"
 #include "linear/residue.hpp"
 #include "linear/word_div.hpp"
-#include "lp/basis_factor.hpp"
+#include "lp/factor/basis_factor.hpp"
 
 namespace mivex::lp {
 

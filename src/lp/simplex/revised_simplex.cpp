@@ -1,11 +1,11 @@
-#include "lp/revised_simplex.hpp"
+#include "lp/simplex/revised_simplex.hpp"
 
 #include <algorithm>
 #include <cmath>
 #include <limits>
 
 #include "core/error.hpp"
-#include "lp/cycle_guard.hpp"
+#include "lp/simplex/cycle_guard.hpp"
 
 namespace mivex::lp {
 

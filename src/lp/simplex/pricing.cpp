@@ -5,7 +5,7 @@
 // (and know only as intervals: an exact estimate is d_j itself).
 #include <cmath>
 
-#include "lp/revised_simplex.hpp"
+#include "lp/simplex/revised_simplex.hpp"
 
 namespace mivex::lp {
 

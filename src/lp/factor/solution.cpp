@@ -1,4 +1,4 @@
-#include "lp/solution.hpp"
+#include "lp/factor/solution.hpp"
 
 namespace mivex::lp {
 

@@ -5,8 +5,8 @@
 // the candidates and exact cross-multiplication decides among them.
 #include <cmath>
 
-#include "lp/double_image.hpp"
-#include "lp/revised_simplex.hpp"
+#include "lp/simplex/double_image.hpp"
+#include "lp/simplex/revised_simplex.hpp"
 
 namespace mivex::lp {
 

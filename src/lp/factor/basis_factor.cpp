@@ -1,4 +1,4 @@
-#include "lp/basis_factor.hpp"
+#include "lp/factor/basis_factor.hpp"
 
 #include <algorithm>
 

@@ -1,8 +1,8 @@
-#include "lp/fast_path.hpp"
+#include "lp/certified/fast_path.hpp"
 
-#include "lp/column_form.hpp"
-#include "lp/float_propose.hpp"
-#include "lp/solution.hpp"
+#include "lp/certified/column_form.hpp"
+#include "lp/certified/float_propose.hpp"
+#include "lp/factor/solution.hpp"
 
 namespace mivex::lp {
 

@@ -1,4 +1,4 @@
-#include "lp/restart.hpp"
+#include "lp/simplex/restart.hpp"
 
 #include "core/error.hpp"
 

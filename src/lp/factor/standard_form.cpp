@@ -1,4 +1,4 @@
-#include "lp/standard_form.hpp"
+#include "lp/factor/standard_form.hpp"
 
 #include "core/error.hpp"
 

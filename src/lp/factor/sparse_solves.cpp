@@ -4,7 +4,7 @@
 // reverse in btran), so every entry receives the same terms and, the
 // arithmetic being exact, the same value.
 
-#include "lp/basis_factor.hpp"
+#include "lp/factor/basis_factor.hpp"
 
 namespace mivex::lp {
 
