@@ -19,7 +19,10 @@ import results as saved  # noqa: E402
 # Stable SVG output: the same results draw the same file.
 plt.rcParams["svg.hashsalt"] = "mivex"
 plt.rcParams["font.size"] = 10
+plt.rcParams["svg.fonttype"] = "none"  # text stays text: smaller files, readable diffs
 SVG_META = {"Date": None}
+LABELS = {"minisat22": "MiniSat 2.2", "cadical153": "CaDiCaL 1.5.3", "glpsol": "glpsol --exact",
+          "esolver": "esolver (exact)", "HiGHS": "HiGHS (floating point)"}
 
 
 def solved_times(record):
@@ -44,7 +47,7 @@ def cactus(record, title, out):
     fig, ax = plt.subplots(figsize=(7, 4.2))
     for solver, ts in solved_times(record).items():
         # Step up by one at each answer's time.
-        ax.step([ts[0] if ts else 0] + ts, range(len(ts) + 1), where="post", label=f"{solver} ({len(ts)})",
+        ax.step([ts[0] if ts else 0] + ts, range(len(ts) + 1), where="post", label=f"{LABELS.get(solver, solver)} ({len(ts)})",
                 linewidth=2 if solver == "mivex" else 1.2)
     ax.set_xscale("log")
     ax.set_xlabel("time per instance (s, log scale)")

@@ -14,9 +14,14 @@ ROOT = Path(__file__).resolve().parents[1]
 
 
 def commit():
-    out = subprocess.run(["git", "-C", str(ROOT), "describe", "--always", "--dirty"],
-                         capture_output=True, text=True)
-    return out.stdout.strip() or "unknown"
+    """The last commit that changed the solver's sources (-dirty if they differ
+    from it): documentation changes do not move the figures."""
+    sources = ["src", "CMakeLists.txt"]
+    git = ["git", "-C", str(ROOT)]
+    last = subprocess.run(git + ["log", "-1", "--format=%h", "--"] + sources, capture_output=True, text=True)
+    dirty = subprocess.run(git + ["status", "--porcelain", "--untracked-files=no", "--"] + sources,
+                           capture_output=True, text=True)
+    return (last.stdout.strip() or "unknown") + ("-dirty" if dirty.stdout.strip() else "")
 
 
 def write(path, bench, runs, **meta):
