@@ -76,7 +76,7 @@ def node_rates(record, out):
         for bar, model, value in zip(bars, models, values):
             x = bar.get_x() + width / 2
             if not value:
-                ax.annotate("did not finish", (x, 0.03), xycoords=("data", "axes fraction"), ha="center",
+                ax.annotate(f"did not finish in {record['budget']:g} s", (x, 0.03), xycoords=("data", "axes fraction"), ha="center",
                             fontsize=7, rotation=90)
             elif solver == "mivex" and rates[model].get("baseline"):
                 ax.annotate(f"{value / rates[model]['baseline']:.1f}x", (x, value), ha="center", va="bottom",
