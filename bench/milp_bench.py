@@ -192,8 +192,8 @@ def compare_baseline(corpus, rev, models, budget, json_path=None):
                                                                       if before else "-")
         for solver, run in (("baseline", before), ("mivex", after)):
             runs.append({"instance": name, "solver": solver, "status": run["status"] if run else "TIMEOUT",
-                         "seconds": run and run["seconds"], "cpu": run and run["cpu"], "nodes": run and run["nodes"],
-                         "nodes_per_second": rate(run)})
+                         "seconds": run and run["seconds"], "cpu": run and run["cpu"],
+                         "nodes": run and run["nodes"], "nodes_per_second": rate(run)})
         share, ms = paths(after)
         print(f"{name:10} {status:26} {nodes:>6} "
               f"{fmt(before and before['seconds']) if before else '>' + fmt(budget, 0):>8} "
