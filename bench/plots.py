@@ -13,6 +13,7 @@ import matplotlib
 
 matplotlib.use("Agg")
 import matplotlib.pyplot as plt  # noqa: E402
+import matplotlib.ticker  # noqa: E402
 
 import results as saved  # noqa: E402
 
@@ -92,6 +93,9 @@ def node_rates(record, out):
                             fontsize=8)
     ax.set_xticks(range(len(models)), models)
     ax.set_yscale("log")
+    ax.yaxis.set_major_locator(matplotlib.ticker.LogLocator(subs=(1, 2, 5)))
+    ax.yaxis.set_major_formatter(matplotlib.ticker.FuncFormatter(lambda y, _: f"{y:g}"))
+    ax.yaxis.set_minor_formatter(matplotlib.ticker.NullFormatter())
     ax.set_ylabel(f"nodes per {'CPU ' if per_cpu else ''}second (log scale)")
     ax.set_title("Branch and bound, 1000-node searches: node rate", fontsize=11)
     ax.grid(True, axis="y", which="major", alpha=0.3)
