@@ -51,7 +51,7 @@ LpResult LpSolver::pivots(Cancel& cancel) {
   run.record_trace(trace_);
   run.verify_updates(verify_);
   run.record_log(log_);
-  run.resume_from(base_.get(), resume_, restart_resume_);
+  run.repeat_from(base_.get(), repeat_, second_run_repeat_);
   PivotsEnd end = run.run(cancel);
   static_cast<PivotStats&>(stats_) = run.stats();
   switch (end.kind) {

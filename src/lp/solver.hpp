@@ -82,16 +82,16 @@ class LpSolver {
 
   // Branch and bound: keep in `log` what the pivots do (it is finished when
   // phase 2 first ends, optimal or not); and take the first `pivots` pivots of `base`,
-  // the log of a program this one only adds rows to, as made, when the
+  // the log of a program this one only adds rows to, repeated, when the
   // caller has shown from `base` that the pivots would repeat them.
   void record_log(PivotLog* log) { log_ = log; }
-  // With `restart_pivots`, phase 2's second run (if it comes to one) takes
-  // as many of the base's second run as made, where phase 1 repeats all of
+  // With `second_run_pivots`, phase 2's second run (if it comes to one) takes
+  // as many of the base's second run repeated, where phase 1 repeats all of
   // the base's.
-  void resume_from(std::shared_ptr<const PivotLog> base, std::size_t pivots, std::size_t restart_pivots = 0) {
+  void repeat_from(std::shared_ptr<const PivotLog> base, std::size_t pivots, std::size_t second_run_pivots = 0) {
     base_ = std::move(base);
-    resume_ = pivots;
-    restart_resume_ = restart_pivots;
+    repeat_ = pivots;
+    second_run_repeat_ = second_run_pivots;
   }
 
  private:
@@ -112,8 +112,8 @@ class LpSolver {
   std::size_t verify_ = 0;
   PivotLog* log_ = nullptr;
   std::shared_ptr<const PivotLog> base_;
-  std::size_t resume_ = 0;
-  std::size_t restart_resume_ = 0;
+  std::size_t repeat_ = 0;
+  std::size_t second_run_repeat_ = 0;
   FastPath fast_path_ = FastPath::Auto;
   FastSolve fast_solve_;
 };

@@ -49,7 +49,7 @@ struct Model {
 // Runs `solve` on the engine; a stop for an interrupt is rethrown here. A
 // failure inside the engine reads as status -1.
 template <class Solve>
-int resume(ClpSimplex& clp, std::exception_ptr& pending, Solve solve) {
+int run_engine(ClpSimplex& clp, std::exception_ptr& pending, Solve solve) {
   try {
     solve(clp);
   } catch (const CoinError&) {
@@ -114,7 +114,7 @@ struct FloatSimplex::Engine {
     Proposal out;
     if (!loaded) return out;
     last_failed = true;
-    switch (resume(clp, pending, solve)) {
+    switch (run_engine(clp, pending, solve)) {
       case 0: out.status = Proposal::Status::Optimal; break;
       case 1: out.status = Proposal::Status::Infeasible; break;
       case 2: out.status = Proposal::Status::Unbounded; break;
@@ -265,7 +265,7 @@ std::optional<std::vector<double>> find_weights(const std::vector<std::vector<do
   std::exception_ptr pending;
   ClpSimplex clp;
   load(clp, model, static_cast<int>(rows), cancel, pending);
-  if (resume(clp, pending, [](ClpSimplex& s) { s.primal(); }) != 0) {
+  if (run_engine(clp, pending, [](ClpSimplex& s) { s.primal(); }) != 0) {
     return std::nullopt;
   }
   const double* x = clp.primalColumnSolution();

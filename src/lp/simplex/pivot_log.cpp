@@ -47,7 +47,7 @@ void PivotLog::start_from(const PivotLog& base, std::size_t pivots, std::size_t 
   phase1 = 0;
   has_phase1 = false;
   complete = false;
-  restart = nullptr;
+  second_run = nullptr;
   drive_out = std::min(base.drive_out, pivots);
   highs.clear();
   ceiling_.assign(structural, -HUGE_VAL);

@@ -35,10 +35,10 @@ struct PivotLog {
     bool exact;
   };
 
-  std::vector<Step> steps;    // phase 1, then phase 2 up to any restart
+  std::vector<Step> steps;    // phase 1, then phase 2 up to any second run
   std::size_t phase1 = 0;     // how many of them phase 1 made
   bool has_phase1 = false;
-  bool complete = false;      // phase 2 ran to its end (a restart after it is not kept)
+  bool complete = false;      // phase 2 ran to its end (a second run after it is not kept)
   // Each time some x_j rose above every earlier upper bound on it, in
   // pivot order: the first pivot that might take x_j past f is among these.
   std::vector<High> highs;
@@ -50,7 +50,7 @@ struct PivotLog {
   // them, then phase 2 again), kept apart because it starts from the basis
   // phase 1 ended with. A program that adds only upper-bound rows and
   // repeats all of phase 1 starts its own second run from that basis too.
-  std::shared_ptr<PivotLog> restart;
+  std::shared_ptr<PivotLog> second_run;
   std::size_t drive_out = 0;  // in a second run's log
 
   // Steps [from, to) made on `basis` (by position); stops unless each finds
@@ -69,7 +69,7 @@ struct PivotLog {
   void finish();
   std::size_t bytes() const {
     return sizeof(PivotLog) + steps.capacity() * sizeof(Step) + highs.capacity() * sizeof(High) +
-           close.capacity() * sizeof(std::uint32_t) + (restart ? restart->bytes() : 0);
+           close.capacity() * sizeof(std::uint32_t) + (second_run ? second_run->bytes() : 0);
   }
 
  private:

@@ -75,11 +75,11 @@ Rational RevisedSimplex::artificial_sum() const {
   return sum;
 }
 
-PhaseEnd RevisedSimplex::repeat(CycleGuard& guard, const Replay& replay) {
-  guard.start(*replay.start);
+PhaseEnd RevisedSimplex::repeat(CycleGuard& guard, const RepeatedSteps& repeated) {
+  guard.start(*repeated.start);
   PhaseEnd end;
-  for (std::size_t k = 0; k < replay.count; ++k) {
-    const PivotLog::Step& s = replay.steps[k];
+  for (std::size_t k = 0; k < repeated.count; ++k) {
+    const PivotLog::Step& s = repeated.steps[k];
     if (trace_ != nullptr) trace_->emplace_back(s.entering, s.leaving);
     ++end.pivots;
     if (!end.bland && guard.pivot(s.position, s.leaving, s.entering, s.moved)) end.bland = true;
@@ -92,16 +92,16 @@ void RevisedSimplex::repeat_steps(const PivotLog::Step* steps, std::size_t count
   for (std::size_t k = 0; k < count; ++k) trace_->emplace_back(steps[k].entering, steps[k].leaving);
 }
 
-PhaseEnd RevisedSimplex::repeat_phase(const Replay& replay) {
+PhaseEnd RevisedSimplex::repeat_phase(const RepeatedSteps& repeated) {
   CycleGuard guard;
-  return repeat(guard, replay);
+  return repeat(guard, repeated);
 }
 
-PhaseEnd RevisedSimplex::run_phase(bool skip_artificial, Cancel& cancel, const Replay* replay) {
+PhaseEnd RevisedSimplex::run_phase(bool skip_artificial, Cancel& cancel, const RepeatedSteps* repeated) {
   CycleGuard guard;
   PhaseEnd end;
-  if (replay != nullptr) {
-    end = repeat(guard, *replay);
+  if (repeated != nullptr) {
+    end = repeat(guard, *repeated);
   } else {
     guard.start(basis_);
   }

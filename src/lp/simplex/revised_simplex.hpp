@@ -33,7 +33,7 @@ class CycleGuard;
 
 // Pivots a phase repeats from a log instead of making them: the phase's
 // first basis, then the steps (the current basis must be the one after them).
-struct Replay {
+struct RepeatedSteps {
   const std::vector<std::uint32_t>* start;
   const PivotLog::Step* steps;
   std::size_t count;
@@ -43,7 +43,7 @@ struct PhaseEnd {
   bool optimal = false;       // no entering column left
   std::size_t entering = 0;   // otherwise: the column no row bounds
   std::size_t pivots = 0;
-  bool bland = false;         // whether a repeated basis switched the rule
+  bool bland = false;         // whether a revisited basis switched the rule
 };
 
 class RevisedSimplex {
@@ -65,15 +65,16 @@ class RevisedSimplex {
   void set_costs(Costs costs);
   // Pivot until optimal for the current costs or an entering column is
   // unbounded; artificial columns never enter when `skip_artificial`.
-  // With `replay`, the phase's first pivots are taken as made.
-  PhaseEnd run_phase(bool skip_artificial, Cancel& cancel, const Replay* replay = nullptr);
-  // A whole phase taken as made (for its count, the trace and Bland's switch).
-  PhaseEnd repeat_phase(const Replay& replay);
+  // With `repeated`, the phase's first pivots are repeated (counted, traced
+  // and shown to the cycle guard, the basis set to the one after them).
+  PhaseEnd run_phase(bool skip_artificial, Cancel& cancel, const RepeatedSteps* repeated = nullptr);
+  // A whole phase repeated (for its count, the trace and Bland's switch).
+  PhaseEnd repeat_phase(const RepeatedSteps& repeated);
   // For each position (in order) whose basic column is artificial, pivot in
   // the lowest-index non-artificial column with a nonzero tableau entry
   // there. Call only with every artificial at zero. Returns the pivots.
   std::size_t drive_out_artificials(Cancel& cancel);
-  // Pivots taken as made outside a phase (a drive-out's): only the trace
+  // Pivots repeated outside a phase (a drive-out's): only the trace
   // sees them; the basis must be set to the one after them.
   void repeat_steps(const PivotLog::Step* steps, std::size_t count);
 
@@ -108,7 +109,7 @@ class RevisedSimplex {
   void compute_multipliers(std::vector<Rational>& y) const;
   Rational cost_of(std::size_t col) const;
   void reset_bounds();  // every pricing bound from the exact y
-  PhaseEnd repeat(CycleGuard& guard, const Replay& replay);
+  PhaseEnd repeat(CycleGuard& guard, const RepeatedSteps& repeated);
   // log_: x of the structural columns that rose in the pivot just made.
   void log_values(std::size_t position, std::size_t col);
 

@@ -1,13 +1,13 @@
 // The pivot-rule path: phase 1 on the sum of the artificial columns, phase 2
 // on the objective, and phase 2 again after driving out artificials when its
-// first run lifts one; with the pivots a log lets it repeat taken as made.
+// first run lifts one; the pivots a log shows it would make are repeated.
 #include <algorithm>
 #include <memory>
 #include <optional>
 #include <vector>
 
 #include "core/error.hpp"
-#include "lp/simplex/restart.hpp"
+#include "lp/simplex/second_run.hpp"
 #include "lp/simplex/revised_simplex.hpp"
 #include "lp/simplex/two_phase.hpp"
 
@@ -34,29 +34,29 @@ bool sound(const RevisedSimplex& s, const PhaseEnd& e) {
 
 }  // namespace
 
-// What the pivots take as made from the base log, worked out once: how
+// What the pivots repeat from the base log, worked out once: how
 // many, and the bases the phases start from.
-struct TwoPhase::ReplayPlan {
+struct TwoPhase::RepeatPlan {
   const PivotLog* base = nullptr;  // null: nothing repeats
-  std::size_t resume = 0;          // pivots taken as made
+  std::size_t repeat = 0;          // pivots repeated
   std::size_t base_phase1 = 0;     // the base's phase-1 pivots
   Columns start;                     // the form's starting basis
-  Columns resumed;                   // after the `resume` pivots
+  Columns after_repeat;             // after the `repeat` pivots
   Columns phase1_end;                // after the base's phase 1, where all of it is repeated
   // The whole of the base's phase 1 is repeated, and some of phase 2.
-  bool into_phase2() const { return resume > base_phase1; }
+  bool into_phase2() const { return repeat > base_phase1; }
 };
 
-TwoPhase::ReplayPlan TwoPhase::plan_replay(bool any_artificial) const {
+TwoPhase::RepeatPlan TwoPhase::plan_repeats(bool any_artificial) const {
   const StandardForm& form = *form_;
-  ReplayPlan plan;
+  RepeatPlan plan;
   plan.start.resize(form.num_rows());
   for (std::size_t p = 0; p < plan.start.size(); ++p) plan.start[p] = form.start_basic(p);
   // Only a program with the same phases can repeat the base's pivots.
   const PivotLog* base = base_;
   if (base == nullptr || !base->complete || base->has_phase1 != any_artificial) return plan;
-  plan.resume = std::min(resume_, base->steps.size());
-  if (plan.resume == 0) return plan;
+  plan.repeat = std::min(repeat_, base->steps.size());
+  if (plan.repeat == 0) return plan;
   plan.base = base;
   plan.base_phase1 = base->phase1;
   // Rows the base lacks keep their starting columns.
@@ -65,8 +65,8 @@ TwoPhase::ReplayPlan TwoPhase::plan_replay(bool any_artificial) const {
     base->apply(basis, 0, k);
     return basis;
   };
-  plan.resumed = after(plan.resume);
-  if (plan.resume >= plan.base_phase1) plan.phase1_end = after(plan.base_phase1);
+  plan.after_repeat = after(plan.repeat);
+  if (plan.repeat >= plan.base_phase1) plan.phase1_end = after(plan.base_phase1);
   return plan;
 }
 
@@ -76,17 +76,17 @@ PhaseEnd TwoPhase::counted(const PhaseEnd& end) {
   return end;
 }
 
-void TwoPhase::start_log(RevisedSimplex& simplex, const ReplayPlan& plan) {
+void TwoPhase::start_log(RevisedSimplex& simplex, const RepeatPlan& plan) {
   if (log_ == nullptr) return;
-  if (plan.resume > 0) {
-    log_->start_from(*plan.base, plan.resume, form_->num_structural());
+  if (plan.repeat > 0) {
+    log_->start_from(*plan.base, plan.repeat, form_->num_structural());
   } else {
     log_->start(form_->num_structural());
   }
   simplex.record_log(log_);
 }
 
-bool TwoPhase::phase1(RevisedSimplex& simplex, const ReplayPlan& plan, Cancel& cancel,
+bool TwoPhase::phase1(RevisedSimplex& simplex, const RepeatPlan& plan, Cancel& cancel,
                       std::optional<Columns>& after_phase1) {
   if (log_ != nullptr) log_->has_phase1 = true;
   if (plan.into_phase2()) {
@@ -96,10 +96,10 @@ bool TwoPhase::phase1(RevisedSimplex& simplex, const ReplayPlan& plan, Cancel& c
     if (any_artificial_in(*form_, plan.phase1_end)) after_phase1 = plan.phase1_end;
     return true;
   }
-  const Replay replay{&plan.start, plan.base != nullptr ? plan.base->steps.data() : nullptr, plan.resume};
-  if (plan.resume > 0) simplex.set_basis(plan.resumed);
+  const RepeatedSteps steps{&plan.start, plan.base != nullptr ? plan.base->steps.data() : nullptr, plan.repeat};
+  if (plan.repeat > 0) simplex.set_basis(plan.after_repeat);
   simplex.set_costs(RevisedSimplex::Costs::SumOfArtificials);
-  if (!counted(simplex.run_phase(false, cancel, plan.resume > 0 ? &replay : nullptr)).optimal) return false;
+  if (!counted(simplex.run_phase(false, cancel, plan.repeat > 0 ? &steps : nullptr)).optimal) return false;
   if (!simplex.artificial_sum().is_zero()) return false;
   if (log_ != nullptr) log_->phase1 = log_->steps.size();
   // Artificials still basic (at zero) may be pushed up by phase 2; keep
@@ -108,45 +108,45 @@ bool TwoPhase::phase1(RevisedSimplex& simplex, const ReplayPlan& plan, Cancel& c
   return true;
 }
 
-PhaseEnd TwoPhase::phase2(RevisedSimplex& simplex, const ReplayPlan& plan, Cancel& cancel) {
+PhaseEnd TwoPhase::phase2(RevisedSimplex& simplex, const RepeatPlan& plan, Cancel& cancel) {
   if (!plan.into_phase2()) {
     simplex.set_costs(RevisedSimplex::Costs::Objective);
     return counted(simplex.run_phase(true, cancel));
   }
-  const Replay replay{&plan.phase1_end, plan.base->steps.data() + plan.base_phase1, plan.resume - plan.base_phase1};
-  simplex.set_basis(plan.resumed);
+  const RepeatedSteps steps{&plan.phase1_end, plan.base->steps.data() + plan.base_phase1, plan.repeat - plan.base_phase1};
+  simplex.set_basis(plan.after_repeat);
   simplex.set_costs(RevisedSimplex::Costs::Objective);
-  return counted(simplex.run_phase(true, cancel, &replay));
+  return counted(simplex.run_phase(true, cancel, &steps));
 }
 
-PivotsEnd TwoPhase::restart(RevisedSimplex& simplex, const ReplayPlan& plan, const Columns& after_phase1,
+PivotsEnd TwoPhase::second_run(RevisedSimplex& simplex, const RepeatPlan& plan, const Columns& after_phase1,
                            Cancel& cancel) {
   // The second run starts from the basis phase 1 ended with: where phase 1
   // repeated all of the base's and ended on its basis, it repeats the
   // base's second run as far as the caller has shown.
-  const PivotLog* base_restart = plan.base != nullptr ? plan.base->restart.get() : nullptr;
+  const PivotLog* base_second = plan.base != nullptr ? plan.base->second_run.get() : nullptr;
   std::size_t repeat = 0;
-  if (plan.resume >= plan.base_phase1 && base_restart != nullptr && base_restart->complete &&
-      restart_resume_ >= base_restart->drive_out && after_phase1 == plan.phase1_end) {
-    repeat = std::min(restart_resume_, base_restart->steps.size());
+  if (plan.repeat >= plan.base_phase1 && base_second != nullptr && base_second->complete &&
+      second_run_repeat_ >= base_second->drive_out && after_phase1 == plan.phase1_end) {
+    repeat = std::min(second_run_repeat_, base_second->steps.size());
   }
   // The log ends where the first run went wrong: it holds the pivots up to
   // there, which a program with rows added may still repeat.
-  std::shared_ptr<PivotLog> restart_log;
+  std::shared_ptr<PivotLog> second_log;
   if (log_ != nullptr) {
     log_->finish();
     simplex.record_log(nullptr);
-    restart_log = std::make_shared<PivotLog>();
+    second_log = std::make_shared<PivotLog>();
     if (repeat > 0) {
-      restart_log->start_from(*base_restart, repeat, form_->num_structural());
+      second_log->start_from(*base_second, repeat, form_->num_structural());
     } else {
-      restart_log->start(form_->num_structural());
+      second_log->start(form_->num_structural());
     }
   }
-  RestartEnd again = run_restart(simplex, after_phase1, cancel, base_restart, repeat, restart_log.get());
-  stats_.restarted = true;
-  stats_.restart_repeated = repeat;
-  if (restart_log != nullptr && restart_log->complete) log_->restart = std::move(restart_log);
+  SecondRunEnd again = run_second(simplex, after_phase1, cancel, base_second, repeat, second_log.get());
+  stats_.second_run = true;
+  stats_.second_run_repeated = repeat;
+  if (second_log != nullptr && second_log->complete) log_->second_run = std::move(second_log);
   stats_.pivots += again.drive_out;
   const PhaseEnd end = counted(again.end);
   if (!sound(simplex, end)) stop("artificial column left zero after the drive-out");
@@ -161,7 +161,7 @@ PivotsEnd TwoPhase::run(Cancel& cancel) {
   simplex.verify_updates(verify_);
   bool any_artificial = false;
   for (const auto& aux : form_->aux()) any_artificial = any_artificial || aux.kind == StandardForm::AuxKind::Artificial;
-  const ReplayPlan plan = plan_replay(any_artificial);
+  const RepeatPlan plan = plan_repeats(any_artificial);
   start_log(simplex, plan);
   std::optional<Columns> after_phase1;
   if (any_artificial && !phase1(simplex, plan, cancel, after_phase1)) return PivotsEnd{PivotsEnd::Kind::Infeasible, {}, {}};
@@ -174,7 +174,7 @@ PivotsEnd TwoPhase::run(Cancel& cancel) {
   // Start phase 2 again from a basis without artificials in the
   // non-redundant rows.
   if (!after_phase1) stop("basic artificial column without a phase-1 basis");
-  return restart(simplex, plan, *after_phase1, cancel);
+  return second_run(simplex, plan, *after_phase1, cancel);
 }
 
 }  // namespace mivex::lp

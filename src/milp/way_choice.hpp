@@ -16,13 +16,13 @@
 
 namespace mivex::milp {
 
-class NodePathChoice {
+class WayChoice {
  public:
   using FastPath = lp::LpSolver::FastPath;
 
   // `eligible`: the program is large enough for the fast path at all.
   // `always`: tests take the fast path first on every node.
-  explicit NodePathChoice(bool eligible, bool always = false) : eligible_(eligible), always_(always) {}
+  explicit WayChoice(bool eligible, bool always = false) : eligible_(eligible), always_(always) {}
 
   FastPath next() const {
     if (!eligible_) return FastPath::Off;

@@ -13,17 +13,17 @@
 
 namespace mivex::lp {
 
-struct RestartEnd {
+struct SecondRunEnd {
   std::size_t drive_out = 0;  // pivots that drove artificials out
   PhaseEnd end;               // of phase 2 after them
 };
 
 // The second run on `simplex`, from the basis phase 1 ended with. Its
-// first `repeat` pivots are taken as made from `base`, the second run's log
+// first `repeat` pivots are repeated from `base`, the second run's log
 // of a program this one adds rows to (the caller has shown they would be
 // repeated: at least the drive-out). `log`, when not null and already
 // started, keeps this run's pivots and ends finished.
-RestartEnd run_restart(RevisedSimplex& simplex, const std::vector<std::uint32_t>& basis, Cancel& cancel,
+SecondRunEnd run_second(RevisedSimplex& simplex, const std::vector<std::uint32_t>& basis, Cancel& cancel,
                        const PivotLog* base = nullptr, std::size_t repeat = 0, PivotLog* log = nullptr);
 
 }  // namespace mivex::lp
