@@ -1,9 +1,9 @@
-#include "linear/integer.hpp"
+#include "support/integer.hpp"
 
 #include <cstdlib>
 #include <memory>
 
-namespace mivex::linear {
+namespace mivex::support {
 
 namespace {
 
@@ -247,4 +247,4 @@ int compare(const Integer& a, const Integer& b) {
   return (result > 0) - (result < 0);
 }
 
-}  // namespace mivex::linear
+}  // namespace mivex::support

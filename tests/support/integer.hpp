@@ -10,7 +10,9 @@
 
 #include "linear/word_gcd.hpp"
 
-namespace mivex::linear {
+namespace mivex::support {
+
+using linear::word_gcd;
 
 class Integer {
  public:
@@ -105,4 +107,4 @@ class Integer {
   mpz_ptr big_ = nullptr;  // set only while the value does not fit 64 bits
 };
 
-}  // namespace mivex::linear
+}  // namespace mivex::support
