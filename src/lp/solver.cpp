@@ -3,7 +3,6 @@
 #include <optional>
 #include <string>
 
-#include "core/cores.hpp"
 #include "core/error.hpp"
 #include "core/memory.hpp"
 #include "lp/fast_path.hpp"
@@ -40,12 +39,7 @@ LpResult LpSolver::solve(Cancel& cancel) {
   if (system_ == nullptr) return LpResult::unknown(UnknownReason::internal("no system loaded"));
   if (!form_) form_ = StandardForm::of(*system_);
   require_memory_for(*form_);
-  if (fast_path_ == FastPath::Race ||
-      (fast_path_ == FastPath::Auto && !fast_solve_ && fast_path_pays(*form_, extra_) && spare_core())) {
-    if (auto result = race(cancel)) return std::move(*result);
-  }
-  if (fast_path_ == FastPath::Always || fast_path_ == FastPath::Race ||
-      (fast_path_ == FastPath::Auto && fast_path_pays(*form_, extra_))) {
+  if (fast_path_ == FastPath::Always || (fast_path_ == FastPath::Auto && fast_path_pays(*form_, extra_))) {
     auto answer = fast_solve_ ? fast_solve_(cancel) : fast_path_solve(*system_, extra_, cancel);
     if (answer) return take(std::move(*answer));
   }

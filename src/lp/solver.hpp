@@ -52,13 +52,12 @@ class LpSolver {
   LpSolver(const LpSolver&) = delete;
   LpSolver& operator=(const LpSolver&) = delete;
 
-  // When solve() tries the certified fast path (lp/fast_path.hpp): Auto on
-  // programs large enough to repay it (not on branch-and-bound nodes), on a
-  // second thread beside the pivots where the machine has two cores; Always
-  // (first, on this thread); Race (on a second thread beside the pivots,
-  // whatever the size: branch and bound with its own fast path); or Off (the
-  // pivots alone; tests compare the paths). The answer is the same either way.
-  enum class FastPath : std::uint8_t { Auto, Always, Race, Off };
+  // When solve() tries the certified fast path (lp/fast_path.hpp), always
+  // before the pivots and on the calling thread: Auto on programs large
+  // enough to repay it (not on branch-and-bound nodes); Always, at any size
+  // (branch and bound, whose search chooses per node); or Off (the pivots
+  // alone; tests compare the paths). The answer is the same either way.
+  enum class FastPath : std::uint8_t { Auto, Always, Off };
   void set_fast_path(FastPath mode) { fast_path_ = mode; }
   // What the fast path runs when solve() tries it: fast_path_solve of the
   // program unless set. Branch and bound sets its NodeFastPath here, which
@@ -87,11 +86,6 @@ class LpSolver {
   // the log of a program this one only adds rows to, as made, when the
   // caller has shown from `base` that the pivots would repeat them.
   void record_log(PivotLog* log) { log_ = log; }
-  // Branch and bound, where no fast path runs beside the pivots (it is
-  // ignored when one does): start the second run of phase 2 (after driving out artificials) on a second
-  // thread as soon as phase 1 ends, beside the first run, in case the
-  // first ends unsound. The pivots and the answer are the same either way.
-  void set_parallel_restart(bool on) { parallel_restart_ = on; }
   // With `restart_pivots`, phase 2's second run (if it comes to one) takes
   // as many of the base's second run as made, where phase 1 repeats all of
   // the base's.
@@ -103,9 +97,6 @@ class LpSolver {
 
  private:
   LpResult pivots(Cancel& cancel);  // the pivot-rule path
-  // The fast path on a second thread, the pivots here; nothing when no
-  // thread can be started.
-  std::optional<LpResult> race(Cancel& cancel);
   LpResult take(FastAnswer answer);
   LpResult finish(const std::vector<Rational>& basic_values, const std::vector<std::uint32_t>& basis);
   // The same from the value of every variable.
@@ -124,8 +115,6 @@ class LpSolver {
   std::shared_ptr<const PivotLog> base_;
   std::size_t resume_ = 0;
   std::size_t restart_resume_ = 0;
-  bool parallel_restart_ = false;
-  bool racing_ = false;  // the fast path runs beside the pivots
   FastPath fast_path_ = FastPath::Auto;
   FastSolve fast_solve_;
 };

@@ -8,7 +8,7 @@
 #include "core/error.hpp"
 #include "lp/revised_simplex.hpp"
 #include "lp/solver.hpp"
-#include "lp/spare_restart.hpp"
+#include "lp/restart.hpp"
 
 namespace mivex::lp {
 
@@ -91,8 +91,7 @@ LpResult LpSolver::pivots(Cancel& cancel) {
       restart_resume_ >= base_restart->drive_out && after_phase1 && *after_phase1 == basis_after(base_phase1)) {
     restart_resume = std::min(restart_resume_, base_restart->steps.size());
   }
-  // The second run's log, made only when that run starts (declared before
-  // the spare run that may write it, so that it outlives that thread).
+  // The second run's log, made only when that run starts.
   std::shared_ptr<PivotLog> restart_log;
   auto new_restart_log = [&]() -> PivotLog* {
     if (log_ == nullptr) return nullptr;
@@ -104,17 +103,6 @@ LpResult LpSolver::pivots(Cancel& cancel) {
     }
     return restart_log.get();
   };
-  // Where a second core is free, the second run of phase 2 starts now
-  // beside the first, in case the first ends unsound (unless it repeats a
-  // log: then it is quick here).
-  std::optional<SpareRestart> spare;
-  if (after_phase1 && parallel_restart_ && !racing_ && restart_resume == 0) {
-    try {
-      spare.emplace(form_, *after_phase1, trace_ != nullptr, verify_, new_restart_log());
-    } catch (const std::system_error&) {
-      // No thread to be had: the second run, if needed, runs here after the first.
-    }
-  }
   PhaseEnd end;
   if (resume > base_phase1) {
     const Replay replay{&phase2_start, base->steps.data() + base_phase1, resume - base_phase1};
@@ -146,21 +134,15 @@ LpResult LpSolver::pivots(Cancel& cancel) {
   // program with rows added may still repeat.
   if (log_ != nullptr) log_->finish();
   simplex.record_log(nullptr);
-  RestartEnd again;
-  RevisedSimplex* second = &simplex;
-  if (spare) {
-    second = &spare->take(cancel, again, trace_);
-  } else {
-    again = run_restart(simplex, *after_phase1, cancel, base_restart, restart_resume, new_restart_log());
-  }
+  RestartEnd again = run_restart(simplex, *after_phase1, cancel, base_restart, restart_resume, new_restart_log());
   stats_.restarted = true;
   stats_.restart_repeated = restart_resume;
   if (restart_log != nullptr && restart_log->complete) log_->restart = std::move(restart_log);
   stats_.pivots += again.drive_out;
   end = count(again.end);
-  if (!sound(*second, end)) stop("artificial column left zero after the drive-out");
+  if (!sound(simplex, end)) stop("artificial column left zero after the drive-out");
   if (!end.optimal) return LpResult::unbounded();
-  return finish(second->values(), second->basis());
+  return finish(simplex.values(), simplex.basis());
 }
 
 }  // namespace mivex::lp

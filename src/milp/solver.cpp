@@ -1,15 +1,13 @@
 #include "milp/solver.hpp"
 
-#include <chrono>
 #include <cmath>
 #include <limits>
-#include <unordered_map>
 #include <utility>
 
 #include "core/error.hpp"
 #include "lp/solver.hpp"
-#include "milp/node_ahead.hpp"
 #include "milp/node_heap.hpp"
+#include "milp/node_solve.hpp"
 #include "milp/path_choice.hpp"
 #include "milp/repeated_pivots.hpp"
 
@@ -120,25 +118,11 @@ LpResult BranchAndBound::solve(Cancel& cancel) {
                         (paths_ == NodeLpPath::Measured &&
                          root_form->num_rows() + root_form->num_cols() >= lp::kFastPathSize);
   // One warm floating-point model serves the fast path of every LP below,
-  // the root's included. Its engine polls the interrupt of the solve in
-  // progress: the racing thread's own stop flag while it runs beside the
-  // pivots.
-  struct Relay {
-    Cancel* current;
-  } relay{&cancel};
-  Cancel relayed([](void* r) { return static_cast<Relay*>(r)->current->check(), false; }, &relay);
+  // the root's included.
   std::optional<lp::NodeFastPath> fast;
-  if (eligible) fast.emplace(system_, relayed);
+  if (eligible) fast.emplace(system_, cancel);
   auto fast_solve = [&](const std::vector<LinearConstraint>* rows, const lp::WarmBasis* start,
-                        Cancel& c) -> std::optional<lp::FastAnswer> {
-    relay.current = &c;
-    struct Back {
-      Relay& relay;
-      Cancel& outer;
-      ~Back() { relay.current = &outer; }
-    } back{relay, cancel};
-    return fast->solve(rows, start, c);
-  };
+                        Cancel& c) -> std::optional<lp::FastAnswer> { return fast->solve(rows, start, c); };
   std::shared_ptr<const lp::WarmBasis> root_basis;
   ++stats_.lp_solves;
   lp::LpSolver root_solver(root_form, system_);
@@ -154,10 +138,7 @@ LpResult BranchAndBound::solve(Cancel& cancel) {
   }
   auto root_log = std::make_unique<lp::PivotLog>();
   if (repeats_) root_solver.record_log(root_log.get());
-  root_solver.set_parallel_restart(second_core_);
-  const auto root_start = std::chrono::steady_clock::now();
   LpOutcome root = solve_lp(root_solver, cancel);
-  const double root_seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - root_start).count();
   stats_.pivots += root_solver.stats().pivots;
   if (integers.empty() || root.result.kind() != LpResult::Kind::Optimal) return std::move(root.result);
   if (all_integral(root.result.assignment(), integers)) {
@@ -230,20 +211,6 @@ LpResult BranchAndBound::solve(Cancel& cancel) {
     return repeats_ && node.log ? repeated_pivots(*node.log, node.bounds, node.log_bounds) : 0;
   };
 
-  // A thread costs tens of microseconds to start, and a second run beside
-  // the first some pivots of its own: the second core serves only node LPs
-  // that take long enough on average (the root's time until one is solved).
-  auto core_pays = [&] {
-    if (!second_core_) return false;
-    const std::size_t solved = stats_.pivots_only + stats_.fast_answered + stats_.fast_missed;
-    const double seconds = stats_.pivots_only_seconds + stats_.fast_answered_seconds + stats_.fast_missed_seconds;
-    return (solved == 0 ? root_seconds : seconds / static_cast<double>(solved)) >= thread_threshold_;
-  };
-  // At least one fast-path try in three has left the node to the pivots.
-  auto fast_misses_often = [&] {
-    return 3 * stats_.fast_answered < 2 * (stats_.fast_answered + stats_.fast_missed);
-  };
-
   // What solving node `id` takes, its ancestor's log among it.
   auto job_for = [&](std::size_t id) {
     const Node& node = nodes[id];
@@ -263,20 +230,12 @@ LpResult BranchAndBound::solve(Cancel& cancel) {
     return job;
   };
 
-  // A node LP solved on this thread, in the way the search chose; `core_free`
-  // says whether it may use the second core.
-  auto solve_here = [&](std::size_t id, bool core_free) {
+  // A node LP solved in the way the search chose.
+  auto solve_here = [&](std::size_t id) {
     const NodeJob job = job_for(id);
     return solve_node(job, system_, cancel, [&](lp::LpSolver& solver, NodeSolve& out) {
-      solver.set_parallel_restart(core_free && core_pays());
       out.mode = paths[out.path].next();
-      // A search that measures its ways runs the fast path beside the pivots
-      // where there is a second core and the fast path misses often: a miss
-      // then costs no waiting. Where it mostly answers, the pivots beside it
-      // would only slow its answers.
-      const bool race = out.mode == lp::LpSolver::FastPath::Always && core_free && core_pays() &&
-                        paths_ == NodeLpPath::Measured && fast_misses_often();
-      solver.set_fast_path(race ? lp::LpSolver::FastPath::Race : out.mode);
+      solver.set_fast_path(out.mode);
       // The children start from this node's final basis if it has one, else
       // from where this node started.
       if (out.mode == lp::LpSolver::FastPath::Always) {
@@ -289,38 +248,6 @@ LpResult BranchAndBound::solve(Cancel& cancel) {
     });
   };
 
-  // The second core solves the top of the heap ahead of its turn, by the
-  // pivots alone (the fast path's model serves this thread only): where the
-  // search takes the pivots anyway, or where the fast path misses often, so
-  // that most nodes need the pivots all the same.
-  NodeAhead ahead(system_);
-  std::unordered_map<std::size_t, NodeSolve> early;  // answers of nodes not yet popped
-  // (The path choice's preference, not its next way: a probe of the pivots
-  // where the fast path serves better must not send nodes to the pivots.)
-  auto pivots_chosen = [&] { return paths_ == NodeLpPath::PivotsOnly || !paths[0].prefers_fast(); };
-  auto solve_ahead = [&] {
-    if (paths_ == NodeLpPath::FastFirst || !core_pays()) return false;
-    return pivots_chosen() || fast_misses_often();
-  };
-  // The first node the heap will give (if no children come before it) that
-  // is worth solving and neither solved nor under way. A copy of the heap
-  // costs far less than a node LP.
-  auto next_up = [&]() -> std::optional<std::size_t> {
-    auto usable = [&](std::size_t node) {
-      return survives(nodes[node].lp_bound) && early.count(node) == 0 && !ahead.holds(node);
-    };
-    if (heap.empty()) return std::nullopt;
-    // Mostly the top will do; only past it are pops (on a copy) needed.
-    if (usable(heap.entries().front().node)) return heap.entries().front().node;
-    NodeHeap order = heap;
-    order.pop();
-    for (int k = 1; k < 6; ++k) {
-      auto e = order.pop();
-      if (!e) break;
-      if (usable(e->node)) return e->node;
-    }
-    return std::nullopt;
-  };
   while (auto entry = heap.pop()) {
     if (stats_.nodes == node_limit_) {
       unexamined = entry->node;
@@ -329,51 +256,10 @@ LpResult BranchAndBound::solve(Cancel& cancel) {
     ++stats_.nodes;
     cancel.check();
     const std::size_t id = entry->node;
-    if (!survives(nodes[id].lp_bound)) {
-      early.erase(id);
-      ahead.drop(id);
-      continue;
-    }
+    if (!survives(nodes[id].lp_bound)) continue;
 
     ++stats_.lp_solves;
-    // A job of this node still waiting in the queue is done sooner here.
-    ahead.withdraw(id);
-    // Keep the second core two nodes ahead where the search takes the
-    // pivots anyway, so that it goes on at once when one ends; where this
-    // thread mostly tries the fast path, one, as its nodes may end sooner here.
-    const std::size_t depth = pivots_chosen() ? 2 : 1;
-    while (ahead.pending() < depth && solve_ahead()) {
-      auto next = next_up();
-      if (!next || !ahead.start(job_for(*next))) break;
-    }
-    NodeSolve solved;
-    if (auto it = early.find(id); it != early.end()) {
-      solved = std::move(it->second);
-      early.erase(it);
-      ++stats_.ahead;
-    } else if (ahead.holds(id)) {
-      // Under way on the second core: solve the next nodes here meanwhile,
-      // until it ends. They share the wall time this takes, which is what
-      // the path choice weighs against the fast path's.
-      const auto start = std::chrono::steady_clock::now();
-      std::vector<NodeSolve*> beside;
-      do {
-        auto next = next_up();
-        if (!next) break;
-        try {
-          beside.push_back(&early.emplace(*next, solve_here(*next, false)).first->second);
-        } catch (const Stop&) {
-          break;  // left for the node's turn, to stop there if it is ever examined
-        }
-      } while (!ahead.done(id));
-      solved = ahead.take(id, cancel);
-      const double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-      solved.seconds = wall / static_cast<double>(1 + beside.size());
-      for (NodeSolve* other : beside) other->seconds = solved.seconds;
-      ++stats_.ahead;
-    } else {
-      solved = solve_here(id, ahead.pending() == 0);
-    }
+    NodeSolve solved = solve_here(id);
 
     paths[solved.path].record(solved.mode, solved.seconds);
     stats_.pivots += solved.stats.pivots;

@@ -10,7 +10,6 @@
 #include <vector>
 
 #include "core/cancel.hpp"
-#include "core/cores.hpp"
 #include "core/solver_result.hpp"
 #include "linear/rational.hpp"
 #include "linear/system.hpp"
@@ -58,8 +57,6 @@ struct SearchStats {
   // taken as made from an ancestor's log.
   std::size_t pivots = 0, repeated = 0;
   std::size_t restart_repeated = 0;  // of them, in phase 2's second runs
-  // Node LPs solved ahead of their turn (beside another on the second core).
-  std::size_t ahead = 0;
 };
 
 // How node LPs are solved. Every real search measures which way is faster
@@ -83,18 +80,10 @@ class BranchAndBound {
   const SearchStats& stats() const { return stats_; }
 
   // For tests and benchmarks: whether node LPs may take the pivots they
-  // repeat from an ancestor's log (on by default); whether the search may
-  // use a second core (by default where one is spare): to solve nodes ahead
-  // of their turn, for phase 2's second run beside the first, and in a
-  // measured search for the fast path beside the pivots; and whether every
-  // node LP the pivots solve is solved again from scratch, one run after
-  // the other, stopping unless both made the same pivots and gave the same
-  // answer.
+  // repeat from an ancestor's log (on by default); and whether every node
+  // LP the pivots solve is solved again from scratch, stopping unless both
+  // made the same pivots and gave the same answer.
   void set_repeats(bool on) { repeats_ = on; }
-  void set_second_core(bool on) { second_core_ = on; }
-  // Node LPs must take this long on average before the second core serves
-  // them (tests lower it to 0 to have small searches use it).
-  void set_thread_threshold(double seconds) { thread_threshold_ = seconds; }
   void check_nodes(bool on) { check_nodes_ = on; }
 
  private:
@@ -104,8 +93,6 @@ class BranchAndBound {
   SearchStats stats_;
   bool repeats_ = true;
   bool check_nodes_ = false;
-  bool second_core_ = spare_core();
-  double thread_threshold_ = 0.5e-3;
 };
 
 }  // namespace mivex::milp
