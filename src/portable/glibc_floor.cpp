@@ -1,18 +1,15 @@
 // The portable build's link to glibc, held at version 2.28 (the manylinux_2_28
 // floor). The compiler's system has a newer glibc, and some objects linked
 // into the module (the static libstdc++, CLP's archives) reach symbols that
-// are newer there: functions that got a new version when libpthread moved
-// into libc (2.34) or libm got faster exp/log/pow (2.29), and a few that did
-// not exist in 2.28. The link options in CMakeLists.txt redirect each of them
-// (--wrap=NAME) to __wrap_NAME here, which reaches the old version or does
-// the same job with what 2.28 has. tests/python/test_packaging.py checks the
-// result on the wheel.
-#include <cerrno>
+// are newer there: functions that got a new version when libm got faster
+// exp/log/pow (2.29) or libpthread moved into libc (2.34), and a few that
+// did not exist in 2.28. The link options in CMakeLists.txt redirect each of
+// them (--wrap=NAME) to __wrap_NAME here, which reaches the old version or
+// does the same job with what 2.28 has. A new one shows up as a refusal of
+// auditwheel in scripts/wheel.sh; tests/python/test_packaging.py checks the
+// wheel.
 #include <cstdio>
-#include <ctime>
 
-#include <pthread.h>
-#include <sys/random.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
 #include <unistd.h>
@@ -31,17 +28,7 @@
 MIVEX_OLD_VERSION(exp, "GLIBC_2.2.5");
 MIVEX_OLD_VERSION(log, "GLIBC_2.2.5");
 MIVEX_OLD_VERSION(pow, "GLIBC_2.2.5");
-MIVEX_OLD_VERSION(pthread_create, "GLIBC_2.2.5");
-MIVEX_OLD_VERSION(pthread_detach, "GLIBC_2.2.5");
-MIVEX_OLD_VERSION(pthread_join, "GLIBC_2.2.5");
 MIVEX_OLD_VERSION(pthread_once, "GLIBC_2.2.5");
-MIVEX_OLD_VERSION(pthread_key_create, "GLIBC_2.2.5");
-MIVEX_OLD_VERSION(pthread_key_delete, "GLIBC_2.2.5");
-MIVEX_OLD_VERSION(pthread_getspecific, "GLIBC_2.2.5");
-MIVEX_OLD_VERSION(pthread_setspecific, "GLIBC_2.2.5");
-MIVEX_OLD_VERSION(pthread_rwlock_rdlock, "GLIBC_2.2.5");
-MIVEX_OLD_VERSION(pthread_rwlock_wrlock, "GLIBC_2.2.5");
-MIVEX_OLD_VERSION(pthread_rwlock_unlock, "GLIBC_2.2.5");
 
 extern "C" {
 
@@ -66,31 +53,6 @@ char __wrap___libc_single_threaded = 0;
 // glibc 2.33 made fstat64 a function; before, it was the kernel call inline.
 int __wrap_fstat64(int fd, struct stat64* st) {
   return static_cast<int>(syscall(SYS_fstat, fd, st));
-}
-
-// New in glibc 2.36 (std::random_device's default source); the kernel's
-// getrandom (2.25) gives the same.
-unsigned __wrap_arc4random() {
-  unsigned value = 0;
-  while (getrandom(&value, sizeof value, 0) != static_cast<ssize_t>(sizeof value)) {
-  }
-  return value;
-}
-
-// New in glibc 2.30: a wait until a time on any clock. The same wait on the
-// real-time clock, which pthread_cond_timedwait takes, ends when as much time
-// has passed; callers check their own clock after waking anyway.
-int __wrap_pthread_cond_clockwait(pthread_cond_t* cond, pthread_mutex_t* mutex, clockid_t clock,
-                                  const struct timespec* until) {
-  timespec now{}, real{};
-  clock_gettime(clock, &now);
-  clock_gettime(CLOCK_REALTIME, &real);
-  long long nanos = (until->tv_sec - now.tv_sec) * 1000000000LL + (until->tv_nsec - now.tv_nsec);
-  if (nanos < 0) nanos = 0;
-  nanos += real.tv_nsec;
-  timespec deadline{real.tv_sec + static_cast<time_t>(nanos / 1000000000LL),
-                    static_cast<long>(nanos % 1000000000LL)};
-  return pthread_cond_timedwait(cond, mutex, &deadline);
 }
 
 }
