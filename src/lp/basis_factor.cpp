@@ -84,183 +84,197 @@ void BasisFactor::add(std::uint32_t row, std::uint32_t position, const Rational&
 }
 
 bool BasisFactor::eliminate() {
-  const std::size_t m = m_;
-  auto& rows = rows_;
-  auto& cols = cols_;
-  auto& col_done = col_done_;
-  auto& row_done = row_done_;
-  col_done.assign(m, 0);
-  row_done.assign(m, 0);
-  // Columns by their count when last changed (entries go stale; checked on use).
-  auto& bucket = bucket_;
-  if (bucket.size() < m + 1) bucket.resize(m + 1);
-  for (std::size_t k = 0; k <= m; ++k) bucket[k].clear();
-  auto& row_singles = row_singles_;
-  row_singles.clear();
-  for (std::size_t p = 0; p < m; ++p) bucket[std::min(cols[p].size(), m)].push_back(static_cast<std::uint32_t>(p));
-  for (std::size_t r = 0; r < m; ++r) {
-    if (rows[r].size() == 1) row_singles.push_back(static_cast<std::uint32_t>(r));
-  }
-  auto valid_in = [&](std::uint32_t p, std::size_t k) { return !col_done[p] && cols[p].size() == k; };
-  auto& where = where_;
-  where.assign(m, -1);
-  auto& pivot_row = pivot_row_;
-  pivot_row.clear();
-
-  // Unit columns first: the rest of their row goes to U, nothing below.
-  for (const Unit& unit : units_) {
-    if (row_done[unit.row]) return false;  // two in one row
-    row_done[unit.row] = 1;
-    col_done[unit.position] = 1;
-    Step s{unit.row, unit.position, Rational(unit.sign), unit.sign, l_.size(), l_.size(), u_.size(), u_.size()};
-    for (Entry& e : rows[unit.row]) {
-      erase_value(cols[e.index], unit.row);
-      bucket[cols[e.index].size()].push_back(e.index);
-      u_.push_back(std::move(e));
-    }
-    rows[unit.row].clear();
-    s.u_end = u_.size();
-    steps_.push_back(std::move(s));
-  }
-
-  for (std::size_t step = units_.size(); step < m; ++step) {
+  start_elimination();
+  if (!pivot_units()) return false;
+  for (std::size_t step = units_.size(); step < m_; ++step) {
     std::uint32_t prow = 0, pcol = 0;
-    bool found = false;
-    auto& zero = bucket[0];
-    while (!zero.empty()) {
-      if (valid_in(zero.back(), 0)) return false;
-      zero.pop_back();
-    }
-    // Column singletons need no elimination; row singletons cause no fill.
-    auto& ones = bucket[1];
-    while (!found && !ones.empty()) {
-      std::uint32_t p = ones.back();
-      ones.pop_back();
-      if (valid_in(p, 1)) {
-        pcol = p;
-        prow = cols[p][0];
-        found = true;
-      }
-    }
-    while (!found && !row_singles.empty()) {
-      std::uint32_t r = row_singles.back();
-      row_singles.pop_back();
-      if (!row_done[r] && rows[r].size() == 1) {
-        prow = r;
-        pcol = rows[r][0].index;
-        found = true;
-      }
-    }
-    // Markowitz: among a few columns of the lowest count, the entry whose
-    // row and column counts promise the least fill.
-    for (std::size_t k = 2; !found && k <= m; ++k) {
-      auto& list = bucket[k];
-      std::size_t seen = 0;
-      std::size_t best_cost = static_cast<std::size_t>(-1);
-      for (std::size_t t = 0; t < list.size() && seen < 4;) {
-        std::uint32_t p = list[t];
-        if (!valid_in(p, k)) {
-          list[t] = list.back();
-          list.pop_back();
-          continue;
-        }
-        ++seen;
-        ++t;
-        for (std::uint32_t r : cols[p]) {
-          std::size_t cost = (rows[r].size() - 1) * (k - 1);
-          if (cost < best_cost) {
-            best_cost = cost;
-            prow = r;
-            pcol = p;
-            found = true;
-          }
-        }
-      }
-    }
-    if (!found) return false;
-
-    // Take the pivot row out of the active matrix.
-    pivot_row.swap(rows[prow]);
-    rows[prow].clear();
-    row_done[prow] = 1;
-    col_done[pcol] = 1;
-    Step s{prow, pcol, Rational(), 0, l_.size(), l_.size(), u_.size(), u_.size()};
-    for (Entry& e : pivot_row) {
-      if (e.index == pcol) {
-        s.pivot = e.value;
-        continue;
-      }
-      erase_value(cols[e.index], prow);
-      u_.push_back(e);
-    }
-    s.u_end = u_.size();
-    if (s.pivot == Rational(1)) s.unit = 1;
-    if (s.pivot == Rational(-1)) s.unit = -1;
-    erase_value(cols[pcol], prow);
-
-    // Eliminate the pivot column from every other active row.
-    for (std::uint32_t r : cols[pcol]) {
-      auto& row = rows[r];
-      for (std::size_t t = 0; t < row.size(); ++t) where[row[t].index] = static_cast<std::int32_t>(t);
-      Rational mult = row[static_cast<std::size_t>(where[pcol])].value / s.pivot;
-      row[static_cast<std::size_t>(where[pcol])].value = Rational();
-      for (std::size_t t = s.u_begin; t < s.u_end; ++t) {
-        const Entry& e = u_[t];
-        std::int32_t at = where[e.index];
-        if (at >= 0) {
-          row[static_cast<std::size_t>(at)].value.sub_mul(mult, e.value);
-        } else {
-          Rational v;
-          v.sub_mul(mult, e.value);
-          where[e.index] = static_cast<std::int32_t>(row.size());
-          row.push_back({e.index, std::move(v)});
-          cols[e.index].push_back(r);
-          bucket[std::min(cols[e.index].size(), m)].push_back(e.index);
-        }
-      }
-      // Drop the entries that became zero (the pivot column's among them).
-      std::size_t kept = 0;
-      for (std::size_t t = 0; t < row.size(); ++t) {
-        where[row[t].index] = -1;
-        if (row[t].value.is_zero()) {
-          if (row[t].index != pcol) {
-            erase_value(cols[row[t].index], r);
-            bucket[cols[row[t].index].size()].push_back(row[t].index);
-          }
-          continue;
-        }
-        if (kept != t) row[kept] = std::move(row[t]);
-        ++kept;
-      }
-      row.resize(kept);
-      if (row.size() == 1) row_singles.push_back(r);
-      l_.push_back({r, std::move(mult)});
-    }
-    s.l_end = l_.size();
-    if (s.l_end != s.l_begin) l_steps_.push_back(static_cast<std::uint32_t>(steps_.size()));
-    cols[pcol].clear();
-    // The pivot row left every column it touched: their counts fell.
-    for (std::size_t t = s.u_begin; t < s.u_end; ++t) {
-      bucket[cols[u_[t].index].size()].push_back(u_[t].index);
-    }
+    if (!choose_pivot(prow, pcol)) return false;
+    Step s = take_pivot_row(prow, pcol);
+    eliminate_column(s);
     steps_.push_back(std::move(s));
-    pivot_row.clear();
   }
-  u_col_start_.assign(m + 1, 0);
-  for (const Entry& e : u_) ++u_col_start_[e.index + 1];
-  for (std::size_t p = 0; p < m; ++p) u_col_start_[p + 1] += u_col_start_[p];
-  u_by_col_.resize(u_.size());
-  {
-    std::vector<std::uint32_t> next(u_col_start_.begin(), u_col_start_.end() - 1);
-    for (const Step& s : steps_) {
-      for (std::size_t t = s.u_begin; t < s.u_end; ++t) u_by_col_[next[u_[t].index]++] = {s.row, static_cast<std::uint32_t>(t)};
-    }
-  }
+  index_u_by_column();
   build_sparse_index();
-  factor_entries_ = m;
+  factor_entries_ = m_;
   for (const Entry& e : l_) factor_entries_ += 1 + e.value.extra_words();
   for (const Entry& e : u_) factor_entries_ += 1 + e.value.extra_words();
   return true;
+}
+
+void BasisFactor::start_elimination() {
+  const std::size_t m = m_;
+  col_done_.assign(m, 0);
+  row_done_.assign(m, 0);
+  if (bucket_.size() < m + 1) bucket_.resize(m + 1);
+  for (std::size_t k = 0; k <= m; ++k) bucket_[k].clear();
+  row_singles_.clear();
+  for (std::size_t p = 0; p < m; ++p) bucket_[std::min(cols_[p].size(), m)].push_back(static_cast<std::uint32_t>(p));
+  for (std::size_t r = 0; r < m; ++r) {
+    if (rows_[r].size() == 1) row_singles_.push_back(static_cast<std::uint32_t>(r));
+  }
+  where_.assign(m, -1);
+  pivot_row_.clear();
+}
+
+bool BasisFactor::pivot_units() {
+  // The rest of a unit column's row goes to U, nothing below.
+  for (const Unit& unit : units_) {
+    if (row_done_[unit.row]) return false;  // two in one row
+    row_done_[unit.row] = 1;
+    col_done_[unit.position] = 1;
+    Step s{unit.row, unit.position, Rational(unit.sign), unit.sign, l_.size(), l_.size(), u_.size(), u_.size()};
+    for (Entry& e : rows_[unit.row]) {
+      erase_value(cols_[e.index], unit.row);
+      bucket_[cols_[e.index].size()].push_back(e.index);
+      u_.push_back(std::move(e));
+    }
+    rows_[unit.row].clear();
+    s.u_end = u_.size();
+    steps_.push_back(std::move(s));
+  }
+  return true;
+}
+
+bool BasisFactor::choose_pivot(std::uint32_t& prow, std::uint32_t& pcol) {
+  auto valid_in = [&](std::uint32_t p, std::size_t k) { return !col_done_[p] && cols_[p].size() == k; };
+  auto& zero = bucket_[0];
+  while (!zero.empty()) {
+    if (valid_in(zero.back(), 0)) return false;  // an empty column: singular
+    zero.pop_back();
+  }
+  // Column singletons need no elimination; row singletons cause no fill.
+  auto& ones = bucket_[1];
+  while (!ones.empty()) {
+    std::uint32_t p = ones.back();
+    ones.pop_back();
+    if (valid_in(p, 1)) {
+      pcol = p;
+      prow = cols_[p][0];
+      return true;
+    }
+  }
+  while (!row_singles_.empty()) {
+    std::uint32_t r = row_singles_.back();
+    row_singles_.pop_back();
+    if (!row_done_[r] && rows_[r].size() == 1) {
+      prow = r;
+      pcol = rows_[r][0].index;
+      return true;
+    }
+  }
+  // Markowitz: among a few columns of the lowest count, the entry whose
+  // row and column counts promise the least fill.
+  bool found = false;
+  for (std::size_t k = 2; !found && k <= m_; ++k) {
+    auto& list = bucket_[k];
+    std::size_t seen = 0;
+    std::size_t best_cost = static_cast<std::size_t>(-1);
+    for (std::size_t t = 0; t < list.size() && seen < 4;) {
+      std::uint32_t p = list[t];
+      if (!valid_in(p, k)) {
+        list[t] = list.back();
+        list.pop_back();
+        continue;
+      }
+      ++seen;
+      ++t;
+      for (std::uint32_t r : cols_[p]) {
+        std::size_t cost = (rows_[r].size() - 1) * (k - 1);
+        if (cost < best_cost) {
+          best_cost = cost;
+          prow = r;
+          pcol = p;
+          found = true;
+        }
+      }
+    }
+  }
+  return found;
+}
+
+BasisFactor::Step BasisFactor::take_pivot_row(std::uint32_t prow, std::uint32_t pcol) {
+  pivot_row_.swap(rows_[prow]);
+  rows_[prow].clear();
+  row_done_[prow] = 1;
+  col_done_[pcol] = 1;
+  Step s{prow, pcol, Rational(), 0, l_.size(), l_.size(), u_.size(), u_.size()};
+  for (Entry& e : pivot_row_) {
+    if (e.index == pcol) {
+      s.pivot = e.value;
+      continue;
+    }
+    erase_value(cols_[e.index], prow);
+    u_.push_back(e);
+  }
+  pivot_row_.clear();
+  s.u_end = u_.size();
+  if (s.pivot == Rational(1)) s.unit = 1;
+  if (s.pivot == Rational(-1)) s.unit = -1;
+  erase_value(cols_[pcol], prow);
+  return s;
+}
+
+void BasisFactor::eliminate_column(Step& s) {
+  const std::uint32_t pcol = s.col;
+  for (std::uint32_t r : cols_[pcol]) l_.push_back({r, eliminate_in_row(s, r)});
+  s.l_end = l_.size();
+  if (s.l_end != s.l_begin) l_steps_.push_back(static_cast<std::uint32_t>(steps_.size()));
+  cols_[pcol].clear();
+  // The pivot row left every column it touched: their counts fell.
+  for (std::size_t t = s.u_begin; t < s.u_end; ++t) {
+    bucket_[cols_[u_[t].index].size()].push_back(u_[t].index);
+  }
+}
+
+Rational BasisFactor::eliminate_in_row(const Step& s, std::uint32_t r) {
+  const std::uint32_t pcol = s.col;
+  auto& row = rows_[r];
+  auto& where = where_;
+  for (std::size_t t = 0; t < row.size(); ++t) where[row[t].index] = static_cast<std::int32_t>(t);
+  Rational mult = row[static_cast<std::size_t>(where[pcol])].value / s.pivot;
+  row[static_cast<std::size_t>(where[pcol])].value = Rational();
+  for (std::size_t t = s.u_begin; t < s.u_end; ++t) {
+    const Entry& e = u_[t];
+    std::int32_t at = where[e.index];
+    if (at >= 0) {
+      row[static_cast<std::size_t>(at)].value.sub_mul(mult, e.value);
+    } else {
+      Rational v;
+      v.sub_mul(mult, e.value);
+      where[e.index] = static_cast<std::int32_t>(row.size());
+      row.push_back({e.index, std::move(v)});
+      cols_[e.index].push_back(r);
+      bucket_[std::min(cols_[e.index].size(), m_)].push_back(e.index);
+    }
+  }
+  // Drop the entries that became zero (the pivot column's among them).
+  std::size_t kept = 0;
+  for (std::size_t t = 0; t < row.size(); ++t) {
+    where[row[t].index] = -1;
+    if (row[t].value.is_zero()) {
+      if (row[t].index != pcol) {
+        erase_value(cols_[row[t].index], r);
+        bucket_[cols_[row[t].index].size()].push_back(row[t].index);
+      }
+      continue;
+    }
+    if (kept != t) row[kept] = std::move(row[t]);
+    ++kept;
+  }
+  row.resize(kept);
+  if (row.size() == 1) row_singles_.push_back(r);
+  return mult;
+}
+
+void BasisFactor::index_u_by_column() {
+  u_col_start_.assign(m_ + 1, 0);
+  for (const Entry& e : u_) ++u_col_start_[e.index + 1];
+  for (std::size_t p = 0; p < m_; ++p) u_col_start_[p + 1] += u_col_start_[p];
+  u_by_col_.resize(u_.size());
+  std::vector<std::uint32_t> next(u_col_start_.begin(), u_col_start_.end() - 1);
+  for (const Step& s : steps_) {
+    for (std::size_t t = s.u_begin; t < s.u_end; ++t) u_by_col_[next[u_[t].index]++] = {s.row, static_cast<std::uint32_t>(t)};
+  }
 }
 
 void BasisFactor::update(std::size_t position, const std::vector<Rational>& alpha,

@@ -114,6 +114,18 @@ class BasisFactor {
   void clear(std::size_t m);
   void add(std::uint32_t row, std::uint32_t position, const Rational& value);
   bool eliminate();  // false when the matrix is singular
+  // eliminate()'s steps: the workspace set up; the unit columns pivoted
+  // first (false: two in one row); the next pivot chosen (false: the rest
+  // is singular); its row moved to U; its column eliminated from the other
+  // active rows (each row's multiplier returned by eliminate_in_row); U
+  // indexed by position for the solves.
+  void start_elimination();
+  bool pivot_units();
+  bool choose_pivot(std::uint32_t& prow, std::uint32_t& pcol);
+  Step take_pivot_row(std::uint32_t prow, std::uint32_t pcol);
+  void eliminate_column(Step& s);
+  Rational eliminate_in_row(const Step& s, std::uint32_t r);
+  void index_u_by_column();
 
   std::size_t m_ = 0;
   std::vector<Step> steps_;

@@ -16,6 +16,7 @@
 #include "linear/system.hpp"
 #include "lp/fast_path.hpp"
 #include "lp/pivot_log.hpp"
+#include "lp/revised_simplex.hpp"
 #include "lp/standard_form.hpp"
 
 namespace mivex::lp {
@@ -52,6 +53,18 @@ class LpSolver {
   LpSolver(const LpSolver&) = delete;
   LpSolver& operator=(const LpSolver&) = delete;
 
+  // Solve (the system is left unchanged). Optimal, Infeasible, Unbounded,
+  // or Unknown ("no system loaded") when there is none.
+  LpResult solve(Cancel& cancel = Cancel::none());
+
+  // After an Optimal solve: the exact value of every variable (by index) and
+  // of the objective (zero without one).
+  const std::vector<Rational>& exact_values() const { return values_; }
+  const Rational& exact_objective() const { return objective_; }
+  const SolveStats& stats() const { return stats_; }
+
+  // ---- Hooks for branch and bound and for tests; solve() needs none. ----
+
   // When solve() tries the certified fast path (lp/fast_path.hpp), always
   // before the pivots and on the calling thread: Auto on programs large
   // enough to repay it (not on branch-and-bound nodes); Always, at any size
@@ -64,16 +77,6 @@ class LpSolver {
   // answers the same (or nothing) from a model kept warm across nodes.
   using FastSolve = std::function<std::optional<FastAnswer>(Cancel&)>;
   void set_fast_solve(FastSolve solve) { fast_solve_ = std::move(solve); }
-
-  // Solve (the system is left unchanged). Optimal, Infeasible, Unbounded,
-  // or Unknown ("no system loaded") when there is none.
-  LpResult solve(Cancel& cancel = Cancel::none());
-
-  // After an Optimal solve: the exact value of every variable (by index) and
-  // of the objective (zero without one).
-  const std::vector<Rational>& exact_values() const { return values_; }
-  const Rational& exact_objective() const { return objective_; }
-  const SolveStats& stats() const { return stats_; }
 
   // For tests: record every pivot (entering column, leaving column); and
   // refactor every `pivots` pivots, checking the updated basic values and
@@ -96,7 +99,20 @@ class LpSolver {
   }
 
  private:
-  LpResult pivots(Cancel& cancel);  // the pivot-rule path
+  // The pivot-rule path (two_phase.cpp), as named steps.
+  struct ReplayPlan;
+  LpResult pivots(Cancel& cancel);
+  ReplayPlan plan_replay(bool any_artificial) const;
+  void start_log(RevisedSimplex& simplex, const ReplayPlan& plan);
+  // False when phase 1 shows the program infeasible; `after_phase1` is set
+  // when artificials are left basic (at zero).
+  bool phase1(RevisedSimplex& simplex, const ReplayPlan& plan, Cancel& cancel,
+              std::optional<std::vector<std::uint32_t>>& after_phase1);
+  PhaseEnd phase2(RevisedSimplex& simplex, const ReplayPlan& plan, Cancel& cancel);
+  // Phase 2 again from `after_phase1`, its artificials driven out first.
+  LpResult restart(RevisedSimplex& simplex, const ReplayPlan& plan, const std::vector<std::uint32_t>& after_phase1,
+                   Cancel& cancel);
+  PhaseEnd counted(const PhaseEnd& end);  // added to the stats
   LpResult take(FastAnswer answer);
   LpResult finish(const std::vector<Rational>& basic_values, const std::vector<std::uint32_t>& basis);
   // The same from the value of every variable.
