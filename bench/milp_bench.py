@@ -2,6 +2,7 @@
 
     python bench/milp_bench.py [CORPUS_DIR] [--budget SECONDS]
     python bench/milp_bench.py [CORPUS_DIR] --compare-baseline [--baseline REV] [--models misc03,pk1]
+                               [--json FILE]
 
 mivex runs through a small C++ tool (bench/milp_nodes.cpp) that also reports
 the nodes examined, so nodes per second can be printed. Peers read the MPS
@@ -19,7 +20,8 @@ It prints wall and CPU seconds and nodes per second of each, the speed-up (this 
 over the baseline's), the share of this tree's node LPs answered by the
 certified fast path with the milliseconds per node LP of each way (pivots
 alone / fast path answered / fast path tried and missed), and whether the
-answers are identical (status, objective, model).
+answers are identical (status, objective, model). --json keeps both node
+rates per model for bench/plots.py.
 """
 import argparse
 import csv
@@ -32,6 +34,8 @@ import subprocess
 import sys
 import time
 from pathlib import Path
+
+import results as saved
 
 ROOT = Path(__file__).resolve().parents[1]
 DEFAULT_BASELINE = "59b33b4"  # the dense-tableau LP engine
@@ -147,7 +151,7 @@ def paths(run):
     return share, ms
 
 
-def compare_baseline(corpus, rev, models, budget):
+def compare_baseline(corpus, rev, models, budget, json_path=None):
     full, old = build_baseline(rev)
     new = build_tool()
     head = subprocess.run(["git", "-C", str(ROOT), "describe", "--always", "--dirty"],
@@ -157,7 +161,7 @@ def compare_baseline(corpus, rev, models, budget):
     print(f"{'model':10} {'status':26} {'nodes':>6} {'base s':>8} {'new s':>8} {'base cpu':>8} {'new cpu':>8} "
           f"{'base n/s':>9} {'new n/s':>9} {'speed-up':>8} {'fast':>5} {'ms/LP piv/fast/miss':>20}  same")
     totals = {"base s": 0.0, "new s": 0.0, "base cpu": 0.0, "new cpu": 0.0}
-    speedups = []
+    speedups, runs = [], []
     for name in models:
         lp = corpus / "milp" / f"{name}.lp"
         before = run_mivex(old, lp, budget, one_core=True)
@@ -186,6 +190,10 @@ def compare_baseline(corpus, rev, models, budget):
             # Only one finished: the speed-up is bounded by the budget.
             shown = f">{budget / after['seconds']:.1f}" if after else (f"<{before['seconds'] / budget:.2f}"
                                                                       if before else "-")
+        for solver, run in (("baseline", before), ("mivex", after)):
+            runs.append({"instance": name, "solver": solver, "status": run["status"] if run else "TIMEOUT",
+                         "seconds": run and run["seconds"], "cpu": run and run["cpu"],
+                         "nodes": run and run["nodes"], "nodes_per_second": rate(run)})
         share, ms = paths(after)
         print(f"{name:10} {status:26} {nodes:>6} "
               f"{fmt(before and before['seconds']) if before else '>' + fmt(budget, 0):>8} "
@@ -197,6 +205,8 @@ def compare_baseline(corpus, rev, models, budget):
     if speedups:
         geo = math.exp(sum(math.log(x) for x in speedups) / len(speedups))
         print(f"geometric mean speed-up over {len(speedups)} models finished by both: {geo:.2f}")
+    if json_path:
+        saved.write(json_path, "milp", runs, baseline=full[:12], budget=budget)
 
 
 def main():
@@ -208,12 +218,13 @@ def main():
     parser.add_argument("--baseline", default=DEFAULT_BASELINE, help="git revision of the baseline")
     parser.add_argument("--models", default=",".join(COMPARE_MODELS),
                         help="comma-separated models for --compare-baseline, or 'all' for every corpus MILP")
+    parser.add_argument("--json", type=Path, help="--compare-baseline: write both node rates per model here")
     args = parser.parse_args()
     corpus = Path(args.corpus)
     if args.compare_baseline:
         models = ([p.stem for p in sorted((corpus / "milp").glob("*.lp"))] if args.models == "all"
                   else [m.removesuffix(".lp") for m in args.models.split(",") if m])
-        compare_baseline(corpus, args.baseline, models, args.budget)
+        compare_baseline(corpus, args.baseline, models, args.budget, args.json)
         return
     tool = build_tool()
     with open(corpus / "index.csv") as index:

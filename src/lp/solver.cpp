@@ -5,8 +5,8 @@
 
 #include "core/error.hpp"
 #include "core/memory.hpp"
-#include "lp/fast_path.hpp"
-#include "lp/solution.hpp"
+#include "lp/certified/fast_path.hpp"
+#include "lp/factor/solution.hpp"
 
 namespace mivex::lp {
 
@@ -44,6 +44,22 @@ LpResult LpSolver::solve(Cancel& cancel) {
     if (answer) return take(std::move(*answer));
   }
   return pivots(cancel);
+}
+
+LpResult LpSolver::pivots(Cancel& cancel) {
+  TwoPhase run(form_);
+  run.record_trace(trace_);
+  run.verify_updates(verify_);
+  run.record_log(log_);
+  run.repeat_from(base_.get(), repeat_, second_run_repeat_);
+  PivotsEnd end = run.run(cancel);
+  static_cast<PivotStats&>(stats_) = run.stats();
+  switch (end.kind) {
+    case PivotsEnd::Kind::Infeasible: return LpResult::infeasible();
+    case PivotsEnd::Kind::Unbounded: return LpResult::unbounded();
+    case PivotsEnd::Kind::Optimal: break;
+  }
+  return finish(end.basic_values, end.basis);
 }
 
 LpResult LpSolver::take(FastAnswer answer) {

@@ -14,10 +14,10 @@
 #include "core/cancel.hpp"
 #include "core/solver_result.hpp"
 #include "linear/system.hpp"
-#include "lp/fast_path.hpp"
-#include "lp/pivot_log.hpp"
-#include "lp/revised_simplex.hpp"
-#include "lp/standard_form.hpp"
+#include "lp/certified/fast_path.hpp"
+#include "lp/factor/standard_form.hpp"
+#include "lp/simplex/pivot_log.hpp"
+#include "lp/simplex/two_phase.hpp"
 
 namespace mivex::lp {
 
@@ -25,12 +25,8 @@ using linear::LinearSystem;
 using linear::Rational;
 
 // How the last solve went (for tests and benchmarks).
-struct SolveStats {
-  std::size_t pivots = 0;     // all pivots, both phases and any restart
-  bool bland = false;         // a repeated basis switched a phase to Bland's rule
-  bool restarted = false;     // phase 2 ran again after driving out artificials
-  std::size_t restart_repeated = 0;  // pivots of that second run taken from a log
-  bool fast_path = false;     // the certified fast path answered (no pivots made)
+struct SolveStats : PivotStats {
+  bool fast_path = false;  // the certified fast path answered (no pivots made)
 };
 
 // Below this many rows plus columns the pivots take a few microseconds,
@@ -86,33 +82,20 @@ class LpSolver {
 
   // Branch and bound: keep in `log` what the pivots do (it is finished when
   // phase 2 first ends, optimal or not); and take the first `pivots` pivots of `base`,
-  // the log of a program this one only adds rows to, as made, when the
+  // the log of a program this one only adds rows to, repeated, when the
   // caller has shown from `base` that the pivots would repeat them.
   void record_log(PivotLog* log) { log_ = log; }
-  // With `restart_pivots`, phase 2's second run (if it comes to one) takes
-  // as many of the base's second run as made, where phase 1 repeats all of
+  // With `second_run_pivots`, phase 2's second run (if it comes to one) takes
+  // as many of the base's second run repeated, where phase 1 repeats all of
   // the base's.
-  void resume_from(std::shared_ptr<const PivotLog> base, std::size_t pivots, std::size_t restart_pivots = 0) {
+  void repeat_from(std::shared_ptr<const PivotLog> base, std::size_t pivots, std::size_t second_run_pivots = 0) {
     base_ = std::move(base);
-    resume_ = pivots;
-    restart_resume_ = restart_pivots;
+    repeat_ = pivots;
+    second_run_repeat_ = second_run_pivots;
   }
 
  private:
-  // The pivot-rule path (two_phase.cpp), as named steps.
-  struct ReplayPlan;
-  LpResult pivots(Cancel& cancel);
-  ReplayPlan plan_replay(bool any_artificial) const;
-  void start_log(RevisedSimplex& simplex, const ReplayPlan& plan);
-  // False when phase 1 shows the program infeasible; `after_phase1` is set
-  // when artificials are left basic (at zero).
-  bool phase1(RevisedSimplex& simplex, const ReplayPlan& plan, Cancel& cancel,
-              std::optional<std::vector<std::uint32_t>>& after_phase1);
-  PhaseEnd phase2(RevisedSimplex& simplex, const ReplayPlan& plan, Cancel& cancel);
-  // Phase 2 again from `after_phase1`, its artificials driven out first.
-  LpResult restart(RevisedSimplex& simplex, const ReplayPlan& plan, const std::vector<std::uint32_t>& after_phase1,
-                   Cancel& cancel);
-  PhaseEnd counted(const PhaseEnd& end);  // added to the stats
+  LpResult pivots(Cancel& cancel);  // the pivot-rule path (TwoPhase)
   LpResult take(FastAnswer answer);
   LpResult finish(const std::vector<Rational>& basic_values, const std::vector<std::uint32_t>& basis);
   // The same from the value of every variable.
@@ -129,8 +112,8 @@ class LpSolver {
   std::size_t verify_ = 0;
   PivotLog* log_ = nullptr;
   std::shared_ptr<const PivotLog> base_;
-  std::size_t resume_ = 0;
-  std::size_t restart_resume_ = 0;
+  std::size_t repeat_ = 0;
+  std::size_t second_run_repeat_ = 0;
   FastPath fast_path_ = FastPath::Auto;
   FastSolve fast_solve_;
 };

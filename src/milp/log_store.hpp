@@ -6,7 +6,7 @@
 #include <cstddef>
 #include <memory>
 
-#include "lp/pivot_log.hpp"
+#include "lp/simplex/pivot_log.hpp"
 #include "milp/solver.hpp"
 
 namespace mivex::milp {

@@ -32,12 +32,12 @@ NodeSolve solve_node(const NodeJob& job, const linear::LinearSystem& system, Can
                      const std::function<void(lp::LpSolver&, NodeSolve&)>& setup) {
   NodeSolve out;
   out.repeat = job.repeat;
-  out.path = job.path;
+  out.repeat_class = job.repeat_class;
   out.warm_start = job.warm_start;
   lp::LpSolver solver(job.form, system, &job.extra);
   solver.set_fast_path(lp::LpSolver::FastPath::Off);
   // The opening pivots this LP is sure to share with an ancestor's.
-  if (job.repeat > 0) solver.resume_from(job.base, job.repeat, job.restart_repeat);
+  if (job.repeat > 0) solver.repeat_from(job.base, job.repeat, job.second_run_repeat);
   out.log = std::make_unique<lp::PivotLog>();
   if (job.record_log) solver.record_log(out.log.get());
   lp::LpSolver::Trace trace;

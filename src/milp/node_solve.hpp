@@ -12,9 +12,9 @@
 #include "linear/constraint.hpp"
 #include "linear/rational.hpp"
 #include "linear/system.hpp"
-#include "lp/pivot_log.hpp"
+#include "lp/simplex/pivot_log.hpp"
 #include "lp/solver.hpp"
-#include "lp/standard_form.hpp"
+#include "lp/factor/standard_form.hpp"
 
 namespace mivex::milp {
 
@@ -25,7 +25,7 @@ struct NodeSolve {
   std::unique_ptr<lp::PivotLog> log;                // this run's, for the children to repeat from
   std::shared_ptr<const lp::WarmBasis> warm_start;  // where the children's fast path starts
   std::size_t repeat = 0;                           // pivots taken from the ancestor's log
-  std::size_t path = 0;                             // which path choice measures this node
+  std::size_t repeat_class = 0;  // which way choice measures this node (see Search)
   lp::SolveStats stats;
   lp::LpSolver::FastPath mode = lp::LpSolver::FastPath::Off;
   double seconds = 0.0;
@@ -38,8 +38,8 @@ struct NodeJob {
   std::vector<linear::LinearConstraint> extra;   // those rows
   std::shared_ptr<const lp::PivotLog> base;      // the log to repeat `repeat` pivots from
   std::size_t repeat = 0;
-  std::size_t restart_repeat = 0;                // of the log's second run, if this LP comes to one
-  std::size_t path = 0;
+  std::size_t second_run_repeat = 0;                // of the log's second run, if this LP comes to one
+  std::size_t repeat_class = 0;  // whether it repeats at least half its ancestor's logged pivots
   bool record_log = false;
   bool check = false;  // solve again from scratch and stop unless the same
   std::shared_ptr<const lp::WarmBasis> warm_start;  // handed on unchanged

@@ -51,9 +51,9 @@ std::vector<std::uint64_t> integer_variables(const LinearSystem& system) {
 
 // The fast path is worth trying where it would be on a program alone
 // (lp::LpSolver's Auto), unless a test fixes the way.
-bool fast_path_eligible(const lp::StandardForm& form, NodeLpPath paths) {
-  return paths == NodeLpPath::FastFirst ||
-         (paths == NodeLpPath::Measured && form.num_rows() + form.num_cols() >= lp::kFastPathSize);
+bool fast_path_eligible(const lp::StandardForm& form, NodeLpWay ways) {
+  return ways == NodeLpWay::FastFirst ||
+         (ways == NodeLpWay::Measured && form.num_rows() + form.num_cols() >= lp::kFastPathSize);
 }
 
 }  // namespace
@@ -65,9 +65,9 @@ Search::Search(const LinearSystem& system, const SearchOptions& options, SearchS
       cancel_(cancel),
       integers_(integer_variables(system)),
       root_form_(lp::StandardForm::of(system)),
-      eligible_(fast_path_eligible(*root_form_, options.paths)),
-      choice_{NodePathChoice(eligible_, options.paths == NodeLpPath::FastFirst),
-              NodePathChoice(eligible_, options.paths == NodeLpPath::FastFirst)},
+      eligible_(fast_path_eligible(*root_form_, options.ways)),
+      choice_{WayChoice(eligible_, options.ways == NodeLpWay::FastFirst),
+              WayChoice(eligible_, options.ways == NodeLpWay::FastFirst)},
       logs_(options.repeats),
       incumbent_(system.objective && system.objective->sense == ObjectiveSense::Minimize) {
   if (eligible_) fast_.emplace(system_, cancel_);
@@ -127,9 +127,9 @@ NodeJob Search::job_for(std::size_t id) const {
   job.repeat = options_.repeats && node.log ? repeated_pivots(*node.log, node.bounds, node.log_bounds) : 0;
   if (job.repeat > 0) {
     job.base = node.log;
-    job.restart_repeat = repeated_restart_pivots(*node.log, node.bounds, node.log_bounds, job.repeat);
+    job.second_run_repeat = repeated_second_run_pivots(*node.log, node.bounds, node.log_bounds, job.repeat);
   }
-  job.path = job.repeat > 0 && 2 * job.repeat >= node.log->steps.size() ? 1 : 0;
+  job.repeat_class = job.repeat > 0 && 2 * job.repeat >= node.log->steps.size() ? 1 : 0;
   job.record_log = options_.repeats;
   job.check = options_.check_nodes;
   job.warm_start = node.warm_start;
@@ -139,7 +139,7 @@ NodeJob Search::job_for(std::size_t id) const {
 NodeSolve Search::solve(std::size_t id) {
   const NodeJob job = job_for(id);
   return solve_node(job, system_, cancel_, [&](lp::LpSolver& solver, NodeSolve& out) {
-    out.mode = choice_[out.path].next();
+    out.mode = choice_[out.repeat_class].next();
     solver.set_fast_path(out.mode);
     // The children start from this node's final basis if it has one, else
     // from where this node started.
@@ -154,11 +154,11 @@ NodeSolve Search::solve(std::size_t id) {
 }
 
 void Search::count(const NodeSolve& solved) {
-  choice_[solved.path].record(solved.mode, solved.seconds);
+  choice_[solved.repeat_class].record(solved.mode, solved.seconds);
   stats_.pivots += solved.stats.pivots;
   if (!solved.stats.fast_path) {
-    stats_.repeated += solved.repeat + solved.stats.restart_repeated;
-    stats_.restart_repeated += solved.stats.restart_repeated;
+    stats_.repeated += solved.repeat + solved.stats.second_run_repeated;
+    stats_.second_run_repeated += solved.stats.second_run_repeated;
   }
   if (solved.mode != lp::LpSolver::FastPath::Always) {
     ++stats_.pivots_only;

@@ -13,21 +13,21 @@
 #include "core/cancel.hpp"
 #include "core/solver_result.hpp"
 #include "linear/system.hpp"
-#include "lp/fast_path.hpp"
-#include "lp/standard_form.hpp"
+#include "lp/certified/fast_path.hpp"
+#include "lp/factor/standard_form.hpp"
 #include "milp/incumbent.hpp"
 #include "milp/integrality.hpp"
 #include "milp/log_store.hpp"
 #include "milp/node_heap.hpp"
 #include "milp/node_solve.hpp"
-#include "milp/path_choice.hpp"
+#include "milp/way_choice.hpp"
 #include "milp/solver.hpp"
 
 namespace mivex::milp {
 
 struct SearchOptions {
   std::size_t node_limit;
-  NodeLpPath paths;
+  NodeLpWay ways;
   bool repeats;
   bool check_nodes;
 };
@@ -45,9 +45,9 @@ class Search {
   // The next open node worth solving; none when no node is left or the
   // node limit stops the search.
   std::optional<std::size_t> next_node();
-  // Its LP, in the way the path choice gives.
+  // Its LP, in the way the way choice gives.
   NodeSolve solve(std::size_t id);
-  // The solve in the statistics and the path choice.
+  // The solve in the statistics and the way choice.
   void count(const NodeSolve& solved);
   // An optimal node LP: its point becomes the incumbent when integral and
   // better, else the node branches.
@@ -74,7 +74,7 @@ class Search {
   std::optional<lp::NodeFastPath> fast_;
   // Nodes that repeat most of an ancestor's pivots make few of their own:
   // their pivots and the rest's are measured apart.
-  NodePathChoice choice_[2];
+  WayChoice choice_[2];
   LogStore logs_;  // before the nodes, whose logs point back to it
   std::vector<Node> nodes_;
   NodeHeap open_;

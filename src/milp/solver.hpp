@@ -13,8 +13,8 @@
 #include "core/solver_result.hpp"
 #include "linear/rational.hpp"
 #include "linear/system.hpp"
-#include "lp/float_propose.hpp"
-#include "lp/pivot_log.hpp"
+#include "lp/certified/warm_basis.hpp"
+#include "lp/simplex/pivot_log.hpp"
 
 namespace mivex::milp {
 
@@ -54,22 +54,22 @@ struct SearchStats {
   std::size_t pivots_only = 0, fast_answered = 0, fast_missed = 0;
   double pivots_only_seconds = 0, fast_answered_seconds = 0, fast_missed_seconds = 0;
   // Pivots of node LPs (the root's included), and how many of them were
-  // taken as made from an ancestor's log.
+  // repeated from an ancestor's log.
   std::size_t pivots = 0, repeated = 0;
-  std::size_t restart_repeated = 0;  // of them, in phase 2's second runs
+  std::size_t second_run_repeated = 0;  // of them, in phase 2's second runs
 };
 
 // How node LPs are solved. Every real search measures which way is faster
-// (NodePathChoice); tests fix one way for the whole search, the root
+// (WayChoice); tests fix one way for the whole search, the root
 // included: the fast path first at any size, or the pivots alone.
-enum class NodeLpPath : std::uint8_t { Measured, FastFirst, PivotsOnly };
+enum class NodeLpWay : std::uint8_t { Measured, FastFirst, PivotsOnly };
 
 class BranchAndBound {
  public:
   // `node_limit` is MAX_NODES for every real solve; tests lower it.
   explicit BranchAndBound(const LinearSystem& system, std::size_t node_limit = MAX_NODES,
-                          NodeLpPath paths = NodeLpPath::Measured)
-      : system_(system), node_limit_(node_limit), paths_(paths) {}
+                          NodeLpWay ways = NodeLpWay::Measured)
+      : system_(system), node_limit_(node_limit), ways_(ways) {}
 
   // Optimal (proven), Feasible (best integral solution at the node limit while
   // open nodes could still hold a better one), Infeasible, Unbounded, or
@@ -89,7 +89,7 @@ class BranchAndBound {
  private:
   const LinearSystem& system_;
   std::size_t node_limit_;
-  NodeLpPath paths_;
+  NodeLpWay ways_;
   SearchStats stats_;
   bool repeats_ = true;
   bool check_nodes_ = false;

@@ -8,7 +8,7 @@
 #include <random>
 #include <vector>
 
-#include "lp/basis_factor.hpp"
+#include "lp/factor/basis_factor.hpp"
 
 using namespace mivex;
 using namespace mivex::lp;

@@ -9,12 +9,12 @@
 #include <string>
 
 #include "core/error.hpp"
-#include "lp/column_form.hpp"
-#include "lp/basis_factor.hpp"
-#include "lp/fast_path.hpp"
-#include "lp/float_propose.hpp"
+#include "lp/certified/column_form.hpp"
+#include "lp/factor/basis_factor.hpp"
+#include "lp/certified/fast_path.hpp"
+#include "lp/certified/float_propose.hpp"
 #include "lp/solver.hpp"
-#include "lp/standard_form.hpp"
+#include "lp/factor/standard_form.hpp"
 #include "parser/lp_format.hpp"
 #include "support/lp_files.hpp"
 #include "support/soak.hpp"

@@ -138,16 +138,16 @@ TEST(LpSolver, ArtificialLeftBasicIsDrivenOut) {
   LpSolver bounded(read("max x0\n-x0 - x1 = 0\nx0 <= 3"));
   bounded.set_fast_path(LpSolver::FastPath::Off);
   EXPECT_EQ(bounded.solve().text(), "OPTIMAL (obj=0)\nModel: [x0 -> 0, x1 -> 0]");
-  EXPECT_TRUE(bounded.stats().restarted);
+  EXPECT_TRUE(bounded.stats().second_run);
   LpSolver unbounded(read("max x0\n-x0 - x1 = 0"));
   unbounded.set_fast_path(LpSolver::FastPath::Off);
   EXPECT_EQ(unbounded.solve().text(), "OPTIMAL (obj=0)\nModel: [x0 -> 0, x1 -> 0]");
-  EXPECT_TRUE(unbounded.stats().restarted);
+  EXPECT_TRUE(unbounded.stats().second_run);
   // A sound answer with an artificial basic at zero is kept as it is.
   LpSolver redundant(read("max x0 + x1\nx0 + x1 = 2\n2*x0 + 2*x1 = 4\nx0 <= 1"));
   redundant.set_fast_path(LpSolver::FastPath::Off);
   EXPECT_EQ(redundant.solve().text(), "OPTIMAL (obj=2)\nModel: [x0 -> 1, x1 -> 1]");
-  EXPECT_FALSE(redundant.stats().restarted);
+  EXPECT_FALSE(redundant.stats().second_run);
 }
 
 // The Klee-Minty cube of dimension n takes 2^n - 1 pivots under this rule.
@@ -177,7 +177,7 @@ TEST(LpSolver, CancelStopsBetweenPivots) {
 
 // bore3d's phase 2 starts over: an interrupt anywhere, the second run
 // included, ends the solve; otherwise the answer is the same.
-TEST(LpSolver, CancelStopsAnywhereInARestartedSolve) {
+TEST(LpSolver, CancelStopsAnywhereInASolveWithASecondRun) {
   const auto bore3d = support::corpus_model("lp", "bore3d");
   if (!bore3d) GTEST_SKIP() << "corpus not found";
   const LinearSystem& system = *bore3d;
@@ -195,7 +195,7 @@ TEST(LpSolver, CancelStopsAnywhereInARestartedSolve) {
       LpResult r = s.solve(cancel);
       if (answer.empty()) answer = r.text();
       EXPECT_EQ(r.text(), answer) << limit;
-      EXPECT_TRUE(s.stats().restarted);
+      EXPECT_TRUE(s.stats().second_run);
     } catch (const Interrupted&) {
       EXPECT_LT(limit, 1000000);
     }
@@ -204,7 +204,7 @@ TEST(LpSolver, CancelStopsAnywhereInARestartedSolve) {
 }
 
 // netlib bore3d: phase 2 lifts an artificial left basic after phase 1
-// (literally followed, the method reports 973.08); the restart gives the optimum.
+// (literally followed, the method reports 973.08); the second run gives the optimum.
 TEST(LpSolver, Bore3dFromCorpus) {
   const std::filesystem::path file = support::corpus_dir("lp") / "bore3d.lp";
   if (!std::filesystem::exists(file)) GTEST_SKIP() << "corpus not found";
@@ -213,7 +213,7 @@ TEST(LpSolver, Bore3dFromCorpus) {
   LpResult r = s.solve();
   ASSERT_EQ(r.status(), "OPTIMAL");
   EXPECT_NEAR(r.objective(), 1373.0803942, 1373.0803942 * 1e-8);
-  EXPECT_TRUE(s.stats().restarted);
+  EXPECT_TRUE(s.stats().second_run);
 }
 
 // The memory check compares an estimate with what the machine has left:

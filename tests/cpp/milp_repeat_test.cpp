@@ -24,7 +24,7 @@ using linear::LinearSystem;
 namespace {
 
 // The search with checked repeats against the plain search.
-milp::SearchStats expect_checked_search(const LinearSystem& system, std::size_t node_limit, milp::NodeLpPath paths,
+milp::SearchStats expect_checked_search(const LinearSystem& system, std::size_t node_limit, milp::NodeLpWay paths,
                                        const std::string& name) {
   milp::BranchAndBound with(system, node_limit, paths);
   with.check_nodes(true);
@@ -33,7 +33,7 @@ milp::SearchStats expect_checked_search(const LinearSystem& system, std::size_t 
   LpResult a = with.solve(), b = without.solve();
   expect_same_search(a, with.stats(), b, without.stats(), name);
   EXPECT_EQ(without.stats().repeated, 0u) << name;
-  if (paths == milp::NodeLpPath::PivotsOnly) {
+  if (paths == milp::NodeLpWay::PivotsOnly) {
     EXPECT_EQ(with.stats().pivots, without.stats().pivots) << name;
   }
   return with.stats();
@@ -46,21 +46,21 @@ milp::SearchStats expect_checked_search(const LinearSystem& system, std::size_t 
 // nodes whose phase 2 starts over after driving out artificials.
 TEST(MilpRepeats, RepeatedPivotsAreThePivotsFromScratchOnGeneratedMilps) {
   support::MilpGen g{std::mt19937_64(support::soak_seed(77))};
-  std::size_t pivots = 0, repeated = 0, restart_repeated = 0, solves = 0;
+  std::size_t pivots = 0, repeated = 0, second_run_repeated = 0, solves = 0;
   for (int round = 0; round < support::soak_rounds(1000); ++round) {
     const std::string text = support::generated_milp(g);
     LinearSystem system = support::parse_lp(text);
-    milp::SearchStats s = expect_checked_search(system, round % 5 == 0 ? 7 : 200, milp::NodeLpPath::PivotsOnly, text);
+    milp::SearchStats s = expect_checked_search(system, round % 5 == 0 ? 7 : 200, milp::NodeLpWay::PivotsOnly, text);
     pivots += s.pivots;
     repeated += s.repeated;
-    restart_repeated += s.restart_repeated;
+    second_run_repeated += s.second_run_repeated;
     solves += s.lp_solves;
     if (HasFailure()) break;
   }
   std::printf("pivots %zu, repeated from a log %zu (%zu in second runs); node LPs %zu\n", pivots, repeated,
-              restart_repeated, solves);
+              second_run_repeated, solves);
   EXPECT_GT(repeated, pivots / 20);
-  EXPECT_GT(restart_repeated, 0u);
+  EXPECT_GT(second_run_repeated, 0u);
 }
 
 // Corpus models whose node LPs take hundreds of pivots each, by the pivots
@@ -71,26 +71,26 @@ TEST(MilpRepeats, RepeatedPivotsAreThePivotsFromScratchOnCorpusMilps) {
   struct Case {
     const char* name;
     std::size_t nodes;
-    milp::NodeLpPath paths;
+    milp::NodeLpWay paths;
   };
-  const Case cases[] = {{"p0201", 40, milp::NodeLpPath::PivotsOnly}, {"misc03", 30, milp::NodeLpPath::PivotsOnly},
-                        {"pk1", 20, milp::NodeLpPath::PivotsOnly},   {"stein27", 40, milp::NodeLpPath::PivotsOnly},
-                        {"p0201", 40, milp::NodeLpPath::FastFirst},  {"pk1", 20, milp::NodeLpPath::FastFirst},
-                        {"bell3a", 100, milp::NodeLpPath::FastFirst}, {"lseu", 100, milp::NodeLpPath::PivotsOnly},
+  const Case cases[] = {{"p0201", 40, milp::NodeLpWay::PivotsOnly}, {"misc03", 30, milp::NodeLpWay::PivotsOnly},
+                        {"pk1", 20, milp::NodeLpWay::PivotsOnly},   {"stein27", 40, milp::NodeLpWay::PivotsOnly},
+                        {"p0201", 40, milp::NodeLpWay::FastFirst},  {"pk1", 20, milp::NodeLpWay::FastFirst},
+                        {"bell3a", 100, milp::NodeLpWay::FastFirst}, {"lseu", 100, milp::NodeLpWay::PivotsOnly},
                         // The measured choice between the fast path first and the pivots alone.
-                        {"stein27", 60, milp::NodeLpPath::Measured},  {"p0201", 40, milp::NodeLpPath::Measured}};
+                        {"stein27", 60, milp::NodeLpWay::Measured},  {"p0201", 40, milp::NodeLpWay::Measured}};
   std::size_t seen = 0;
   for (const Case& c : cases) {
     const auto system = support::corpus_model("milp", c.name);
     if (!system) continue;
     milp::SearchStats s = expect_checked_search(*system, c.nodes, c.paths, c.name);
-    if (c.paths == milp::NodeLpPath::PivotsOnly && std::string(c.name) != "stein27") {
+    if (c.paths == milp::NodeLpWay::PivotsOnly && std::string(c.name) != "stein27") {
       EXPECT_GT(s.repeated, s.pivots / 20) << c.name;
     }
     // lseu's nodes come to phase 2's second run often, from a phase 1 their
     // parent's log repeats whole.
     if (std::string(c.name) == "lseu") {
-      EXPECT_GT(s.restart_repeated, s.pivots / 100) << c.name;
+      EXPECT_GT(s.second_run_repeated, s.pivots / 100) << c.name;
     }
     ++seen;
   }
@@ -103,10 +103,10 @@ TEST(MilpRepeats, InterruptsEndASearchAnywhere) {
   const auto model = support::corpus_model("milp", "p0201");
   if (!model) GTEST_SKIP() << "corpus not found";
   const LinearSystem& system = *model;
-  milp::BranchAndBound plain(system, 30, milp::NodeLpPath::PivotsOnly);
+  milp::BranchAndBound plain(system, 30, milp::NodeLpWay::PivotsOnly);
   plain.set_repeats(false);
   const LpResult expected = plain.solve();
-  auto search = [&] { return std::make_unique<milp::BranchAndBound>(system, 30, milp::NodeLpPath::Measured); };
+  auto search = [&] { return std::make_unique<milp::BranchAndBound>(system, 30, milp::NodeLpWay::Measured); };
   // Polls of a whole search, so that each interrupt below falls somewhere in
   // a search like it.
   struct Countdown {

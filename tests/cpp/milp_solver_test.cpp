@@ -8,7 +8,7 @@
 #include <string>
 
 #include "milp/node_heap.hpp"
-#include "milp/path_choice.hpp"
+#include "milp/way_choice.hpp"
 #include "milp/solver.hpp"
 #include "parser/lp_format.hpp"
 #include "support/soak.hpp"
@@ -134,12 +134,12 @@ TEST(BranchAndBound, NodeLimitNeverTurnsAGuessIntoAnOptimum) {
 // The node path choice alternates while it measures, then keeps the faster
 // way and probes the other now and then; a small program never tries the
 // fast path.
-TEST(NodePathChoice, MeasuresThenKeepsTheFasterWay) {
-  using FastPath = mivex::milp::NodePathChoice::FastPath;
-  mivex::milp::NodePathChoice small(false);
+TEST(WayChoice, MeasuresThenKeepsTheFasterWay) {
+  using FastPath = mivex::milp::WayChoice::FastPath;
+  mivex::milp::WayChoice small(false);
   EXPECT_EQ(small.next(), FastPath::Off);
   for (double fast_cost : {1.0, 9.0}) {
-    mivex::milp::NodePathChoice choice(true);
+    mivex::milp::WayChoice choice(true);
     std::size_t fast = 0, total = 200;
     for (std::size_t node = 0; node < total; ++node) {
       FastPath mode = choice.next();
@@ -160,10 +160,10 @@ TEST(NodePathChoice, MeasuresThenKeepsTheFasterWay) {
 // After the trial, the tries of the slower way take about the set share of
 // the time (one try more at most), however unequal the two ways are, and
 // they go on through the search.
-TEST(NodePathChoice, RetriesTheSlowerWayWithinATimeShare) {
-  using FastPath = mivex::milp::NodePathChoice::FastPath;
+TEST(WayChoice, RetriesTheSlowerWayWithinATimeShare) {
+  using FastPath = mivex::milp::WayChoice::FastPath;
   for (double fast_cost : {0.5, 1.0, 2.0, 2.9, 3.1, 6.0, 30.0}) {
-    mivex::milp::NodePathChoice choice(true);
+    mivex::milp::WayChoice choice(true);
     double after_trial = 0.0, on_slower = 0.0;
     std::size_t last_try = 0;
     const bool fast_is_slower = fast_cost > 3.0;
