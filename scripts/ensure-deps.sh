@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Install the system packages a build or a test run needs, each only when
 # missing (Python packages go into the project's venvs, see scripts/venv.sh):
-#   scripts/ensure-deps.sh build   compiler-side libraries (GMP, CLP), venv support
+#   scripts/ensure-deps.sh build   compiler-side libraries (GMP, CLP, zlib, bzip2), venv support
 #   scripts/ensure-deps.sh test    the above and GoogleTest
 #   scripts/ensure-deps.sh bench   the above and the peer solvers the benchmarks compare with,
 #                                  plus .venv-bench with mivex and the Python peers
@@ -10,7 +10,8 @@ cd "$(dirname "$0")/.."
 mode=${1:-build}
 PY=${PYTHON:-python3}
 
-apt_packages=(libgmp-dev coinor-libclp-dev)
+# zlib and bzip2 for their static archives, which the wheel's CLP links.
+apt_packages=(libgmp-dev coinor-libclp-dev zlib1g-dev libbz2-dev)
 case "$mode" in
   test) apt_packages+=(libgtest-dev) ;;
   bench) apt_packages+=(libgtest-dev glpk-utils qsopt-ex coinor-cbc minisat time) ;;

@@ -1,10 +1,12 @@
 """The package as users get it: a self-contained wheel, a module that exports\nnothing but its init function, and type stubs."""
 import json
 import os
+import re
 import subprocess
 import sys
 import textwrap
 import venv
+import zipfile
 from pathlib import Path
 
 import pytest
@@ -42,7 +44,8 @@ ANSWERS = [
 @pytest.mark.wheel
 def test_repaired_wheel_works_in_a_fresh_venv(tmp_path):
     """The wheel users get (scripts/wheel.sh): one stable-ABI wheel that
-    carries its own GMP and CLP, installed with nothing else from any index."""
+    carries its own GMP (beside the module) and CLP (inside it), installed
+    with nothing else from any index."""
     wheel = os.environ.get("MIVEX_WHEEL")
     if not wheel:
         pytest.skip("the repaired wheel: MIVEX_WHEEL is not set (scripts/wheel.sh builds it)")
@@ -59,11 +62,46 @@ def test_repaired_wheel_works_in_a_fresh_venv(tmp_path):
     assert site.is_relative_to(tmp_path / "env")
     libraries = run("ldd", module)
     assert libraries.returncode == 0, libraries.stderr
-    for name in ("libgmp", "libClp", "libCoinUtils"):
-        found = [line.split() for line in libraries.stdout.splitlines() if name in line]
-        assert found and all(Path(words[2]).resolve().parent == (site / "mivex.libs").resolve()
-                             for words in found), libraries.stdout
+    found = [line.split() for line in libraries.stdout.splitlines() if "libgmp" in line]
+    assert found and all(Path(words[2]).resolve().parent == (site / "mivex.libs").resolve()
+                         for words in found), libraries.stdout
+    for name in ("libClp", "libCoinUtils", "libstdc++"):
+        assert name not in libraries.stdout
     assert "not found" not in libraries.stdout
+
+
+def glibc_floor(shared_object):
+    """The newest GLIBC_x.y version among the dynamic symbols of a file."""
+    listed = run("objdump", "-T", str(shared_object))
+    assert listed.returncode == 0, listed.stderr
+    versions = re.findall(r"\(GLIBC_(\d+)\.(\d+)(?:\.\d+)?\)", listed.stdout)
+    return max((int(major), int(minor)) for major, minor in versions)
+
+
+@pytest.mark.wheel
+def test_repaired_wheel_loads_on_glibc_2_28(tmp_path):
+    """manylinux_2_28 (RHEL 8, Debian 10, Ubuntu 18.10 and newer) or older:
+    every shared object in the wheel needs glibc 2.28 at most and no system
+    C++ runtime, and the wheel carries no Fortran runtime, BLAS or LAPACK
+    (CLP's factorization has its own LU), in 3 MB at most."""
+    wheel = os.environ.get("MIVEX_WHEEL")
+    if not wheel:
+        pytest.skip("the repaired wheel: MIVEX_WHEEL is not set (scripts/wheel.sh builds it)")
+    platforms = Path(wheel).name.removesuffix(".whl").split("-")[-1].split(".")
+    floors = [re.fullmatch(r"manylinux_2_(\d+)_x86_64", platform) for platform in platforms]
+    assert all(floors) and max(int(floor[1]) for floor in floors) <= 28, platforms
+    assert Path(wheel).stat().st_size <= 3 * 1024 * 1024
+    with zipfile.ZipFile(wheel) as archive:
+        names = archive.namelist()
+        archive.extractall(tmp_path)
+    for name in names:
+        assert not re.search(r"gfortran|quadmath|lapack|blas", name, re.IGNORECASE), name
+    shared = [tmp_path / name for name in names if re.search(r"\.so(\.|$)", name)]
+    assert any(path.name == "mivex.abi3.so" for path in shared), names
+    for path in shared:
+        assert glibc_floor(path) <= (2, 28), path.name
+        needed = run("readelf", "-d", str(path))
+        assert "libstdc++" not in needed.stdout and "libgfortran" not in needed.stdout, path.name
 
 
 def test_extension_exports_only_its_init_function():
