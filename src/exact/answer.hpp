@@ -21,12 +21,13 @@ struct Answer {
   Status status = Status::Unknown;
   std::optional<Rational> objective;  // with the model's constant
   std::vector<Rational> x;            // by column; empty when there is no point
+  // The certificates, absent when none was found.
   // LP optimum: y with c - A^T y = reduced costs, in the model's sense
   // (the model's dual bound equals the objective).
-  std::vector<Rational> duals;
-  std::vector<Rational> reduced_costs;
-  std::vector<Rational> farkas;  // infeasible LP, by row
-  std::vector<Rational> ray;     // unbounded LP, by column
+  std::optional<std::vector<Rational>> duals;
+  std::optional<std::vector<Rational>> reduced_costs;
+  std::optional<std::vector<Rational>> farkas;  // infeasible LP, by row
+  std::optional<std::vector<Rational>> ray;     // unbounded LP, by column
   std::optional<Rational> bound;  // MILP: the best proved bound
   std::uint64_t nodes = 0;
   std::string message;

@@ -116,11 +116,29 @@ LpAnswer pivots(const linear::LinearSystem& system, Cancel& cancel) {
   return a;
 }
 
+// Without rows the program is its costs: x = 0 is optimal unless a column
+// improves, which then is a ray (the engine needs rows to run).
+LpAnswer without_rows(const ColumnForm& f) {
+  LpAnswer a;
+  a.certified = true;
+  a.x.assign(f.n, Rational());
+  for (std::size_t j = 0; j < f.n; ++j) {
+    if (!f.cost[j].is_negative()) continue;
+    a.status = LpAnswer::Status::Unbounded;
+    a.ray.assign(f.n, Rational());
+    a.ray[j] = Rational(1);
+    return a;
+  }
+  a.status = LpAnswer::Status::Optimal;
+  return a;
+}
+
 }  // namespace
 
 LpAnswer solve_exact_lp(const linear::LinearSystem& system, Cancel& cancel) {
   std::optional<ColumnForm> form = lp::column_form(system);
   if (!form) stop("a lowered row names an unknown variable");
+  if (form->m == 0) return without_rows(*form);
   if (auto a = propose(*form, cancel)) return std::move(*a);
   return pivots(system, cancel);
 }

@@ -27,21 +27,23 @@ namespace {
 
 // Duals in the model's sense and the reduced costs c - A^T y.
 void set_duals(const Model& model, const Lowered& lowered, const std::vector<Rational>& y, Answer& answer) {
-  answer.duals = row_multipliers(lowered, model.rows.size(), y);
+  std::vector<Rational> duals = row_multipliers(lowered, model.rows.size(), y);
   if (model.maximize) {
-    for (Rational& v : answer.duals) v = -v;
+    for (Rational& v : duals) v = -v;
   }
-  answer.reduced_costs.clear();
-  for (const Column& c : model.columns) answer.reduced_costs.push_back(c.cost);
+  std::vector<Rational> reduced;
+  for (const Column& c : model.columns) reduced.push_back(c.cost);
   for (const MatrixEntry& e : model.entries) {
-    if (!answer.duals[e.row].is_zero()) answer.reduced_costs[e.column].sub_mul(e.value, answer.duals[e.row]);
+    if (!duals[e.row].is_zero()) reduced[e.column].sub_mul(e.value, duals[e.row]);
   }
+  answer.duals = std::move(duals);
+  answer.reduced_costs = std::move(reduced);
 }
 
 Answer empty_box(const Model& model, const Box& box) {
   Answer answer;
   answer.status = Answer::Status::Infeasible;
-  answer.farkas.assign(model.rows.size(), Rational());
+  answer.farkas = std::vector<Rational>(model.rows.size());
   for (std::size_t j = 0; j < model.columns.size(); ++j) {
     if (box.lower[j] && box.upper[j] && *box.lower[j] > *box.upper[j]) {
       answer.message = "column '" + model.columns[j].name + "' has its lower bound above its upper bound";

@@ -25,12 +25,8 @@ PyObject* string_of(const std::string& s) {
   return PyUnicode_DecodeUTF8(s.data(), static_cast<Py_ssize_t>(s.size()), "replace");
 }
 
-// A list of texts, or None when `values` is empty and `none_when_empty`.
-PyObject* list_of(const std::vector<Rational>& values, bool none_when_empty = true) {
-  if (values.empty() && none_when_empty) {
-    Py_INCREF(Py_None);
-    return Py_None;
-  }
+// A list of texts.
+PyObject* list_of(const std::vector<Rational>& values) {
   PyObject* list = PyList_New(static_cast<Py_ssize_t>(values.size()));
   if (list == nullptr) return nullptr;
   for (std::size_t k = 0; k < values.size(); ++k) {
@@ -195,8 +191,16 @@ bool model_from_python(PyObject* data, exact::Model& model) {
          each(field(data, 6, 5), [&](PyObject* item) { return read_entry(item, model); });
 }
 
+// The same, or None.
+PyObject* list_of(const std::optional<std::vector<Rational>>& values) {
+  if (values) return list_of(*values);
+  Py_INCREF(Py_None);
+  return Py_None;
+}
+
 PyObject* answer_to_python(const exact::Answer& a) {
-  return Py_BuildValue("(sNNNNNNNKN)", exact::status_word(a.status), maybe(a.objective), list_of(a.x),
+  return Py_BuildValue("(sNNNNNNNKN)", exact::status_word(a.status), maybe(a.objective),
+                       a.x.empty() ? list_of(std::nullopt) : list_of(a.x),
                        list_of(a.duals), list_of(a.reduced_costs), list_of(a.farkas), list_of(a.ray),
                        maybe(a.bound), static_cast<unsigned long long>(a.nodes), string_of(a.message));
 }
