@@ -3,7 +3,7 @@
 from __future__ import annotations
 
 from fractions import Fraction
-from typing import Dict, Optional
+from typing import Dict, List, Optional
 
 import _mivex_exact
 
@@ -19,34 +19,81 @@ def _named(names, values) -> Optional[Dict[str, Fraction]]:
     return None if values is None else dict(zip(names, values))
 
 
+class _Lazy:
+    """An attribute computed on first use (large models answer with many
+    thousands of numbers, and most callers read few of them)."""
+
+    def __init__(self, compute):
+        self.compute = compute
+        self.name = compute.__name__
+
+    def __get__(self, result, owner=None):
+        if result is None:
+            return self
+        value = self.compute(result)
+        result.__dict__[self.name] = value
+        return value
+
+
 class Result:
     """The answer of ``solve``.
 
     ``status`` is OPTIMAL, INFEASIBLE or UNBOUNDED; a MILP stopped by a limit
     is FEASIBLE (with its best point) or UNKNOWN. Values are Fractions, keyed
-    by the model's names. ``check()`` verifies everything again.
+    by the model's names: ``x``, ``duals`` and ``farkas`` (by row),
+    ``reduced_costs`` and ``ray`` (by column), None where absent. The same
+    by position: ``x_list``, ``duals_list``, ... ``check()`` verifies
+    everything again.
     """
 
     def __init__(self, model: Model, data: tuple) -> None:
-        status, objective, x, duals, reduced, farkas, ray, bound, nodes, message = data
+        status, objective, *self._texts, bound, nodes, message = data
         self.model = model
         self.status: str = status
         self.objective: Optional[Fraction] = None if objective is None else Fraction(objective)
-        columns, rows = model.column_names, model.row_names
-        # Positional lists, for check() and linprog.
-        self.x_list = _fractions(x)
-        self.duals_list = _fractions(duals)
-        self.reduced_costs_list = _fractions(reduced)
-        self.farkas_list = _fractions(farkas)
-        self.ray_list = _fractions(ray)
-        self.x: Optional[Dict[str, Fraction]] = _named(columns, self.x_list)
-        self.duals: Optional[Dict[str, Fraction]] = _named(rows, self.duals_list)
-        self.reduced_costs: Optional[Dict[str, Fraction]] = _named(columns, self.reduced_costs_list)
-        self.farkas: Optional[Dict[str, Fraction]] = _named(rows, self.farkas_list)
-        self.ray: Optional[Dict[str, Fraction]] = _named(columns, self.ray_list)
         self.bound: Optional[Fraction] = None if bound is None else Fraction(bound)
         self.nodes: int = nodes
         self.message: str = message
+
+    @_Lazy
+    def x_list(self) -> Optional[List[Fraction]]:
+        return _fractions(self._texts[0])
+
+    @_Lazy
+    def duals_list(self) -> Optional[List[Fraction]]:
+        return _fractions(self._texts[1])
+
+    @_Lazy
+    def reduced_costs_list(self) -> Optional[List[Fraction]]:
+        return _fractions(self._texts[2])
+
+    @_Lazy
+    def farkas_list(self) -> Optional[List[Fraction]]:
+        return _fractions(self._texts[3])
+
+    @_Lazy
+    def ray_list(self) -> Optional[List[Fraction]]:
+        return _fractions(self._texts[4])
+
+    @_Lazy
+    def x(self) -> Optional[Dict[str, Fraction]]:
+        return _named(self.model.column_names, self.x_list)
+
+    @_Lazy
+    def duals(self) -> Optional[Dict[str, Fraction]]:
+        return _named(self.model.row_names, self.duals_list)
+
+    @_Lazy
+    def reduced_costs(self) -> Optional[Dict[str, Fraction]]:
+        return _named(self.model.column_names, self.reduced_costs_list)
+
+    @_Lazy
+    def farkas(self) -> Optional[Dict[str, Fraction]]:
+        return _named(self.model.row_names, self.farkas_list)
+
+    @_Lazy
+    def ray(self) -> Optional[Dict[str, Fraction]]:
+        return _named(self.model.column_names, self.ray_list)
 
     def check(self) -> None:
         """Verify the answer against the model's data in exact fractions:
