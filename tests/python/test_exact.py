@@ -215,3 +215,43 @@ def test_ctrl_c_stops_a_long_solve(corpus, sigint_during):
     start = time.perf_counter()
     sigint_during(solve, model, delay=0.5)
     assert time.perf_counter() - start < 1.5
+
+
+def test_extension_exports_only_its_init_function_and_the_package_type_checks(tmp_path):
+    import subprocess
+    import sys
+    import textwrap
+
+    import _mivex_exact
+
+    listed = subprocess.run(["nm", "-D", "--defined-only", _mivex_exact.__file__], capture_output=True, text=True)
+    functions = [line.split()[2] for line in listed.stdout.splitlines() if line.split()[1] in ("T", "t", "W", "i")]
+    assert functions == ["PyInit__mivex_exact"], listed.stdout
+    pytest.importorskip("mypy")
+    program = tmp_path / "good.py"
+    program.write_text(textwrap.dedent(
+        """
+        from fractions import Fraction
+        from typing import Optional
+        import mivex_exact
+
+        result = mivex_exact.solve(mivex_exact.read_lp_text("min x0\\n"), node_limit=10)
+        objective: Optional[Fraction] = result.objective
+        status: str = result.status
+        res = mivex_exact.linprog([1, 2], bounds=(0, None))
+        """
+    ))
+    bad = tmp_path / "bad.py"
+    bad.write_text("import mivex_exact\nnodes: str = mivex_exact.solve(mivex_exact.read_mps(b'')).nodes\n")
+    import os
+    from pathlib import Path
+
+    env = dict(os.environ)
+    package_root = Path(mivex_exact.__file__).resolve().parents[1]
+    if "-packages" not in package_root.name:  # a source tree: mypy reads only installed packages by itself
+        env["MYPYPATH"] = str(package_root)
+    mypy = [sys.executable, "-m", "mypy", "--strict", "--no-incremental"]
+    checked = subprocess.run([*mypy, str(program)], capture_output=True, text=True, cwd=tmp_path, env=env)
+    rejected = subprocess.run([*mypy, str(bad)], capture_output=True, text=True, cwd=tmp_path, env=env)
+    assert rejected.returncode == 1 and 'expression has type "int"' in rejected.stdout, rejected.stdout
+    assert checked.returncode == 0, checked.stdout
