@@ -2,8 +2,11 @@
 
 #include <chrono>
 #include <map>
+#include <memory>
+#include <set>
 #include <utility>
 
+#include "exact/node_lps.hpp"
 #include "exact/solve_model.hpp"
 #include <gmp.h>
 
@@ -11,15 +14,10 @@ namespace mivex::exact {
 
 namespace {
 
-struct BoundChange {
-  std::size_t column;
-  bool upper;
-  Rational value;
-};
-
 struct Node {
   Rational key;  // the parent's LP value, minimised
   std::vector<BoundChange> changes;
+  std::shared_ptr<const lp::WarmBasis> start;  // the parent's final basis
 };
 
 Rational floor_of(const Rational& v) {
@@ -46,11 +44,14 @@ class Search {
   bool out_of_budget() const;
   // Whether a node whose LP value (minimised) is `key` cannot beat the incumbent.
   bool prunable(const Rational& key) const;
-  // The integer column to branch on: the most fractional, lowest index on ties.
+  // The integer column to branch on: the first fractional one (on the
+  // corpus this finds incumbents sooner than the most fractional one).
   std::optional<std::size_t> branching_column(const std::vector<Rational>& x) const;
   // Solve one node; returns the child to dive into, if any.
   std::optional<Node> visit(Node node);
   Answer finish(bool complete, std::optional<Node> pending);
+  // The answer when the root LP decides the model.
+  Answer root_answer(const LpAnswer& lp) const;
 
   const Model& model_;
   const Limits& limits_;
@@ -58,13 +59,40 @@ class Search {
   const int sense_;
   const std::chrono::steady_clock::time_point start_;
   const bool integral_objective_;
-  std::map<std::pair<Rational, std::uint64_t>, Node> open_;
+  // Open nodes by creation order and by bound: the search takes the newest
+  // (depth first) until it has an incumbent, then the least bound.
+  std::map<std::uint64_t, Node> open_;
+  std::set<std::pair<Rational, std::uint64_t>> by_bound_;
+  void push(Node node) {
+    by_bound_.emplace(node.key, created_);
+    open_.emplace(created_++, std::move(node));
+  }
+  Node pop() {
+    auto it = incumbent_key_ ? open_.find(by_bound_.begin()->second) : std::prev(open_.end());
+    by_bound_.erase({it->second.key, it->first});
+    Node node = std::move(it->second);
+    open_.erase(it);
+    return node;
+  }
   std::uint64_t created_ = 0;
   std::uint64_t solved_ = 0;
   std::optional<Rational> incumbent_key_;
   std::vector<Rational> incumbent_;
   std::optional<Answer> root_stop_;  // the root relaxation decided the model
+  std::optional<Lowered> lowered_;
+  std::unique_ptr<NodeLps> lps_;
 };
+
+Answer Search::root_answer(const LpAnswer& lp) const {
+  Answer a;
+  if (lp.status == LpAnswer::Status::Infeasible) {
+    a.status = Answer::Status::Infeasible;
+    if (lp.certified) a.farkas = row_multipliers(*lowered_, model_.rows.size(), lp.y);
+  } else {
+    a.message = "the LP relaxation is unbounded; whether an integer point exists was not decided";
+  }
+  return a;
+}
 
 bool Search::objective_is_integral() const {
   for (const Column& c : model_.columns) {
@@ -91,36 +119,23 @@ bool Search::prunable(const Rational& key) const {
 }
 
 std::optional<std::size_t> Search::branching_column(const std::vector<Rational>& x) const {
-  std::optional<std::size_t> best;
-  Rational best_distance;
-  const Rational half(1, 2);
   for (std::size_t j = 0; j < x.size(); ++j) {
-    if (!model_.columns[j].integer || x[j].is_integer()) continue;
-    Rational distance = x[j] - floor_of(x[j]) - half;
-    if (distance.is_negative()) distance = -distance;
-    if (!best || distance < best_distance) {
-      best = j;
-      best_distance = std::move(distance);
-    }
+    if (model_.columns[j].integer && !x[j].is_integer()) return j;
   }
-  return best;
+  return std::nullopt;
 }
 
 std::optional<Node> Search::visit(Node node) {
-  Box box = box_of(model_);
-  for (const BoundChange& c : node.changes) (c.upper ? box.upper : box.lower)[c.column] = c.value;
-  Answer lp = solve_relaxation(model_, box, cancel_);
+  NodeLps::Outcome out = lps_->solve(node.changes, node.start.get());
   ++solved_;
-  if (lp.status == Answer::Status::Infeasible) {
-    if (solved_ == 1) root_stop_ = std::move(lp);
+  if (out.answer.status != LpAnswer::Status::Optimal) {
+    // A node below the root cannot be unbounded when the root was not.
+    if (solved_ == 1) root_stop_ = root_answer(out.answer);
     return std::nullopt;
   }
-  if (lp.status == Answer::Status::Unbounded) {
-    Answer a;
-    a.message = "the LP relaxation is unbounded; whether an integer point exists was not decided";
-    root_stop_ = std::move(a);
-    return std::nullopt;
-  }
+  Answer lp;
+  lp.x = column_values(*lowered_, out.answer.x);
+  lp.objective = objective_at(model_, lp.x);
   Rational key = sense_ > 0 ? *lp.objective : -*lp.objective;
   if (prunable(key)) return std::nullopt;
   std::optional<std::size_t> j = branching_column(lp.x);
@@ -130,35 +145,37 @@ std::optional<Node> Search::visit(Node node) {
     return std::nullopt;
   }
   const Rational down = floor_of(lp.x[*j]);
-  Node low{key, node.changes};
+  Node low{key, node.changes, out.basis};
   low.changes.push_back(BoundChange{*j, true, down});
-  Node high{key, std::move(node.changes)};
+  Node high{key, std::move(node.changes), out.basis};
   high.changes.push_back(BoundChange{*j, false, down + Rational(1)});
   const bool low_first = lp.x[*j] - down < Rational(1, 2);
   Node& dive = low_first ? low : high;
   Node& later = low_first ? high : low;
-  open_.emplace(std::make_pair(later.key, created_++), std::move(later));
+  push(std::move(later));
   if (incumbent_key_) {
-    open_.emplace(std::make_pair(dive.key, created_++), std::move(dive));
+    push(std::move(dive));
     return std::nullopt;
   }
   return std::move(dive);
 }
 
 Answer Search::run() {
+  lowered_ = lower_model(model_, box_of(model_));
+  if (!lowered_) return solve_relaxation(model_, box_of(model_), cancel_);  // an empty box
+  lps_ = std::make_unique<NodeLps>(*lowered_, cancel_);
   std::optional<Node> next = Node{};
   ++created_;
   while (next || !open_.empty()) {
     cancel_.check();
     if (!next) {
-      auto first = open_.begin();
-      if (prunable(first->second.key)) {
+      if (incumbent_key_ && prunable(by_bound_.begin()->first)) {
         open_.clear();
         break;
       }
-      next = std::move(first->second);
-      open_.erase(first);
-    } else if (prunable(next->key)) {
+      next = pop();
+    }
+    if (prunable(next->key)) {
       next.reset();
       continue;
     }

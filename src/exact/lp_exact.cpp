@@ -78,38 +78,13 @@ std::optional<LpAnswer> certified(const ColumnForm& form, const Proposal& propos
   return from_certificate(std::move(*c));
 }
 
-// Whether x = 0 satisfies every row: then the primal simplex starts
-// feasible, and the dual simplex would start from a dual infeasible basis
-// (unless no cost is negative, when x = 0 is optimal).
-bool origin_feasible(const ColumnForm& f) {
-  for (std::size_t i = 0; i < f.m; ++i) {
-    const int s = f.rhs[i].sign();
-    if ((f.ops[i] == CmpOp::Le && s < 0) || (f.ops[i] == CmpOp::Ge && s > 0) || (f.ops[i] == CmpOp::Eq && s != 0)) {
-      return false;
-    }
-  }
-  return true;
-}
-
-// Proposals of the simplex suited to the start (see origin_feasible), then
-// of the other one from where it ended; a claim of infeasibility may also
-// be proved by minimising the violation.
+// A program with an improving column in no row is answered directly; others
+// go to the floating-point engine.
 std::optional<LpAnswer> propose(const ColumnForm& form, Cancel& cancel) {
   if (auto fast = lp::empty_improving_column(form, cancel)) return from_certificate(std::move(fast->certificate));
   lp::FloatSimplex engine(form, cancel);
   if (!engine.loaded()) return std::nullopt;
-  const bool primal_first = origin_feasible(form);
-  Proposal first = primal_first ? engine.primal() : engine.dual();
-  if (auto a = certified(form, first, cancel)) return a;
-  Proposal second = primal_first ? engine.dual() : engine.primal();
-  if (auto a = certified(form, second, cancel)) return a;
-  const bool infeasible = first.status == Proposal::Status::Infeasible ||
-                          second.status == Proposal::Status::Infeasible ||
-                          second.status == Proposal::Status::Failed;
-  if (infeasible) {
-    if (auto c = lp::infeasible_by_violation(form, cancel)) return from_certificate(std::move(*c));
-  }
-  return std::nullopt;
+  return propose_and_certify(form, engine, origin_feasible(form), cancel);
 }
 
 // The exact pivots, which always decide but give no certificate.
@@ -148,6 +123,31 @@ LpAnswer without_rows(const ColumnForm& f) {
 }
 
 }  // namespace
+
+bool origin_feasible(const ColumnForm& f) {
+  for (std::size_t i = 0; i < f.m; ++i) {
+    const int s = f.rhs[i].sign();
+    if ((f.ops[i] == CmpOp::Le && s < 0) || (f.ops[i] == CmpOp::Ge && s > 0) || (f.ops[i] == CmpOp::Eq && s != 0)) {
+      return false;
+    }
+  }
+  return true;
+}
+
+std::optional<LpAnswer> propose_and_certify(const ColumnForm& form, lp::FloatSimplex& engine, bool primal_first,
+                                            Cancel& cancel) {
+  Proposal first = primal_first ? engine.primal() : engine.dual();
+  if (auto a = certified(form, first, cancel)) return a;
+  Proposal second = primal_first ? engine.dual() : engine.primal();
+  if (auto a = certified(form, second, cancel)) return a;
+  const bool infeasible = first.status == Proposal::Status::Infeasible ||
+                          second.status == Proposal::Status::Infeasible ||
+                          second.status == Proposal::Status::Failed;
+  if (infeasible) {
+    if (auto c = lp::infeasible_by_violation(form, cancel)) return from_certificate(std::move(*c));
+  }
+  return std::nullopt;
+}
 
 LpAnswer solve_exact_lp(const linear::LinearSystem& system, Cancel& cancel) {
   std::optional<ColumnForm> form = lp::column_form(system);

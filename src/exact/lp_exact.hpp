@@ -8,11 +8,14 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "core/cancel.hpp"
 #include "linear/rational.hpp"
 #include "linear/system.hpp"
+#include "lp/column_form.hpp"
+#include "lp/float_propose.hpp"
 
 namespace mivex::exact {
 
@@ -30,5 +33,17 @@ struct LpAnswer {
 };
 
 LpAnswer solve_exact_lp(const linear::LinearSystem& system, Cancel& cancel);
+
+// The certified answer of the runs of `engine` (a model of `form`) from its
+// current start: the simplex suited to it first, then the other from where
+// that ended; a claim of infeasibility may also be proved by minimising the
+// violation. Nothing when no proposal certifies.
+std::optional<LpAnswer> propose_and_certify(const lp::ColumnForm& form, lp::FloatSimplex& engine, bool primal_first,
+                                            Cancel& cancel);
+
+// Whether x = 0 satisfies every row: then the primal simplex starts
+// feasible, and the dual simplex would start from a dual infeasible basis
+// (unless no cost is negative, when x = 0 is optimal).
+bool origin_feasible(const lp::ColumnForm& form);
 
 }  // namespace mivex::exact
