@@ -285,6 +285,8 @@ std::string MpsReader::bound_line(const std::vector<std::string_view>& t) {
 
 std::string MpsReader::data(std::string_view line) {
   std::vector<std::string_view> t = fixed_ ? fixed_fields(line) : parser::split_whitespace(line);
+  // A fixed-layout line may hold characters only between its fields.
+  if (t.empty()) return "no field in the columns of the fixed layout";
   switch (section_) {
     case Section::None: return "data before the first section";
     case Section::Name:

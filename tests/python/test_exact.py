@@ -255,3 +255,30 @@ def test_extension_exports_only_its_init_function_and_the_package_type_checks(tm
     rejected = subprocess.run([*mypy, str(bad)], capture_output=True, text=True, cwd=tmp_path, env=env)
     assert rejected.returncode == 1 and 'expression has type "int"' in rejected.stdout, rejected.stdout
     assert checked.returncode == 0, checked.stdout
+
+
+def test_pulp_adapter_gives_exact_values():
+    pulp = pytest.importorskip("pulp")
+    from mivex_exact.pulp_solver import MivexExact
+
+    problem = pulp.LpProblem("plan", pulp.LpMaximize)
+    x = pulp.LpVariable("x", 0)
+    y = pulp.LpVariable("y", -1, 3)
+    problem += 3 * x + 2 * y + 1
+    problem += x + y <= 4, "cap"
+    problem += x + 3 * y <= 6, "mix"
+    problem += 3 * x <= 10, "third"
+    solver = MivexExact()
+    assert pulp.LpStatus[problem.solve(solver)] == "Optimal"
+    solver.result.check()
+    assert (x.varValue, y.varValue) == (Fraction(10, 3), Fraction(2, 3))
+    assert pulp.value(problem.objective) == Fraction(37, 3)
+    assert [c.pi for c in problem.constraints.values()] == [2, 0, Fraction(1, 3)]
+    problem += x + y >= 5, "impossible"
+    assert pulp.LpStatus[problem.solve(MivexExact())] == "Infeasible"
+    knapsack = pulp.LpProblem("knapsack", pulp.LpMaximize)
+    items = [pulp.LpVariable(f"i{k}", 0, 1, cat="Integer") for k in range(4)]
+    knapsack += pulp.lpSum(v * item for v, item in zip([5, 4, 3, 2], items))
+    knapsack += pulp.lpSum(w * item for w, item in zip([0.4, 0.3, 0.2, 0.1], items)) <= 0.6
+    assert pulp.LpStatus[knapsack.solve(MivexExact(node_limit=100))] == "Optimal"
+    assert pulp.value(knapsack.objective) == 9  # 0.4 + 0.2 fits exactly: 0.1 is 1/10
