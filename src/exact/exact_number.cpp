@@ -1,5 +1,6 @@
 #include "exact/exact_number.hpp"
 
+#include <cstdint>
 #include <cstdlib>
 #include <string>
 
@@ -35,6 +36,14 @@ std::optional<long> read_exponent(std::string_view text) {
 
 // digits * 10^exponent, negated when asked.
 Rational scaled(const std::string& digits, long exponent, bool negative) {
+  // Most numbers of a model fit in machine words: no GMP for them.
+  if (digits.size() <= 18 && exponent > -19 && exponent < 19 - static_cast<long>(digits.size())) {
+    std::int64_t value = std::strtoll(digits.c_str(), nullptr, 10);
+    std::int64_t power = 1;
+    for (long k = 0; k < (exponent < 0 ? -exponent : exponent); ++k) power *= 10;
+    if (negative) value = -value;
+    return exponent < 0 ? Rational(value, power) : Rational(value * power);
+  }
   mpq_t q;
   mpq_init(q);
   mpz_set_str(mpq_numref(q), digits.c_str(), 10);
