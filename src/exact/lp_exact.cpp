@@ -2,6 +2,7 @@
 
 #include <optional>
 
+#include "exact/primal_repair.hpp"
 #include "lp/certify.hpp"
 #include "lp/column_form.hpp"
 #include "lp/fast_path.hpp"
@@ -27,37 +28,6 @@ Rational dot(const lp::SparseVector& column, const std::vector<Rational>& y) {
   return sum;
 }
 
-// Duals y prove x optimal: signs by row side, c - A^T y >= 0, and
-// c.x = b.y (so no feasible point does better).
-bool proves_optimum(const ColumnForm& f, const std::vector<Rational>& x, const std::vector<Rational>& y) {
-  Rational by;
-  for (std::size_t i = 0; i < f.m; ++i) {
-    if (f.ops[i] == CmpOp::Le && y[i].is_positive()) return false;
-    if (f.ops[i] == CmpOp::Ge && y[i].is_negative()) return false;
-    if (!y[i].is_zero()) by = by + f.rhs[i] * y[i];
-  }
-  Rational cx;
-  for (std::size_t j = 0; j < f.n; ++j) {
-    if ((f.cost[j] - dot(f.columns[j], y)).is_negative()) return false;
-    if (!x[j].is_zero()) cx = cx + f.cost[j] * x[j];
-  }
-  return cx == by;
-}
-
-LpAnswer from_certificate(Certificate c) {
-  LpAnswer a;
-  a.certified = true;
-  switch (c.kind) {
-    case Certificate::Kind::UniqueOptimum: a.status = LpAnswer::Status::Optimal; break;
-    case Certificate::Kind::Infeasible: a.status = LpAnswer::Status::Infeasible; break;
-    case Certificate::Kind::Unbounded: a.status = LpAnswer::Status::Unbounded; break;
-  }
-  a.x = std::move(c.x);
-  a.y = std::move(c.y);
-  a.ray = std::move(c.ray);
-  return a;
-}
-
 std::optional<LpAnswer> certified(const ColumnForm& form, const Proposal& proposal, Cancel& cancel) {
   if (proposal.status == Proposal::Status::Failed) return std::nullopt;
   Certifier certifier(form, cancel);
@@ -76,6 +46,14 @@ std::optional<LpAnswer> certified(const ColumnForm& form, const Proposal& propos
   }
   if (!c) return std::nullopt;
   return from_certificate(std::move(*c));
+}
+
+// An optimal basis that did not certify, continued exactly when its point
+// is feasible (a few pivots, as a rule; a long repair is left to others).
+std::optional<LpAnswer> repaired(const ColumnForm& form, const Proposal& proposal, Cancel& cancel) {
+  constexpr std::size_t kMaxPivots = 1000;
+  if (proposal.status != Proposal::Status::Optimal) return std::nullopt;
+  return continue_primal(form, proposal.basis, kMaxPivots, cancel);
 }
 
 // A program with an improving column in no row is answered directly; others
@@ -124,6 +102,37 @@ LpAnswer without_rows(const ColumnForm& f) {
 
 }  // namespace
 
+LpAnswer from_certificate(Certificate c) {
+  LpAnswer a;
+  a.certified = true;
+  switch (c.kind) {
+    case Certificate::Kind::UniqueOptimum: a.status = LpAnswer::Status::Optimal; break;
+    case Certificate::Kind::Infeasible: a.status = LpAnswer::Status::Infeasible; break;
+    case Certificate::Kind::Unbounded: a.status = LpAnswer::Status::Unbounded; break;
+  }
+  a.x = std::move(c.x);
+  a.y = std::move(c.y);
+  a.ray = std::move(c.ray);
+  return a;
+}
+
+// Duals y prove x optimal: signs by row side, c - A^T y >= 0, and
+// c.x = b.y (so no feasible point does better).
+bool proves_optimum(const ColumnForm& f, const std::vector<Rational>& x, const std::vector<Rational>& y) {
+  Rational by;
+  for (std::size_t i = 0; i < f.m; ++i) {
+    if (f.ops[i] == CmpOp::Le && y[i].is_positive()) return false;
+    if (f.ops[i] == CmpOp::Ge && y[i].is_negative()) return false;
+    if (!y[i].is_zero()) by = by + f.rhs[i] * y[i];
+  }
+  Rational cx;
+  for (std::size_t j = 0; j < f.n; ++j) {
+    if ((f.cost[j] - dot(f.columns[j], y)).is_negative()) return false;
+    if (!x[j].is_zero()) cx = cx + f.cost[j] * x[j];
+  }
+  return cx == by;
+}
+
 bool origin_feasible(const ColumnForm& f) {
   for (std::size_t i = 0; i < f.m; ++i) {
     const int s = f.rhs[i].sign();
@@ -138,8 +147,10 @@ std::optional<LpAnswer> propose_and_certify(const ColumnForm& form, lp::FloatSim
                                             Cancel& cancel) {
   Proposal first = primal_first ? engine.primal() : engine.dual();
   if (auto a = certified(form, first, cancel)) return a;
+  if (auto a = repaired(form, first, cancel)) return a;
   Proposal second = primal_first ? engine.dual() : engine.primal();
   if (auto a = certified(form, second, cancel)) return a;
+  if (auto a = repaired(form, second, cancel)) return a;
   const bool infeasible = first.status == Proposal::Status::Infeasible ||
                           second.status == Proposal::Status::Infeasible ||
                           second.status == Proposal::Status::Failed;

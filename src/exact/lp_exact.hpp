@@ -14,6 +14,7 @@
 #include "core/cancel.hpp"
 #include "linear/rational.hpp"
 #include "linear/system.hpp"
+#include "lp/certify.hpp"
 #include "lp/column_form.hpp"
 #include "lp/float_propose.hpp"
 
@@ -40,6 +41,15 @@ LpAnswer solve_exact_lp(const linear::LinearSystem& system, Cancel& cancel);
 // violation. Nothing when no proposal certifies.
 std::optional<LpAnswer> propose_and_certify(const lp::ColumnForm& form, lp::FloatSimplex& engine, bool primal_first,
                                             Cancel& cancel);
+
+// The answer a certificate gives (a UniqueOptimum kind stands for any
+// certified optimum here).
+LpAnswer from_certificate(lp::Certificate c);
+
+// Duals y prove x optimal for `form`: signs by row side (<= rows y <= 0,
+// >= rows y >= 0), c - A^T y >= 0, and c.x = b.y.
+bool proves_optimum(const lp::ColumnForm& form, const std::vector<linear::Rational>& x,
+                    const std::vector<linear::Rational>& y);
 
 // Whether x = 0 satisfies every row: then the primal simplex starts
 // feasible, and the dual simplex would start from a dual infeasible basis
