@@ -2,9 +2,10 @@
 // Floating point proposes a final basis (lp/float_propose.hpp) and exact
 // arithmetic checks it: an optimum needs a feasible basic point and duals
 // of the right signs with c - A^T y >= 0 (any optimal basis will do, unlike
-// the `mivex` fast path, which must also prove the optimum unique). When no
-// proposal certifies, the exact pivots of lp/solver.hpp decide, without
-// certificates.
+// the `mivex` fast path, which must also prove the optimum unique). An
+// optimal proposal that falls short is continued exactly from its basis
+// (primal_repair.hpp). When nothing certifies, the exact pivots of
+// lp/solver.hpp decide, without certificates.
 #pragma once
 
 #include <cstdint>
