@@ -199,8 +199,11 @@ PyObject* list_of(const std::optional<std::vector<Rational>>& values) {
 }
 
 PyObject* answer_to_python(const exact::Answer& a) {
+  // A model without columns has an empty point.
+  using Status = exact::Answer::Status;
+  const bool has_point = a.status == Status::Optimal || a.status == Status::Feasible || a.ray.has_value();
   return Py_BuildValue("(sNNNNNNNKN)", exact::status_word(a.status), maybe(a.objective),
-                       a.x.empty() ? list_of(std::nullopt) : list_of(a.x),
+                       has_point ? list_of(a.x) : list_of(std::nullopt),
                        list_of(a.duals), list_of(a.reduced_costs), list_of(a.farkas), list_of(a.ray),
                        maybe(a.bound), static_cast<unsigned long long>(a.nodes), string_of(a.message));
 }
