@@ -7,7 +7,7 @@ import math
 
 import pytest
 
-from hypothesis import HealthCheck, given, settings
+from hypothesis import HealthCheck, assume, given, settings
 from hypothesis import strategies as st
 
 mivex_exact = pytest.importorskip("mivex_exact")
@@ -40,9 +40,9 @@ def programs(draw, integer):
 
 def scipy_answer(program):
     answer = scipy_optimize.linprog(method="highs", **program)
-    if answer.status in (2, 3):
-        # HiGHS's presolve may stop at "infeasible or unbounded"; without it
-        # the simplex tells which.
+    if answer.status in (2, 3, 4):
+        # HiGHS's presolve may stop at "infeasible or unbounded" (or, rarely,
+        # with a solve error); without it the simplex tells which.
         answer = scipy_optimize.linprog(method="highs", options={"presolve": False}, **program)
     return answer
 
@@ -51,7 +51,8 @@ def compare(program, tolerance):
     ours = mivex_exact.linprog(**program)
     ours.check()
     theirs = scipy_answer(program)
-    assert theirs.status in SCIPY_STATUS, theirs.message
+    # The peer's own failures (a solve error of HiGHS) leave nothing to compare.
+    assume(theirs.status in SCIPY_STATUS)
     assert ours.exact_status == SCIPY_STATUS[theirs.status], (program, ours.message, theirs.message)
     if theirs.status == 0:
         assert math.isclose(float(ours.fun), theirs.fun, rel_tol=tolerance, abs_tol=tolerance)
