@@ -1,8 +1,8 @@
 // Reader of MPS files, free and fixed: NAME, ROWS, COLUMNS (with MARKER
 // INTORG/INTEND), RHS, RANGES, BOUNDS (UP LO FX FR MI PL BV LI UI), OBJSENSE
 // and ENDATA. The first N row is the objective, other N rows are dropped.
-// Numbers are exact (exact_number.hpp); a bound, right-hand side or range
-// of magnitude 1e30 or more, or "inf"/"infinity", is infinite.
+// Numbers are exact (exact_number.hpp); a bound of magnitude 1e30 or more,
+// or "inf"/"infinity", is infinite.
 #pragma once
 
 #include <string>
