@@ -168,7 +168,7 @@ def build_node_counter(workdir):
     exe = Path(workdir) / "cp_nodes"
     cxx = os.environ.get("CXX", shutil.which("c++") or "g++")
     sources = [str(HERE / "cp_nodes.cpp")]
-    for folder in ("cp", "parser", "core"):
+    for folder in ("cp", "parser", "linear", "core"):
         sources += sorted(str(p) for p in (ROOT / "src" / folder).glob("*.cpp"))
     subprocess.run([cxx, "-std=c++20", "-O2", f"-I{ROOT / 'src'}", *sources, "-lgmpxx", "-lgmp", "-o", str(exe)],
                    check=True)

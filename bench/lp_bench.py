@@ -8,6 +8,7 @@ generated here, in one run, and print the time ratios.
     python bench/lp_bench.py --scale [--models ring,pack20k] [--limit 60] [--timeout 60]
     python bench/lp_bench.py --scale --shrink 100     # the same models, about 100x fewer variables
     python bench/lp_bench.py --no-scale               # the corpus only
+    python bench/lp_bench.py --json FILE              # also every time per model, for bench/plots.py
 
 Corpus: mivex is timed on solve_lp_text(text) (reading included); glpsol and
 esolver on one process run reading the MPS original, given up after
@@ -26,7 +27,7 @@ time) reports it, so for mivex it includes the interpreter and the module
 child and stopped after --limit seconds; a peer is timed on its whole process
 and given up after --timeout seconds. A MemoryError (the module refusing or
 failing to allocate) is reported as such and the run goes on. The peers are
-the functions listed in SCALE_PEERS.
+the functions listed in SCALE_PEERS (HiGHS among them, in floating point).
 """
 import argparse
 import csv
@@ -46,6 +47,7 @@ from dataclasses import dataclass, field
 from pathlib import Path
 
 import mivex
+import results as saved
 
 DEFAULT_CORPUS = Path(__file__).resolve().parents[1].parent / "shared" / "corpus"
 
@@ -142,7 +144,12 @@ def run_highs(mps):
     return h.modelStatusToString(h.getModelStatus()), h.getInfo().objective_function_value
 
 
-def corpus_bench(args, wanted):
+def answered(status):
+    """An answer, not a give-up: TIMEOUT, ERROR, MemoryError and the like are not."""
+    return status.upper() in ("OPTIMAL", "INFEASIBLE", "UNBOUNDED")
+
+
+def corpus_bench(args, wanted, runs):
     if not (args.corpus / "index.csv").exists():
         print(f"no corpus at {args.corpus}: corpus models skipped")
         return
@@ -187,6 +194,11 @@ def corpus_bench(args, wanted):
             same = word == ours and (word != "OPTIMAL"
                                      or abs(highs[1] - result["objective"]) <= 1e-6 * max(1, abs(highs[1])))
             agree.append("HiGHS" if same else f"HiGHS-differs({highs[0]} {highs[1]})")
+        for solver, seconds, status in (("mivex", t_mivex, ours), ("glpsol", t_glp, glp[0]),
+                                        ("esolver", t_es, es[0]), ("HiGHS", t_highs, highs[0])):
+            if status != "-":
+                runs.append({"instance": row["file"][:-3], "group": "corpus", "solver": solver, "status": status,
+                             "seconds": seconds if answered(status) else None})
         totals[0] += t_mivex
         totals[1] += t_glp
         totals[2] += t_highs
@@ -410,10 +422,40 @@ def run_esolver_scale(model, files, timeout):
                           read_esolver_solution, timeout)
 
 
+HIGHS_CHILD = r"""
+import sys, highspy
+h = highspy.Highs()
+h.setOptionValue("output_flag", False)
+h.readModel(sys.argv[1])
+h.run()
+word = {"Optimal": "OPTIMAL", "Infeasible": "INFEASIBLE", "Unbounded": "UNBOUNDED"}
+status = h.modelStatusToString(h.getModelStatus())
+with open(sys.argv[2], "w") as f:
+    f.write(f"{word.get(status, status)} {h.getInfo().objective_function_value!r}\n")
+"""
+
+
+def run_highs_scale(model, files, timeout):
+    def read(text):
+        status, value = text.rsplit(maxsplit=1)
+        return status, float(value) if status == "OPTIMAL" else None
+    return run_scale_peer(lambda sol: [sys.executable, "-c", HIGHS_CHILD, str(files["sensed_mps"]), str(sol)],
+                          read, timeout)
+
+
+def have_highs():
+    try:
+        import highspy  # noqa: F401
+        return True
+    except ImportError:
+        return False
+
+
 # (column name, runner(model, files, timeout) -> Run, available?)
 SCALE_PEERS = [
     ("glpsol", run_glpsol_scale, lambda: shutil.which("glpsol") is not None),
     ("esolver", run_esolver_scale, lambda: shutil.which("esolver") is not None),
+    ("HiGHS", run_highs_scale, have_highs),
 ]
 
 
@@ -439,7 +481,7 @@ def ratio(a, b):
     return f"{a / b:.2f}" if a is not None and b else "-"
 
 
-def scale_bench(args, wanted):
+def scale_bench(args, wanted, runs):
     names = [n for n in SCALE_MODELS if not wanted or n in wanted]
     if not names:
         return
@@ -471,6 +513,10 @@ def scale_bench(args, wanted):
             write_free_mps(model, files["mps"])
             write_free_mps(model, files["sensed_mps"], sense_section=True)
             ours = run_mivex_child(files["lp"], args.limit)
+            keep = lambda solver, run: runs.append({
+                "instance": model.name, "group": "scale", "solver": solver, "status": run.status,
+                "seconds": run.seconds if answered(run.status) else None, "peak_kib": run.peak_kib})
+            keep("mivex", ours)
             line = (f"{model.name:18s} {len(model.rows):6d} {len(model.objective):6d} {ours.status[:12]:12s} "
                     f"{secs(ours, args.limit):>8s} {mib(ours.peak_kib):>6s}")
             agree, notes = [], [f"mivex: {ours.note}"] if ours.note else []
@@ -479,6 +525,7 @@ def scale_bench(args, wanted):
                              else f"known-differs({model.expected})")
             for peer, run in peers:
                 theirs = run(model, files, args.timeout)
+                keep(peer, theirs)
                 solved = ours.status == "OPTIMAL" and theirs.status not in ("TIMEOUT", "ERROR")
                 line += (f" {secs(theirs, args.timeout):>9s} {mib(theirs.peak_kib):>6s} "
                          f"{ratio(ours.seconds, theirs.seconds) if solved else '-':>9s} "
@@ -512,15 +559,19 @@ def main():
     parser.add_argument("--peers", help="scale set: comma-separated peers to run (default: every one installed; "
                                             "'' for none): " + ", ".join(name for name, _, _ in SCALE_PEERS))
     parser.add_argument("--write", type=Path, help="scale set: keep the model files in this folder")
+    parser.add_argument("--json", type=Path, help="write every solver's time per model here")
     args = parser.parse_args()
 
     wanted = {m[:-3] if m.endswith(".lp") else m for m in args.models.split(",") if m}
+    runs = []
     if not args.scale:
-        corpus_bench(args, wanted)
+        corpus_bench(args, wanted, runs)
     if not args.no_scale:
         if not args.scale:
             print()
-        scale_bench(args, wanted)
+        scale_bench(args, wanted, runs)
+    if args.json:
+        saved.write(args.json, "lp", runs, timeout=args.timeout, limit=args.limit, shrink=args.shrink)
     return 0
 
 

@@ -15,10 +15,10 @@
 #include <string>
 #include <variant>
 
-#include "lp/certify.hpp"
-#include "lp/column_form.hpp"
-#include "lp/fast_path.hpp"
-#include "lp/float_propose.hpp"
+#include "lp/certified/certify.hpp"
+#include "lp/certified/column_form.hpp"
+#include "lp/certified/fast_path.hpp"
+#include "lp/certified/float_propose.hpp"
 #include "parser/lp_format.hpp"
 #include "support/lp_files.hpp"
 

@@ -2,6 +2,7 @@
 
     python bench/milp_bench.py [CORPUS_DIR] [--budget SECONDS]
     python bench/milp_bench.py [CORPUS_DIR] --compare-baseline [--baseline REV] [--models misc03,pk1]
+                               [--json FILE]
 
 mivex runs through a small C++ tool (bench/milp_nodes.cpp) that also reports
 the nodes examined, so nodes per second can be printed. Peers read the MPS
@@ -13,23 +14,28 @@ peers run to proven optimality (or the budget).
 the peers: REV (default {baseline}) is exported with git archive into
 build/baseline-HASH/src and its milp_nodes built there (with this tree's
 bench/milp_nodes.cpp, so both tools print the same fields); both tools run
-the 1000-node searches of {models} in turn, each stopped after --budget
-seconds. It prints nodes per second of each, the speed-up (this tree's rate
+the 1000-node searches of {models} (or of every corpus MILP with --models
+all) in turn, each pinned to one core and stopped after --budget seconds.
+It prints wall and CPU seconds and nodes per second of each, the speed-up (this tree's rate
 over the baseline's), the share of this tree's node LPs answered by the
 certified fast path with the milliseconds per node LP of each way (pivots
 alone / fast path answered / fast path tried and missed), and whether the
-answers are identical (status, objective, model).
+answers are identical (status, objective, model). --json keeps both node
+rates per model for bench/plots.py.
 """
 import argparse
 import csv
 import json
 import math
 import os
+import resource
 import shutil
 import subprocess
 import sys
 import time
 from pathlib import Path
+
+import results as saved
 
 ROOT = Path(__file__).resolve().parents[1]
 DEFAULT_BASELINE = "59b33b4"  # the dense-tableau LP engine
@@ -65,12 +71,22 @@ def build_baseline(rev):
     return full, build_tool(source, base / "build")
 
 
-def run_mivex(tool, path, budget):
+def run_mivex(tool, path, budget, one_core=False):
+    """The tool's JSON line, with "cpu": the CPU seconds the run took (all its
+    threads); pinned to one core when asked, so that the wall time is what a
+    process of a pool with a worker per core would see."""
+    command = [str(tool), str(path)]
+    if one_core:
+        command = ["taskset", "-c", "0", *command]
+    before = resource.getrusage(resource.RUSAGE_CHILDREN)
     try:
-        out = subprocess.run([str(tool), str(path)], capture_output=True, text=True, timeout=budget)
+        out = subprocess.run(command, capture_output=True, text=True, timeout=budget)
     except subprocess.TimeoutExpired:
         return None
-    return json.loads(out.stdout)
+    after = resource.getrusage(resource.RUSAGE_CHILDREN)
+    run = json.loads(out.stdout)
+    run["cpu"] = (after.ru_utime - before.ru_utime) + (after.ru_stime - before.ru_stime)
+    return run
 
 
 def run_highs(mps, budget):
@@ -135,20 +151,25 @@ def paths(run):
     return share, ms
 
 
-def compare_baseline(corpus, rev, models, budget):
+def compare_baseline(corpus, rev, models, budget, json_path=None):
     full, old = build_baseline(rev)
     new = build_tool()
     head = subprocess.run(["git", "-C", str(ROOT), "describe", "--always", "--dirty"],
                           capture_output=True, text=True).stdout.strip()
     print(f"baseline {full[:12]} against this tree ({head}); budget {budget:g} s per model and tool; "
-          f"load average {os.getloadavg()[0]:.2f}")
-    print(f"{'model':10} {'status':26} {'nodes':>6} {'base s':>8} {'new s':>8} {'base n/s':>9} {'new n/s':>9} "
-          f"{'speed-up':>8} {'fast':>5} {'ms/LP piv/fast/miss':>20}  same")
-    speedups = []
+          f"both pinned to one core; load average {os.getloadavg()[0]:.2f}")
+    print(f"{'model':10} {'status':26} {'nodes':>6} {'base s':>8} {'new s':>8} {'base cpu':>8} {'new cpu':>8} "
+          f"{'base n/s':>9} {'new n/s':>9} {'speed-up':>8} {'fast':>5} {'ms/LP piv/fast/miss':>20}  same")
+    totals = {"base s": 0.0, "new s": 0.0, "base cpu": 0.0, "new cpu": 0.0}
+    speedups, runs = [], []
     for name in models:
         lp = corpus / "milp" / f"{name}.lp"
-        before = run_mivex(old, lp, budget)
-        after = run_mivex(new, lp, budget)
+        before = run_mivex(old, lp, budget, one_core=True)
+        after = run_mivex(new, lp, budget, one_core=True)
+        if before and after:
+            for key, run, field in (("base s", before, "seconds"), ("new s", after, "seconds"),
+                                    ("base cpu", before, "cpu"), ("new cpu", after, "cpu")):
+                totals[key] += run[field]
         either = after or before
         status = either["status"] if either else "did not finish"
         nodes = str(either["nodes"]) if either else ""
@@ -169,15 +190,23 @@ def compare_baseline(corpus, rev, models, budget):
             # Only one finished: the speed-up is bounded by the budget.
             shown = f">{budget / after['seconds']:.1f}" if after else (f"<{before['seconds'] / budget:.2f}"
                                                                       if before else "-")
+        for solver, run in (("baseline", before), ("mivex", after)):
+            runs.append({"instance": name, "solver": solver, "status": run["status"] if run else "TIMEOUT",
+                         "seconds": run and run["seconds"], "cpu": run and run["cpu"],
+                         "nodes": run and run["nodes"], "nodes_per_second": rate(run)})
         share, ms = paths(after)
         print(f"{name:10} {status:26} {nodes:>6} "
               f"{fmt(before and before['seconds']) if before else '>' + fmt(budget, 0):>8} "
               f"{fmt(after and after['seconds']) if after else '>' + fmt(budget, 0):>8} "
+              f"{fmt(before and before['cpu']):>8} {fmt(after and after['cpu']):>8} "
               f"{fmt(rate(before), 0):>9} {fmt(rate(after), 0):>9} {shown:>8} {share:>5} {ms:>20}  {verdict}",
               flush=True)
+    print("models finished by both, in all: " + ", ".join(f"{k} {v:.2f}" for k, v in totals.items()))
     if speedups:
         geo = math.exp(sum(math.log(x) for x in speedups) / len(speedups))
         print(f"geometric mean speed-up over {len(speedups)} models finished by both: {geo:.2f}")
+    if json_path:
+        saved.write(json_path, "milp", runs, baseline=full[:12], budget=budget)
 
 
 def main():
@@ -188,12 +217,14 @@ def main():
                         help="compare node rates and answers with an earlier revision instead of the peers")
     parser.add_argument("--baseline", default=DEFAULT_BASELINE, help="git revision of the baseline")
     parser.add_argument("--models", default=",".join(COMPARE_MODELS),
-                        help="comma-separated models for --compare-baseline")
+                        help="comma-separated models for --compare-baseline, or 'all' for every corpus MILP")
+    parser.add_argument("--json", type=Path, help="--compare-baseline: write both node rates per model here")
     args = parser.parse_args()
     corpus = Path(args.corpus)
     if args.compare_baseline:
-        compare_baseline(corpus, args.baseline, [m.removesuffix(".lp") for m in args.models.split(",") if m],
-                         args.budget)
+        models = ([p.stem for p in sorted((corpus / "milp").glob("*.lp"))] if args.models == "all"
+                  else [m.removesuffix(".lp") for m in args.models.split(",") if m])
+        compare_baseline(corpus, args.baseline, models, args.budget, args.json)
         return
     tool = build_tool()
     with open(corpus / "index.csv") as index:

@@ -31,9 +31,9 @@ int main(int argc, char** argv) {
       continue;
     }
     const auto& system = std::get<linear::LinearSystem>(parsed);
-    const std::pair<const char*, milp::NodeLpPath> ways[] = {{"pivots", milp::NodeLpPath::PivotsOnly},
-                                                             {"fast", milp::NodeLpPath::FastFirst},
-                                                             {"measured", milp::NodeLpPath::Measured}};
+    const std::pair<const char*, milp::NodeLpWay> ways[] = {{"pivots", milp::NodeLpWay::PivotsOnly},
+                                                             {"fast", milp::NodeLpWay::FastFirst},
+                                                             {"measured", milp::NodeLpWay::Measured}};
     std::string reference;
     std::size_t reference_nodes = 0;
     for (const auto& [name, way] : ways) {
@@ -45,7 +45,7 @@ int main(int argc, char** argv) {
       char objective[32];
       std::snprintf(objective, sizeof objective, "%a", result.objective());
       const std::string answer = result.text() + "|" + objective;
-      if (way == milp::NodeLpPath::PivotsOnly) {
+      if (way == milp::NodeLpWay::PivotsOnly) {
         reference = answer;
         reference_nodes = s.lp_solves;
       }

@@ -1,14 +1,15 @@
 """solve_sat against PySAT's MiniSat 2.2 and CaDiCaL and against pycosat, on
 generated instances and the SATLIB corpus, all in one run.
 
-    python bench/sat_bench.py [--corpus DIR] [--budget SECONDS] [--quick]
+    python bench/sat_bench.py [--corpus DIR] [--budget SECONDS] [--quick] [--json FILE]
 
 Every solver runs each instance in a forked worker with the same CPU-time
 budget; instances a solver did not finish are listed. Printed per instance:
 statuses, CPU times and time ratios (mivex / peer). Propagations per second
 come from the search counters: sat_count (a C++ helper built here
 under build/bench, since the module exposes no counters) and PySAT's
-accum_stats for MiniSat and CaDiCaL.
+accum_stats for MiniSat and CaDiCaL. --json keeps every solver's time per
+instance for bench/plots.py.
 """
 import argparse
 import csv
@@ -22,6 +23,8 @@ import sys
 import tempfile
 import time
 from pathlib import Path
+
+import results as saved
 
 ROOT = Path(__file__).resolve().parents[1]
 TOOL = ROOT / "build" / "bench" / "sat_count"
@@ -210,6 +213,7 @@ def main():
     ap.add_argument("--corpus", type=Path, default=DEFAULT_CORPUS if (DEFAULT_CORPUS / "index.csv").exists() else None)
     ap.add_argument("--budget", type=float, default=10.0, help="seconds per solver and instance")
     ap.add_argument("--quick", action="store_true", help="fewer instances")
+    ap.add_argument("--json", type=Path, help="write every solver's time per instance here")
     args = ap.parse_args()
     build_tool()
 
@@ -275,6 +279,11 @@ def main():
         median, (worst, worst_name) = check_share[len(check_share) // 2][0], check_share[-1]
         print(f"\nModel self-check, share of the whole solve_sat call: median {100 * median:.2f}%, "
               f"max {100 * worst:.2f}% ({worst_name}), over {len(check_share)} SAT answers")
+    if args.json:
+        saved.write(args.json, "sat", [
+            {"instance": name, "group": group, "solver": s, "status": r[0] if r else "TIMEOUT",
+             "seconds": r[1] if r else None}
+            for group, name, runs in rows for s, r in runs.items()], budget=args.budget)
     print("\nNot finished within the budget:")
     for s, missing in unfinished.items():
         print(f"  {s:10} {len(missing):3}  {' '.join(missing)}")

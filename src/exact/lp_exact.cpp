@@ -3,10 +3,10 @@
 #include <optional>
 
 #include "exact/primal_repair.hpp"
-#include "lp/certify.hpp"
-#include "lp/column_form.hpp"
-#include "lp/fast_path.hpp"
-#include "lp/float_propose.hpp"
+#include "lp/certified/certify.hpp"
+#include "lp/certified/column_form.hpp"
+#include "lp/certified/fast_path.hpp"
+#include "lp/certified/float_propose.hpp"
 #include "lp/solver.hpp"
 
 namespace mivex::exact {

@@ -15,9 +15,9 @@
 #include "core/cancel.hpp"
 #include "linear/rational.hpp"
 #include "linear/system.hpp"
-#include "lp/certify.hpp"
-#include "lp/column_form.hpp"
-#include "lp/float_propose.hpp"
+#include "lp/certified/certify.hpp"
+#include "lp/certified/column_form.hpp"
+#include "lp/certified/float_propose.hpp"
 
 namespace mivex::exact {
 

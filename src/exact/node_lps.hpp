@@ -15,8 +15,8 @@
 #include "exact/lowering.hpp"
 #include "exact/lp_exact.hpp"
 #include "exact/model.hpp"
-#include "lp/column_form.hpp"
-#include "lp/float_propose.hpp"
+#include "lp/certified/column_form.hpp"
+#include "lp/certified/float_propose.hpp"
 
 namespace mivex::exact {
 

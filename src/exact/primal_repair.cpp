@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "lp/basis_factor.hpp"
+#include "lp/factor/basis_factor.hpp"
 
 namespace mivex::exact {
 

@@ -10,8 +10,8 @@
 
 #include "core/cancel.hpp"
 #include "exact/lp_exact.hpp"
-#include "lp/certify.hpp"
-#include "lp/column_form.hpp"
+#include "lp/certified/certify.hpp"
+#include "lp/certified/column_form.hpp"
 
 namespace mivex::exact {
 

@@ -3,11 +3,10 @@
 #include <optional>
 #include <string>
 
-#include "core/cores.hpp"
 #include "core/error.hpp"
 #include "core/memory.hpp"
-#include "lp/fast_path.hpp"
-#include "lp/solution.hpp"
+#include "lp/certified/fast_path.hpp"
+#include "lp/factor/solution.hpp"
 
 namespace mivex::lp {
 
@@ -40,16 +39,27 @@ LpResult LpSolver::solve(Cancel& cancel) {
   if (system_ == nullptr) return LpResult::unknown(UnknownReason::internal("no system loaded"));
   if (!form_) form_ = StandardForm::of(*system_);
   require_memory_for(*form_);
-  if (fast_path_ == FastPath::Race ||
-      (fast_path_ == FastPath::Auto && !fast_solve_ && fast_path_pays(*form_, extra_) && spare_core())) {
-    if (auto result = race(cancel)) return std::move(*result);
-  }
-  if (fast_path_ == FastPath::Always || fast_path_ == FastPath::Race ||
-      (fast_path_ == FastPath::Auto && fast_path_pays(*form_, extra_))) {
+  if (fast_path_ == FastPath::Always || (fast_path_ == FastPath::Auto && fast_path_pays(*form_, extra_))) {
     auto answer = fast_solve_ ? fast_solve_(cancel) : fast_path_solve(*system_, extra_, cancel);
     if (answer) return take(std::move(*answer));
   }
   return pivots(cancel);
+}
+
+LpResult LpSolver::pivots(Cancel& cancel) {
+  TwoPhase run(form_);
+  run.record_trace(trace_);
+  run.verify_updates(verify_);
+  run.record_log(log_);
+  run.repeat_from(base_.get(), repeat_, second_run_repeat_);
+  PivotsEnd end = run.run(cancel);
+  static_cast<PivotStats&>(stats_) = run.stats();
+  switch (end.kind) {
+    case PivotsEnd::Kind::Infeasible: return LpResult::infeasible();
+    case PivotsEnd::Kind::Unbounded: return LpResult::unbounded();
+    case PivotsEnd::Kind::Optimal: break;
+  }
+  return finish(end.basic_values, end.basis);
 }
 
 LpResult LpSolver::take(FastAnswer answer) {

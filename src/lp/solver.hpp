@@ -14,9 +14,10 @@
 #include "core/cancel.hpp"
 #include "core/solver_result.hpp"
 #include "linear/system.hpp"
-#include "lp/fast_path.hpp"
-#include "lp/pivot_log.hpp"
-#include "lp/standard_form.hpp"
+#include "lp/certified/fast_path.hpp"
+#include "lp/factor/standard_form.hpp"
+#include "lp/simplex/pivot_log.hpp"
+#include "lp/simplex/two_phase.hpp"
 
 namespace mivex::lp {
 
@@ -24,12 +25,8 @@ using linear::LinearSystem;
 using linear::Rational;
 
 // How the last solve went (for tests and benchmarks).
-struct SolveStats {
-  std::size_t pivots = 0;     // all pivots, both phases and any restart
-  bool bland = false;         // a repeated basis switched a phase to Bland's rule
-  bool restarted = false;     // phase 2 ran again after driving out artificials
-  std::size_t restart_repeated = 0;  // pivots of that second run taken from a log
-  bool fast_path = false;     // the certified fast path answered (no pivots made)
+struct SolveStats : PivotStats {
+  bool fast_path = false;  // the certified fast path answered (no pivots made)
 };
 
 // Below this many rows plus columns the pivots take a few microseconds,
@@ -52,20 +49,6 @@ class LpSolver {
   LpSolver(const LpSolver&) = delete;
   LpSolver& operator=(const LpSolver&) = delete;
 
-  // When solve() tries the certified fast path (lp/fast_path.hpp): Auto on
-  // programs large enough to repay it (not on branch-and-bound nodes), on a
-  // second thread beside the pivots where the machine has two cores; Always
-  // (first, on this thread); Race (on a second thread beside the pivots,
-  // whatever the size: branch and bound with its own fast path); or Off (the
-  // pivots alone; tests compare the paths). The answer is the same either way.
-  enum class FastPath : std::uint8_t { Auto, Always, Race, Off };
-  void set_fast_path(FastPath mode) { fast_path_ = mode; }
-  // What the fast path runs when solve() tries it: fast_path_solve of the
-  // program unless set. Branch and bound sets its NodeFastPath here, which
-  // answers the same (or nothing) from a model kept warm across nodes.
-  using FastSolve = std::function<std::optional<FastAnswer>(Cancel&)>;
-  void set_fast_solve(FastSolve solve) { fast_solve_ = std::move(solve); }
-
   // Solve (the system is left unchanged). Optimal, Infeasible, Unbounded,
   // or Unknown ("no system loaded") when there is none.
   LpResult solve(Cancel& cancel = Cancel::none());
@@ -76,6 +59,21 @@ class LpSolver {
   const Rational& exact_objective() const { return objective_; }
   const SolveStats& stats() const { return stats_; }
 
+  // ---- Hooks for branch and bound and for tests; solve() needs none. ----
+
+  // When solve() tries the certified fast path (lp/fast_path.hpp), always
+  // before the pivots and on the calling thread: Auto on programs large
+  // enough to repay it (not on branch-and-bound nodes); Always, at any size
+  // (branch and bound, whose search chooses per node); or Off (the pivots
+  // alone; tests compare the paths). The answer is the same either way.
+  enum class FastPath : std::uint8_t { Auto, Always, Off };
+  void set_fast_path(FastPath mode) { fast_path_ = mode; }
+  // What the fast path runs when solve() tries it: fast_path_solve of the
+  // program unless set. Branch and bound sets its NodeFastPath here, which
+  // answers the same (or nothing) from a model kept warm across nodes.
+  using FastSolve = std::function<std::optional<FastAnswer>(Cancel&)>;
+  void set_fast_solve(FastSolve solve) { fast_solve_ = std::move(solve); }
+
   // For tests: record every pivot (entering column, leaving column); and
   // refactor every `pivots` pivots, checking the updated basic values and
   // reduced costs against ones recomputed from scratch (0: off).
@@ -84,28 +82,20 @@ class LpSolver {
 
   // Branch and bound: keep in `log` what the pivots do (it is finished when
   // phase 2 first ends, optimal or not); and take the first `pivots` pivots of `base`,
-  // the log of a program this one only adds rows to, as made, when the
+  // the log of a program this one only adds rows to, repeated, when the
   // caller has shown from `base` that the pivots would repeat them.
   void record_log(PivotLog* log) { log_ = log; }
-  // Branch and bound, where no fast path runs beside the pivots (it is
-  // ignored when one does): start the second run of phase 2 (after driving out artificials) on a second
-  // thread as soon as phase 1 ends, beside the first run, in case the
-  // first ends unsound. The pivots and the answer are the same either way.
-  void set_parallel_restart(bool on) { parallel_restart_ = on; }
-  // With `restart_pivots`, phase 2's second run (if it comes to one) takes
-  // as many of the base's second run as made, where phase 1 repeats all of
+  // With `second_run_pivots`, phase 2's second run (if it comes to one) takes
+  // as many of the base's second run repeated, where phase 1 repeats all of
   // the base's.
-  void resume_from(std::shared_ptr<const PivotLog> base, std::size_t pivots, std::size_t restart_pivots = 0) {
+  void repeat_from(std::shared_ptr<const PivotLog> base, std::size_t pivots, std::size_t second_run_pivots = 0) {
     base_ = std::move(base);
-    resume_ = pivots;
-    restart_resume_ = restart_pivots;
+    repeat_ = pivots;
+    second_run_repeat_ = second_run_pivots;
   }
 
  private:
-  LpResult pivots(Cancel& cancel);  // the pivot-rule path
-  // The fast path on a second thread, the pivots here; nothing when no
-  // thread can be started.
-  std::optional<LpResult> race(Cancel& cancel);
+  LpResult pivots(Cancel& cancel);  // the pivot-rule path (TwoPhase)
   LpResult take(FastAnswer answer);
   LpResult finish(const std::vector<Rational>& basic_values, const std::vector<std::uint32_t>& basis);
   // The same from the value of every variable.
@@ -122,10 +112,8 @@ class LpSolver {
   std::size_t verify_ = 0;
   PivotLog* log_ = nullptr;
   std::shared_ptr<const PivotLog> base_;
-  std::size_t resume_ = 0;
-  std::size_t restart_resume_ = 0;
-  bool parallel_restart_ = false;
-  bool racing_ = false;  // the fast path runs beside the pivots
+  std::size_t repeat_ = 0;
+  std::size_t second_run_repeat_ = 0;
   FastPath fast_path_ = FastPath::Auto;
   FastSolve fast_solve_;
 };

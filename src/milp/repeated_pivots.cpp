@@ -27,9 +27,9 @@ std::size_t repeated_pivots(const lp::PivotLog& log, const std::vector<VarBound>
   return shared;
 }
 
-std::size_t repeated_restart_pivots(const lp::PivotLog& log, const std::vector<VarBound>& bounds, std::size_t from,
+std::size_t repeated_second_run_pivots(const lp::PivotLog& log, const std::vector<VarBound>& bounds, std::size_t from,
                                     std::size_t repeat) {
-  const lp::PivotLog* second = log.restart.get();
+  const lp::PivotLog* second = log.second_run.get();
   if (second == nullptr || !second->complete || !log.has_phase1 || repeat == 0 || repeat < log.phase1) return 0;
   std::size_t shared = second->steps.size();
   for (std::size_t k = from; k < bounds.size(); ++k) {

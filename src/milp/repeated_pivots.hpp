@@ -1,12 +1,12 @@
 // How many opening pivots a node's LP repeats from the log of an ancestor's
 // LP (the nearest one solved by pivots): the node's program is that one plus
-// the bound rows the path added since, appended in order.
+// the bound rows the node added since, appended in order.
 #pragma once
 
 #include <cstddef>
 #include <vector>
 
-#include "lp/pivot_log.hpp"
+#include "lp/simplex/pivot_log.hpp"
 #include "milp/solver.hpp"
 
 namespace mivex::milp {
@@ -21,7 +21,7 @@ std::size_t repeated_pivots(const lp::PivotLog& log, const std::vector<VarBound>
 // only upper-bound rows were added. Its drive-out pivots leave every value
 // as it is, so an upper bound changes a choice only once phase 2 would take
 // x_j past it, as in the first run.
-std::size_t repeated_restart_pivots(const lp::PivotLog& log, const std::vector<VarBound>& bounds, std::size_t from,
+std::size_t repeated_second_run_pivots(const lp::PivotLog& log, const std::vector<VarBound>& bounds, std::size_t from,
                                     std::size_t repeat);
 
 // After a solve that repeated pivots of an ancestor's log: a lower bound

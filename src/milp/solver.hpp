@@ -10,12 +10,11 @@
 #include <vector>
 
 #include "core/cancel.hpp"
-#include "core/cores.hpp"
 #include "core/solver_result.hpp"
 #include "linear/rational.hpp"
 #include "linear/system.hpp"
-#include "lp/float_propose.hpp"
-#include "lp/pivot_log.hpp"
+#include "lp/certified/warm_basis.hpp"
+#include "lp/simplex/pivot_log.hpp"
 
 namespace mivex::milp {
 
@@ -55,24 +54,22 @@ struct SearchStats {
   std::size_t pivots_only = 0, fast_answered = 0, fast_missed = 0;
   double pivots_only_seconds = 0, fast_answered_seconds = 0, fast_missed_seconds = 0;
   // Pivots of node LPs (the root's included), and how many of them were
-  // taken as made from an ancestor's log.
+  // repeated from an ancestor's log.
   std::size_t pivots = 0, repeated = 0;
-  std::size_t restart_repeated = 0;  // of them, in phase 2's second runs
-  // Node LPs solved ahead of their turn (beside another on the second core).
-  std::size_t ahead = 0;
+  std::size_t second_run_repeated = 0;  // of them, in phase 2's second runs
 };
 
 // How node LPs are solved. Every real search measures which way is faster
-// (NodePathChoice); tests fix one way for the whole search, the root
+// (WayChoice); tests fix one way for the whole search, the root
 // included: the fast path first at any size, or the pivots alone.
-enum class NodeLpPath : std::uint8_t { Measured, FastFirst, PivotsOnly };
+enum class NodeLpWay : std::uint8_t { Measured, FastFirst, PivotsOnly };
 
 class BranchAndBound {
  public:
   // `node_limit` is MAX_NODES for every real solve; tests lower it.
   explicit BranchAndBound(const LinearSystem& system, std::size_t node_limit = MAX_NODES,
-                          NodeLpPath paths = NodeLpPath::Measured)
-      : system_(system), node_limit_(node_limit), paths_(paths) {}
+                          NodeLpWay ways = NodeLpWay::Measured)
+      : system_(system), node_limit_(node_limit), ways_(ways) {}
 
   // Optimal (proven), Feasible (best integral solution at the node limit while
   // open nodes could still hold a better one), Infeasible, Unbounded, or
@@ -83,29 +80,19 @@ class BranchAndBound {
   const SearchStats& stats() const { return stats_; }
 
   // For tests and benchmarks: whether node LPs may take the pivots they
-  // repeat from an ancestor's log (on by default); whether the search may
-  // use a second core (by default where one is spare): to solve nodes ahead
-  // of their turn, for phase 2's second run beside the first, and in a
-  // measured search for the fast path beside the pivots; and whether every
-  // node LP the pivots solve is solved again from scratch, one run after
-  // the other, stopping unless both made the same pivots and gave the same
-  // answer.
+  // repeat from an ancestor's log (on by default); and whether every node
+  // LP the pivots solve is solved again from scratch, stopping unless both
+  // made the same pivots and gave the same answer.
   void set_repeats(bool on) { repeats_ = on; }
-  void set_second_core(bool on) { second_core_ = on; }
-  // Node LPs must take this long on average before the second core serves
-  // them (tests lower it to 0 to have small searches use it).
-  void set_thread_threshold(double seconds) { thread_threshold_ = seconds; }
   void check_nodes(bool on) { check_nodes_ = on; }
 
  private:
   const LinearSystem& system_;
   std::size_t node_limit_;
-  NodeLpPath paths_;
+  NodeLpWay ways_;
   SearchStats stats_;
   bool repeats_ = true;
   bool check_nodes_ = false;
-  bool second_core_ = spare_core();
-  double thread_threshold_ = 0.5e-3;
 };
 
 }  // namespace mivex::milp

@@ -8,8 +8,8 @@
 #include <string>
 
 #include "exact/primal_repair.hpp"
-#include "lp/certify.hpp"
-#include "lp/column_form.hpp"
+#include "lp/certified/certify.hpp"
+#include "lp/certified/column_form.hpp"
 #include "lp/solver.hpp"
 #include "parser/lp_format.hpp"
 

@@ -1,5 +1,5 @@
-// The sparse solves of the basis factor against the basis itself and
-// against the dense solves: on random sparse bases, through a run of column
+// The basis factor: its solves against the basis itself, and its sparse
+// solves against the dense ones: on random sparse bases, through a run of column
 // replacements, ftran_sparse must solve B x = v and inverse_row must give
 // the rows of B^-1, each equal entry for entry to the dense solve, with
 // exactly the nonzero positions listed in ascending order.
@@ -8,7 +8,7 @@
 #include <random>
 #include <vector>
 
-#include "lp/basis_factor.hpp"
+#include "lp/factor/basis_factor.hpp"
 
 using namespace mivex;
 using namespace mivex::lp;
@@ -129,4 +129,47 @@ TEST(BasisFactorSparse, SolvesMatchTheBasisAndTheDenseSolvesThroughUpdates) {
   }
   EXPECT_GT(factored, 130);
   EXPECT_GT(updates, 2000);
+}
+
+// B x = v and B^T y = w hold exactly on random sparse matrices; singular
+// ones are refused.
+TEST(BasisFactor, SolvesExactlyAndRefusesSingularMatrices) {
+  std::mt19937_64 rng(7);
+  auto pick = [&](int lo, int hi) { return lo + static_cast<int>(rng() % static_cast<unsigned>(hi - lo + 1)); };
+  int singular = 0, solved = 0;
+  for (int round = 0; round < 300; ++round) {
+    std::size_t m = static_cast<std::size_t>(pick(1, 25));
+    std::vector<BasisFactor::Column> cols(m);
+    for (std::size_t k = 0; k < m; ++k) {
+      for (std::size_t i = 0; i < m; ++i) {
+        if (pick(0, 3) == 0 || (i == k && pick(0, 5) != 0)) {
+          cols[k].push_back({static_cast<std::uint32_t>(i), Rational(pick(-5, 5), pick(1, 4))});
+        }
+      }
+    }
+    if (round % 5 == 0 && m > 1) cols[m - 1] = cols[0];  // dependent columns
+    BasisFactor lu;
+    if (!lu.try_factor(m, cols)) {
+      ++singular;
+      continue;
+    }
+    ++solved;
+    std::vector<Rational> v(m), w(m);
+    for (std::size_t i = 0; i < m; ++i) v[i] = Rational(pick(-9, 9)), w[i] = Rational(pick(-9, 9), pick(1, 3));
+    std::vector<Rational> x = v, y = w;
+    lu.ftran(x);
+    lu.btran(y);
+    std::vector<Rational> bx(m);
+    for (std::size_t k = 0; k < m; ++k) {
+      Rational bty;
+      for (const auto& e : cols[k]) {
+        bx[e.index] = bx[e.index] + e.value * x[k];
+        bty = bty + e.value * y[e.index];
+      }
+      EXPECT_EQ(bty, w[k]);
+    }
+    EXPECT_EQ(bx, v);
+  }
+  EXPECT_GT(solved, 100);
+  EXPECT_GT(singular, 30);
 }

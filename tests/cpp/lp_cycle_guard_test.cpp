@@ -8,7 +8,7 @@
 #include <set>
 #include <vector>
 
-#include "lp/cycle_guard.hpp"
+#include "lp/simplex/cycle_guard.hpp"
 
 using mivex::lp::CycleGuard;
 

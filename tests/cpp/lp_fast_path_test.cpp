@@ -9,12 +9,12 @@
 #include <string>
 
 #include "core/error.hpp"
-#include "lp/column_form.hpp"
-#include "lp/basis_factor.hpp"
-#include "lp/fast_path.hpp"
-#include "lp/float_propose.hpp"
+#include "lp/certified/column_form.hpp"
+#include "lp/factor/basis_factor.hpp"
+#include "lp/certified/fast_path.hpp"
+#include "lp/certified/float_propose.hpp"
 #include "lp/solver.hpp"
-#include "lp/standard_form.hpp"
+#include "lp/factor/standard_form.hpp"
 #include "parser/lp_format.hpp"
 #include "support/lp_files.hpp"
 #include "support/soak.hpp"
@@ -316,49 +316,6 @@ TEST(LpFastPath, InterruptStopsTheFloatingPointRun) {
   int polls = 0;
   Cancel cancel([](void* count) { return ++*static_cast<int*>(count) > 3; }, &polls);
   EXPECT_THROW(fast_path_solve(system, cancel), Interrupted);
-}
-
-// B x = v and B^T y = w hold exactly on random sparse matrices; singular
-// ones are refused.
-TEST(BasisFactor, SolvesExactlyAndRefusesSingularMatrices) {
-  std::mt19937_64 rng(7);
-  auto pick = [&](int lo, int hi) { return lo + static_cast<int>(rng() % static_cast<unsigned>(hi - lo + 1)); };
-  int singular = 0, solved = 0;
-  for (int round = 0; round < 300; ++round) {
-    std::size_t m = static_cast<std::size_t>(pick(1, 25));
-    std::vector<BasisFactor::Column> cols(m);
-    for (std::size_t k = 0; k < m; ++k) {
-      for (std::size_t i = 0; i < m; ++i) {
-        if (pick(0, 3) == 0 || (i == k && pick(0, 5) != 0)) {
-          cols[k].push_back({static_cast<std::uint32_t>(i), Rational(pick(-5, 5), pick(1, 4))});
-        }
-      }
-    }
-    if (round % 5 == 0 && m > 1) cols[m - 1] = cols[0];  // dependent columns
-    BasisFactor lu;
-    if (!lu.try_factor(m, cols)) {
-      ++singular;
-      continue;
-    }
-    ++solved;
-    std::vector<Rational> v(m), w(m);
-    for (std::size_t i = 0; i < m; ++i) v[i] = Rational(pick(-9, 9)), w[i] = Rational(pick(-9, 9), pick(1, 3));
-    std::vector<Rational> x = v, y = w;
-    lu.ftran(x);
-    lu.btran(y);
-    std::vector<Rational> bx(m);
-    for (std::size_t k = 0; k < m; ++k) {
-      Rational bty;
-      for (const auto& e : cols[k]) {
-        bx[e.index] = bx[e.index] + e.value * x[k];
-        bty = bty + e.value * y[e.index];
-      }
-      EXPECT_EQ(bty, w[k]);
-    }
-    EXPECT_EQ(bx, v);
-  }
-  EXPECT_GT(solved, 100);
-  EXPECT_GT(singular, 30);
 }
 
 // The early exit of unique_optimum() (hopeless()) must never decide a

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "lp/price_bounds.hpp"
-#include "lp/standard_form.hpp"
+#include "lp/simplex/price_bounds.hpp"
+#include "lp/factor/standard_form.hpp"
 #include "parser/lp_format.hpp"
 #include "support/lp_files.hpp"
 

@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "lp/basis_factor.hpp"
-#include "lp/standard_form.hpp"
+#include "lp/factor/basis_factor.hpp"
+#include "lp/factor/standard_form.hpp"
 #include "support/lp_files.hpp"
 
 using namespace mivex;

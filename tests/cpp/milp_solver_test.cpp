@@ -7,8 +7,6 @@
 #include <sstream>
 #include <string>
 
-#include "milp/node_heap.hpp"
-#include "milp/path_choice.hpp"
 #include "milp/solver.hpp"
 #include "parser/lp_format.hpp"
 #include "support/soak.hpp"
@@ -25,32 +23,6 @@ linear::LinearSystem read(const std::string& text) {
 }
 
 }  // namespace
-
-TEST(NodeHeap, EqualKeysComeOutInTheFixedTieOrder) {
-  NodeHeap heap;
-  for (std::size_t n = 0; n < 4; ++n) heap.push({1.0, n});
-  std::vector<std::size_t> order;
-  while (auto e = heap.pop()) order.push_back(e->node);
-  EXPECT_EQ(order, (std::vector<std::size_t>{0, 2, 1, 3}));
-}
-
-TEST(NodeHeap, AlwaysPopsASmallestKey) {
-  std::mt19937 rng(7);
-  NodeHeap heap;
-  std::multiset<double> keys;
-  for (int step = 0; step < 5000; ++step) {
-    if (keys.empty() || rng() % 3 != 0) {
-      double key = static_cast<double>(rng() % 20);
-      heap.push({key, static_cast<std::size_t>(step)});
-      keys.insert(key);
-    } else {
-      auto e = heap.pop();
-      ASSERT_TRUE(e);
-      EXPECT_EQ(e->key, *keys.begin());
-      keys.erase(keys.begin());
-    }
-  }
-}
 
 // Small pure-integer programs (every variable in 0..3) against enumeration,
 // under node limits from tiny to the real one: an answer reported OPTIMAL is
@@ -129,59 +101,4 @@ TEST(BranchAndBound, NodeLimitNeverTurnsAGuessIntoAnOptimum) {
   // Both sides of the limit rule were exercised.
   EXPECT_GT(feasible_seen, 0);
   EXPECT_GT(optimal_at_small_limit, 0);
-}
-
-// The node path choice alternates while it measures, then keeps the faster
-// way and probes the other now and then; a small program never tries the
-// fast path.
-TEST(NodePathChoice, MeasuresThenKeepsTheFasterWay) {
-  using FastPath = mivex::milp::NodePathChoice::FastPath;
-  mivex::milp::NodePathChoice small(false);
-  EXPECT_EQ(small.next(), FastPath::Off);
-  for (double fast_cost : {1.0, 9.0}) {
-    mivex::milp::NodePathChoice choice(true);
-    std::size_t fast = 0, total = 200;
-    for (std::size_t node = 0; node < total; ++node) {
-      FastPath mode = choice.next();
-      if (node < 8) {
-        EXPECT_EQ(mode, node % 2 ? FastPath::Always : FastPath::Off) << node;
-      }
-      fast += mode == FastPath::Always;
-      choice.record(mode, mode == FastPath::Always ? fast_cost : 3.0);
-    }
-    if (fast_cost < 3.0) {
-      EXPECT_GT(fast, total - 10);
-    } else {
-      EXPECT_LT(fast, 10u);
-    }
-  }
-}
-
-// After the trial, the tries of the slower way take about the set share of
-// the time (one try more at most), however unequal the two ways are, and
-// they go on through the search.
-TEST(NodePathChoice, RetriesTheSlowerWayWithinATimeShare) {
-  using FastPath = mivex::milp::NodePathChoice::FastPath;
-  for (double fast_cost : {0.5, 1.0, 2.0, 2.9, 3.1, 6.0, 30.0}) {
-    mivex::milp::NodePathChoice choice(true);
-    double after_trial = 0.0, on_slower = 0.0;
-    std::size_t last_try = 0;
-    const bool fast_is_slower = fast_cost > 3.0;
-    for (std::size_t node = 0; node < 2000; ++node) {
-      FastPath mode = choice.next();
-      const double cost = mode == FastPath::Always ? fast_cost : 3.0;
-      if (node >= 8) {
-        after_trial += cost;
-        if ((mode == FastPath::Always) == fast_is_slower) {
-          on_slower += cost;
-          last_try = node;
-        }
-      }
-      choice.record(mode, cost);
-    }
-    SCOPED_TRACE(fast_cost);
-    EXPECT_LE(on_slower, 0.05 * after_trial + std::max(fast_cost, 3.0));
-    EXPECT_GT(on_slower, 0.0);
-    EXPECT_GT(last_try, 1000u);
-  }
 }

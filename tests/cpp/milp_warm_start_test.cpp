@@ -9,10 +9,10 @@
 #include <random>
 #include <string>
 
-#include "lp/column_form.hpp"
-#include "lp/fast_path.hpp"
+#include "lp/certified/column_form.hpp"
+#include "lp/certified/fast_path.hpp"
 #include "lp/solver.hpp"
-#include "lp/standard_form.hpp"
+#include "lp/factor/standard_form.hpp"
 #include "milp/solver.hpp"
 #include "parser/lp_format.hpp"
 #include "same_search.hpp"
@@ -35,8 +35,8 @@ struct Both {
 // Solve with the fast path first on every node and with the pivots alone;
 // the two searches must not differ in anything observable.
 Both expect_same_ways(const LinearSystem& system, std::size_t node_limit, const std::string& name) {
-  milp::BranchAndBound fast(system, node_limit, milp::NodeLpPath::FastFirst);
-  milp::BranchAndBound pivots(system, node_limit, milp::NodeLpPath::PivotsOnly);
+  milp::BranchAndBound fast(system, node_limit, milp::NodeLpWay::FastFirst);
+  milp::BranchAndBound pivots(system, node_limit, milp::NodeLpWay::PivotsOnly);
   LpResult a = fast.solve(), b = pivots.solve();
   expect_same_search(a, fast.stats(), b, pivots.stats(), name);
   // Each way did what it was told.
@@ -96,7 +96,7 @@ TEST(MilpWarmStart, MeasuredChoiceGivesTheSameSearch) {
   if (!std::filesystem::exists(file)) GTEST_SKIP() << "corpus not found";
   LinearSystem system = std::get<LinearSystem>(support::read_lp_file(file));
   milp::BranchAndBound measured(system, 300);
-  milp::BranchAndBound pivots(system, 300, milp::NodeLpPath::PivotsOnly);
+  milp::BranchAndBound pivots(system, 300, milp::NodeLpWay::PivotsOnly);
   LpResult a = measured.solve(), b = pivots.solve();
   EXPECT_EQ(a.text(), b.text());
   EXPECT_EQ(measured.stats().nodes, pivots.stats().nodes);

@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "parser/dimacs.hpp"
-#include "sat/model_check.hpp"
 #include "support/sat_reference.hpp"
 #include "sat/solver.hpp"
 #include "support/soak.hpp"
@@ -134,38 +133,6 @@ TEST(SatDifferential, SameLearningPastActivityOverflow) {
   EXPECT_GT(fast.stats().conflicts, 14000u);
   EXPECT_EQ(fast.stats(), reference.stats());
   EXPECT_EQ(fast.learnt_clauses(), reference.learnt_log());
-}
-
-TEST(SatModelCheck, AcceptsOnlyModelsOfEveryClause) {
-  auto parsed = parser::parse_dimacs("p cnf 3 3\n1 -2 0\n2 3 0\n-1 -3 0\n");
-  const auto clauses = std::get<parser::DimacsProblem>(parsed).clauses();
-  auto model = [](bool a, bool b, bool c) {
-    Assignment m;
-    for (bool v : {a, b, c}) m.append(m.size(), Value::boolean(v));
-    return m;
-  };
-  EXPECT_NO_THROW(sat::check_model(clauses, model(true, true, false)));
-  for (auto [m, message] : {std::pair{model(true, true, true), "SAT model violates an input clause"},
-                            std::pair{model(false, true, false), "SAT model violates an input clause"},
-                            std::pair{Assignment(), "SAT model is missing a variable"}}) {
-    try {
-      sat::check_model(clauses, m);
-      ADD_FAILURE() << message;
-    } catch (const Stop& stop) {
-      EXPECT_STREQ(stop.what(), message);
-    }
-  }
-}
-
-TEST(SatSolver, ZeroLiteralIsABrokenInvariant) {
-  sat::Solver solver;
-  std::vector<std::int32_t> clause{1, 0};
-  try {
-    solver.add_clause(clause);
-    FAIL();
-  } catch (const Stop& stop) {
-    EXPECT_STREQ(stop.what(), "DIMACS literal cannot be 0");
-  }
 }
 
 }  // namespace

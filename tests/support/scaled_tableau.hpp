@@ -17,13 +17,13 @@
 #include <utility>
 #include <vector>
 
-#include "linear/integer.hpp"
+#include "support/integer.hpp"
 #include "linear/rational.hpp"
 #include "support/sparse_row.hpp"
 
 namespace mivex::lp::reference {
 
-using linear::Integer;
+using support::Integer;
 using linear::Rational;
 
 class ScaledTableau {

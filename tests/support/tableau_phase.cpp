@@ -1,6 +1,6 @@
 #include "support/tableau_phase.hpp"
 
-#include "lp/cycle_guard.hpp"
+#include "lp/simplex/cycle_guard.hpp"
 #include "support/scaled_tableau.hpp"
 #include "support/tableau.hpp"
 

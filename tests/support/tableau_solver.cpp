@@ -174,7 +174,7 @@ LpResult TableauLpSolver::solve_on(Cancel& cancel) {
   if (!sound()) {
     if (!after_phase1) stop("basic artificial column without a phase-1 basis");
     t = std::move(*after_phase1);
-    stats_.restarted = true;
+    stats_.second_run = true;
     stats_.pivots += drive_out_artificials(t, is_artificial, cancel, trace_);
     t.set_sparse_row(0, objective_row);
     for (std::size_t r = 1; r <= m; ++r) t.price_out(r);

@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-#include "lp/fast_path.hpp"
+#include "lp/certified/fast_path.hpp"
 #include "lp/solver.hpp"
 #include "parser/lp_format.hpp"
 #include "python/boundary.hpp"

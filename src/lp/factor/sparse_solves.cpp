@@ -1,0 +1,181 @@
+// ftran and btran for vectors with few nonzeros. The dense solves walk every
+// step; these mark the steps a nonzero has reached and take only those, in
+// the dense order (L by ascending step, U by descending step in ftran, the
+// reverse in btran), so every entry receives the same terms and, the
+// arithmetic being exact, the same value.
+
+#include "lp/factor/basis_factor.hpp"
+
+namespace mivex::lp {
+
+void BasisFactor::build_sparse_index() {
+  const std::size_t m = m_;
+  step_of_row_.assign(m, 0);
+  step_of_position_.assign(m, 0);
+  for (std::size_t k = 0; k < steps_.size(); ++k) {
+    step_of_row_[steps_[k].row] = static_cast<std::uint32_t>(k);
+    step_of_position_[steps_[k].col] = static_cast<std::uint32_t>(k);
+  }
+  l_row_start_.assign(m + 1, 0);
+  for (const Entry& e : l_) ++l_row_start_[e.index + 1];
+  for (std::size_t r = 0; r < m; ++r) l_row_start_[r + 1] += l_row_start_[r];
+  l_by_row_.resize(l_.size());
+  std::vector<std::uint32_t> next(l_row_start_.begin(), l_row_start_.end() - 1);
+  for (std::uint32_t k : l_steps_) {
+    const Step& s = steps_[k];
+    for (std::size_t t = s.l_begin; t < s.l_end; ++t) l_by_row_[next[l_[t].index]++] = {static_cast<std::uint32_t>(t), k};
+  }
+  sparse_work_.resize(m);  // all zero: the solves leave it so
+  step_bits_.assign(3 * ((m + 63) / 64), 0);
+}
+
+namespace {
+
+void set_bit(std::uint64_t* words, std::uint32_t i) { words[i >> 6] |= std::uint64_t{1} << (i & 63); }
+
+// Steps waiting for their turn, as bits (one word covers 64 steps): taking
+// them in order costs a pass over the words plus one step per bit, with no
+// comparisons that depend on the data. Every step set while the steps are
+// taken lies ahead in the order, so one pass takes them all; the set ends
+// empty.
+struct StepSet {
+  std::uint64_t* words;
+  std::size_t count;
+  void add(std::uint32_t k) { set_bit(words, k); }
+  template <class F>
+  void take_ascending(F&& f) {
+    for (std::size_t w = 0; w < count; ++w) {
+      while (words[w] != 0) {
+        const int b = __builtin_ctzll(words[w]);
+        words[w] &= words[w] - 1;
+        f(static_cast<std::uint32_t>(w * 64 + b));
+      }
+    }
+  }
+  template <class F>
+  void take_descending(F&& f) {
+    for (std::size_t w = count; w-- > 0;) {
+      while (words[w] != 0) {
+        const int b = 63 - __builtin_clzll(words[w]);
+        words[w] &= ~(std::uint64_t{1} << b);
+        f(static_cast<std::uint32_t>(w * 64 + b));
+      }
+    }
+  }
+};
+
+// The indices of the set bits, ascending, into `out`; the bits end clear.
+void take_bits(std::uint64_t* words, std::size_t count, std::vector<std::uint32_t>& out) {
+  out.clear();
+  for (std::size_t w = 0; w < count; ++w) {
+    for (std::uint64_t bits = words[w]; bits != 0; bits &= bits - 1) {
+      out.push_back(static_cast<std::uint32_t>(w * 64 + __builtin_ctzll(bits)));
+    }
+    words[w] = 0;
+  }
+}
+
+}  // namespace
+
+void BasisFactor::ftran_sparse(std::vector<Rational>& vec, std::vector<std::uint32_t>& nz) const {
+  res_.image_fresh = false;
+  if (res_.on && residue_ftran(vec, nz)) return;
+  Rational* v = vec.data();
+  const std::size_t words = (m_ + 63) / 64;
+  StepSet lower{step_bits_.data(), words}, upper{step_bits_.data() + words, words};
+  // L: rows in the order of their steps; a multiplier reaches a later step.
+  for (std::uint32_t r : nz) lower.add(step_of_row_[r]);
+  lower.take_ascending([&](std::uint32_t k) {
+    upper.add(k);
+    const Step& s = steps_[k];
+    const Rational& vp = v[s.row];
+    if (vp.is_zero()) return;
+    for (std::size_t t = s.l_begin; t < s.l_end; ++t) {
+      v[l_[t].index].sub_mul(l_[t].value, vp);
+      lower.add(step_of_row_[l_[t].index]);
+    }
+  });
+  // U, backwards: a step's value reaches the rows of earlier steps.
+  Rational* x = sparse_work_.data();
+  std::uint64_t* listed = step_bits_.data() + 2 * words;  // positions that may be nonzero
+  upper.take_descending([&](std::uint32_t k) {
+    const Step& s = steps_[k];
+    Rational& t = v[s.row];
+    if (t.is_zero()) return;
+    divide_by_pivot(t, s);
+    for (std::uint32_t q = u_col_start_[s.col]; q < u_col_start_[s.col + 1]; ++q) {
+      v[u_by_col_[q].row].sub_mul(u_[u_by_col_[q].index].value, t);
+      upper.add(step_of_row_[u_by_col_[q].row]);
+    }
+    x[s.col] = std::move(t);  // x[s.col] was zero: v[s.row] is left zero
+    set_bit(listed, s.col);
+  });
+  // v is all zero again: it becomes the workspace, x the result.
+  vec.swap(sparse_work_);
+  x = vec.data();
+  for (const Eta& eta : etas_) {
+    Rational& xr = x[eta.position];
+    if (xr.is_zero()) continue;
+    xr.div_by(eta.pivot);
+    for (std::size_t q = eta.begin; q < eta.end; ++q) {
+      const std::uint32_t i = eta_index_[q];
+      x[i].sub_mul(eta_value_[q], xr);
+      set_bit(listed, i);
+    }
+  }
+  take_bits(listed, words, nz);
+  std::size_t kept = 0;
+  for (std::uint32_t p : nz) {
+    if (!x[p].is_zero()) nz[kept++] = p;
+  }
+  nz.resize(kept);
+  note_result(vec, nz);
+}
+
+void BasisFactor::inverse_row(std::size_t position, std::vector<Rational>& out, std::vector<std::uint32_t>& nz) const {
+  if (res_.on && residue_inverse_row(position, out, nz)) return;
+  // Etas, last first: each sets the value at its own position from the
+  // values at its column's other positions.
+  Rational* w = sparse_work_.data();
+  w[position] = Rational(1);
+  const std::size_t words = (m_ + 63) / 64;
+  StepSet upper{step_bits_.data(), words}, lower{step_bits_.data() + words, words};
+  etas_transposed(w);
+  // Only the etas' positions changed: those left nonzero start U.
+  upper.add(step_of_position_[position]);
+  for (const Eta& eta : etas_) {
+    if (!w[eta.position].is_zero()) upper.add(step_of_position_[eta.position]);
+  }
+  Rational* z = out.data();
+  // U transposed: positions in the order of their steps; a step's row of U
+  // reaches the positions of later steps.
+  upper.take_ascending([&](std::uint32_t k) {
+    const Step& s = steps_[k];
+    Rational& t = w[s.col];
+    if (t.is_zero()) return;
+    divide_by_pivot(t, s);
+    for (std::size_t q = s.u_begin; q < s.u_end; ++q) {
+      w[u_[q].index].sub_mul(u_[q].value, t);
+      upper.add(step_of_position_[u_[q].index]);
+    }
+    z[s.row] = std::move(t);  // z[s.row] was zero: w is left zero there
+    lower.add(k);
+  });
+  // L transposed, last step first: a row's final value reaches the rows of
+  // the earlier steps whose multipliers lie in it.
+  std::uint64_t* listed = step_bits_.data() + 2 * words;  // rows that are nonzero
+  lower.take_descending([&](std::uint32_t k) {
+    const std::uint32_t r = steps_[k].row;
+    const Rational& zr = z[r];
+    if (zr.is_zero()) return;
+    set_bit(listed, r);
+    for (std::uint32_t q = l_row_start_[r]; q < l_row_start_[r + 1]; ++q) {
+      const LRowEntry& e = l_by_row_[q];
+      z[steps_[e.step].row].sub_mul(l_[e.index].value, zr);
+      lower.add(e.step);
+    }
+  });
+  take_bits(listed, words, nz);
+}
+
+}  // namespace mivex::lp

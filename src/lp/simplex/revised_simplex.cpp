@@ -1,0 +1,165 @@
+#include "lp/simplex/revised_simplex.hpp"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+#include "core/error.hpp"
+#include "lp/simplex/cycle_guard.hpp"
+
+namespace mivex::lp {
+
+RevisedSimplex::RevisedSimplex(std::shared_ptr<const StandardForm> form)
+    : form_(std::move(form)), m_(form_->num_rows()), cols_(form_->num_cols()), bounds_(*form_) {
+  basis_.resize(m_);
+  position_.assign(cols_, -1);
+  for (auto& words : open_) words.assign((cols_ + 63) / 64, 0);
+  for (std::size_t j = 0; j < cols_; ++j) place(j, -1);
+  for (std::size_t p = 0; p < m_; ++p) {
+    basis_[p] = form_->start_basic(p);
+    place(basis_[p], static_cast<std::int32_t>(p));
+  }
+  y_.assign(m_, Rational());
+  alpha_.assign(m_, Rational());
+  rho_.assign(m_, Rational());
+  row_.assign(cols_, Rational());
+  row_mark_.assign(cols_, 0);
+  refactor();
+  compute_values(x_);
+}
+
+void RevisedSimplex::set_basis(const std::vector<std::uint32_t>& basis) {
+  for (std::uint32_t c : basis_) place(c, -1);
+  basis_ = basis;
+  for (std::size_t p = 0; p < m_; ++p) place(basis_[p], static_cast<std::int32_t>(p));
+  refactor();
+  compute_values(x_);
+}
+
+Rational RevisedSimplex::cost_of(std::size_t col) const {
+  if (costs_ == Costs::SumOfArtificials) return form_->is_artificial(col) ? Rational(1) : Rational();
+  return col < form_->num_structural() ? form_->cost()[col] : Rational();
+}
+
+void RevisedSimplex::reset_bounds() {
+  for (std::size_t i = 0; i < m_; ++i) bounds_.set_multiplier(i, y_[i]);
+  bounds_.reset();
+}
+
+void RevisedSimplex::set_costs(Costs costs) {
+  costs_ = costs;
+  for (std::size_t j = 0; j < cols_; ++j) bounds_.set_cost(j, cost_of(j));
+  compute_multipliers(y_);
+  reset_bounds();
+}
+
+void RevisedSimplex::refactor() { factor_.factor(*form_, basis_); }
+
+void RevisedSimplex::compute_values(std::vector<Rational>& x) const {
+  x = form_->rhs();
+  factor_.ftran(x);
+}
+
+void RevisedSimplex::compute_multipliers(std::vector<Rational>& y) const {
+  // y^T = c_B^T B^-1
+  y.assign(m_, Rational());
+  for (std::size_t p = 0; p < m_; ++p) y[p] = cost_of(basis_[p]);
+  factor_.btran(y);
+}
+
+Rational RevisedSimplex::artificial_sum() const {
+  Rational sum;
+  for (std::size_t p = 0; p < m_; ++p) {
+    if (form_->is_artificial(basis_[p])) sum = sum + x_[p];
+  }
+  return sum;
+}
+
+PhaseEnd RevisedSimplex::repeat(CycleGuard& guard, const RepeatedSteps& repeated) {
+  guard.start(*repeated.start);
+  PhaseEnd end;
+  for (std::size_t k = 0; k < repeated.count; ++k) {
+    const PivotLog::Step& s = repeated.steps[k];
+    if (trace_ != nullptr) trace_->emplace_back(s.entering, s.leaving);
+    ++end.pivots;
+    if (!end.bland && guard.pivot(s.position, s.leaving, s.entering, s.moved)) end.bland = true;
+  }
+  return end;
+}
+
+void RevisedSimplex::repeat_steps(const PivotLog::Step* steps, std::size_t count) {
+  if (trace_ == nullptr) return;
+  for (std::size_t k = 0; k < count; ++k) trace_->emplace_back(steps[k].entering, steps[k].leaving);
+}
+
+PhaseEnd RevisedSimplex::repeat_phase(const RepeatedSteps& repeated) {
+  CycleGuard guard;
+  return repeat(guard, repeated);
+}
+
+PhaseEnd RevisedSimplex::run_phase(bool skip_artificial, Cancel& cancel, const RepeatedSteps* repeated) {
+  CycleGuard guard;
+  PhaseEnd end;
+  if (repeated != nullptr) {
+    end = repeat(guard, *repeated);
+  } else {
+    guard.start(basis_);
+  }
+  // Under Bland's rule pricing reads no bounds: every column counts as close.
+  bool close_all = false;
+  for (;;) {
+    cancel.check();
+    if (end.bland && !close_all && log_ != nullptr && costs_ == Costs::SumOfArtificials) {
+      close_all = true;
+      const auto t = static_cast<std::uint32_t>(log_->steps.size());
+      for (auto& c : log_->close) c = std::min(c, t);
+    }
+    auto entering = end.bland ? find_entering_bland(skip_artificial) : find_entering(skip_artificial);
+    if (!entering) {
+      end.optimal = true;
+      return end;
+    }
+    load_column(*entering);
+    auto leaving = find_leaving(end.bland);
+    if (!leaving) {
+      end.entering = *entering;
+      return end;
+    }
+    // The objective moves exactly when the step length (the ratio) is nonzero.
+    const bool moves = !x_[*leaving].is_zero();
+    const std::size_t left = basis_[*leaving];
+    pivot(*leaving, *entering, true);
+    if (log_ != nullptr) {
+      log_->steps.push_back({static_cast<std::uint32_t>(*leaving), static_cast<std::uint32_t>(*entering),
+                             static_cast<std::uint32_t>(left), moves});
+    }
+    ++end.pivots;
+    if (end.bland) continue;
+    if (guard.pivot(*leaving, left, *entering, moves)) end.bland = true;
+  }
+}
+
+std::size_t RevisedSimplex::drive_out_artificials(Cancel& cancel) {
+  std::size_t pivots = 0;
+  for (std::size_t p = 0; p < m_; ++p) {
+    if (!form_->is_artificial(basis_[p])) continue;
+    compute_pivot_row(p);
+    std::size_t best = cols_;
+    for (std::uint32_t j : row_nz_) {
+      if (j < best && !form_->is_artificial(j) && !row_[j].is_zero()) best = j;
+    }
+    if (best == cols_) continue;  // a redundant row keeps its artificial
+    cancel.check();
+    load_column(best);
+    const std::size_t left = basis_[p];
+    pivot(p, best, false);
+    if (log_ != nullptr) {
+      log_->steps.push_back({static_cast<std::uint32_t>(p), static_cast<std::uint32_t>(best),
+                             static_cast<std::uint32_t>(left), false});
+    }
+    ++pivots;
+  }
+  return pivots;
+}
+
+}  // namespace mivex::lp

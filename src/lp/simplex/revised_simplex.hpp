@@ -1,0 +1,171 @@
+// The revised primal simplex over a StandardForm: the basis is a list of
+// columns by position (the tableau's rows), its inverse a BasisFactor, and
+// the basic values and the simplex multipliers y are exact and updated every
+// pivot. A reduced cost d_j = c_j - y^T a_j is computed exactly only where a
+// choice needs it.
+//
+// It makes the choices of the textbook tableau, read off the same numbers:
+// the tableau's row 0 holds -d_j, its right-hand sides the basic values x,
+// its column j the ftran image of a_j. So the entering column is the most
+// negative d_j (lowest index on ties) and the leaving position the smallest
+// x_i / alpha_i over alpha_i > 0 (lowest position on ties). Double-precision
+// bounds on d and images of the ratios only narrow the candidates; every
+// decision among them is exact.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <utility>
+#include <vector>
+
+#include "core/cancel.hpp"
+#include "linear/rational.hpp"
+#include "lp/factor/basis_factor.hpp"
+#include "lp/simplex/pivot_log.hpp"
+#include "lp/simplex/price_bounds.hpp"
+#include "lp/factor/standard_form.hpp"
+
+namespace mivex::lp {
+
+class CycleGuard;
+
+// Pivots a phase repeats from a log instead of making them: the phase's
+// first basis, then the steps (the current basis must be the one after them).
+struct RepeatedSteps {
+  const std::vector<std::uint32_t>* start;
+  const PivotLog::Step* steps;
+  std::size_t count;
+};
+
+struct PhaseEnd {
+  bool optimal = false;       // no entering column left
+  std::size_t entering = 0;   // otherwise: the column no row bounds
+  std::size_t pivots = 0;
+  bool bland = false;         // whether a revisited basis switched the rule
+};
+
+class RevisedSimplex {
+ public:
+  enum class Costs : std::uint8_t { SumOfArtificials, Objective };
+
+  explicit RevisedSimplex(std::shared_ptr<const StandardForm> form);
+
+  // Record every (entering, leaving) pivot, for tests.
+  void record_trace(std::vector<std::pair<std::size_t, std::size_t>>* trace) { trace_ = trace; }
+  // For tests: refactor every `pivots` pivots, recompute the basic values and
+  // multipliers then and stop unless they equal the updated ones (0: off).
+  void verify_updates(std::size_t pivots) { verify_ = pivots; }
+  // Keep in `log` (already started) the steps made from now on and what
+  // tells when rows added to this program first change a choice; null stops.
+  void record_log(PivotLog* log) { log_ = log; }
+
+  // Price the current basis with these costs (multipliers from scratch).
+  void set_costs(Costs costs);
+  // Pivot until optimal for the current costs or an entering column is
+  // unbounded; artificial columns never enter when `skip_artificial`.
+  // With `repeated`, the phase's first pivots are repeated (counted, traced
+  // and shown to the cycle guard, the basis set to the one after them).
+  PhaseEnd run_phase(bool skip_artificial, Cancel& cancel, const RepeatedSteps* repeated = nullptr);
+  // A whole phase repeated (for its count, the trace and Bland's switch).
+  PhaseEnd repeat_phase(const RepeatedSteps& repeated);
+  // For each position (in order) whose basic column is artificial, pivot in
+  // the lowest-index non-artificial column with a nonzero tableau entry
+  // there. Call only with every artificial at zero. Returns the pivots.
+  std::size_t drive_out_artificials(Cancel& cancel);
+  // Pivots repeated outside a phase (a drive-out's): only the trace
+  // sees them; the basis must be set to the one after them.
+  void repeat_steps(const PivotLog::Step* steps, std::size_t count);
+
+  std::size_t num_rows() const { return m_; }
+  const std::vector<std::uint32_t>& basis() const { return basis_; }
+  void set_basis(const std::vector<std::uint32_t>& basis);
+  const std::vector<Rational>& values() const { return x_; }
+  // The ftran image of the last entering column (after an unbounded end).
+  const Rational& entering_entry(std::size_t position) const { return alpha_[position]; }
+  bool artificial_basic(std::size_t position) const { return form_->is_artificial(basis_[position]); }
+  // Sum of the basic values of artificial columns.
+  Rational artificial_sum() const;
+
+ private:
+  // pricing.cpp; both set entering_cost_ to the chosen column's d_j.
+  std::optional<std::size_t> find_entering(bool skip_artificial);
+  std::optional<std::size_t> find_entering_bland(bool skip_artificial);
+  // lows_ := the columns pricing must compute exactly, as
+  // PriceBounds::contenders, noting in log_ the columns close to entering.
+  void tracked_contenders(bool skip_artificial);
+  Rational reduced_cost(std::size_t col) const;  // exact
+  // ratio_test.cpp
+  std::optional<std::size_t> find_leaving(bool bland) const;
+  // pivot.cpp
+  void load_column(std::size_t col);  // alpha_ := ftran(a_col)
+  void compute_inverse_row(std::size_t position);  // rho_ := row of the basis inverse
+  void compute_pivot_row(std::size_t position);  // row_ := tableau row, nonbasic columns
+  void pivot(std::size_t position, std::size_t col, bool update_costs);
+  // revised_simplex.cpp
+  void refactor();
+  void compute_values(std::vector<Rational>& x) const;
+  void compute_multipliers(std::vector<Rational>& y) const;
+  Rational cost_of(std::size_t col) const;
+  void reset_bounds();  // every pricing bound from the exact y
+  PhaseEnd repeat(CycleGuard& guard, const RepeatedSteps& repeated);
+  // log_: x of the structural columns that rose in the pivot just made.
+  void log_values(std::size_t position, std::size_t col);
+
+  std::shared_ptr<const StandardForm> form_;
+  std::size_t m_;
+  std::size_t cols_;
+  Costs costs_ = Costs::Objective;
+  std::vector<std::uint32_t> basis_;     // by position
+  std::vector<std::int32_t> position_;   // by column; -1 when nonbasic
+  // Bit sets of the columns free to enter: nonbasic ones (open_[0]), and
+  // nonbasic ones but artificials, which phase 2 never lets enter
+  // (open_[1]). Pricing walks only those, in increasing order, without a
+  // branch per column on what blocks it.
+  std::vector<std::uint64_t> open_[2];
+  void place(std::size_t col, std::int32_t position) {
+    position_[col] = position;
+    const std::uint64_t bit = std::uint64_t{1} << (col & 63);
+    const bool nonbasic = position < 0;
+    const bool open[2] = {nonbasic, nonbasic && !form_->is_artificial(col)};
+    for (int k = 0; k < 2; ++k) {
+      std::uint64_t& word = open_[k][col >> 6];
+      word = open[k] ? word | bit : word & ~bit;
+    }
+  }
+  // f(j) for the columns free to enter, in increasing order, until f
+  // returns true.
+  template <class F>
+  void for_open(bool skip_artificial, F&& f) const {
+    const std::vector<std::uint64_t>& words = open_[skip_artificial ? 1 : 0];
+    for (std::size_t w = 0; w < words.size(); ++w) {
+      for (std::uint64_t bits = words[w]; bits != 0; bits &= bits - 1) {
+        if (f(w * 64 + static_cast<std::size_t>(__builtin_ctzll(bits)))) return;
+      }
+    }
+  }
+  BasisFactor factor_;
+  std::vector<Rational> x_;              // basic values, by position
+  std::vector<Rational> y_;              // simplex multipliers, by row
+  Rational entering_cost_;               // d_j of the column chosen to enter
+
+  PriceBounds bounds_;                   // intervals around every d_j
+  std::vector<std::pair<std::uint32_t, double>> lows_;  // pricing scratch
+  std::vector<std::pair<std::uint32_t, double>> close_;  // pricing scratch for log_
+
+  std::vector<Rational> alpha_;          // ftran image of the entering column
+  std::vector<std::uint32_t> alpha_nz_;  // its nonzero positions
+  std::vector<Rational> rho_;            // a row of the basis inverse
+  std::vector<std::uint32_t> rho_nz_;    // its nonzero rows, ascending
+  std::vector<Rational> row_;            // tableau row entries, by column
+  std::vector<std::uint32_t> row_nz_;    // columns touched in row_
+  std::vector<char> row_mark_;
+  mutable std::vector<std::pair<std::uint32_t, double>> ratio_images_;  // ratio test scratch
+
+  std::vector<std::pair<std::size_t, std::size_t>>* trace_ = nullptr;
+  std::size_t verify_ = 0;
+  PivotLog* log_ = nullptr;
+};
+
+}  // namespace mivex::lp

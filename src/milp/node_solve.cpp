@@ -1,0 +1,55 @@
+#include "milp/node_solve.hpp"
+
+#include <chrono>
+#include <utility>
+
+#include "core/error.hpp"
+
+namespace mivex::milp {
+
+namespace {
+
+// A node LP against the same LP from scratch, with no pivots taken from a
+// log: the same pivots and the same
+// answer, or a stop.
+void check_node(const std::shared_ptr<const lp::StandardForm>& form, const linear::LinearSystem& system,
+                const std::vector<linear::LinearConstraint>& extra, const lp::LpSolver::Trace& trace,
+                const LpResult& result, const std::vector<linear::Rational>& exact, Cancel& cancel) {
+  lp::LpSolver fresh(form, system, &extra);
+  fresh.set_fast_path(lp::LpSolver::FastPath::Off);
+  lp::LpSolver::Trace fresh_trace;
+  fresh.record_trace(&fresh_trace);
+  LpResult again = fresh.solve(cancel);
+  if (fresh_trace != trace || again.kind() != result.kind() ||
+      (result.kind() == LpResult::Kind::Optimal && fresh.exact_values() != exact)) {
+    stop("a node LP differs from its solve from scratch");
+  }
+}
+
+}  // namespace
+
+NodeSolve solve_node(const NodeJob& job, const linear::LinearSystem& system, Cancel& cancel,
+                     const std::function<void(lp::LpSolver&, NodeSolve&)>& setup) {
+  NodeSolve out;
+  out.repeat = job.repeat;
+  out.repeat_class = job.repeat_class;
+  out.warm_start = job.warm_start;
+  lp::LpSolver solver(job.form, system, &job.extra);
+  solver.set_fast_path(lp::LpSolver::FastPath::Off);
+  // The opening pivots this LP is sure to share with an ancestor's.
+  if (job.repeat > 0) solver.repeat_from(job.base, job.repeat, job.second_run_repeat);
+  out.log = std::make_unique<lp::PivotLog>();
+  if (job.record_log) solver.record_log(out.log.get());
+  lp::LpSolver::Trace trace;
+  if (job.check) solver.record_trace(&trace);
+  if (setup) setup(solver, out);
+  const auto start = std::chrono::steady_clock::now();
+  out.result = solver.solve(cancel);
+  out.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  if (out.result.kind() == LpResult::Kind::Optimal) out.exact = solver.exact_values();
+  out.stats = solver.stats();
+  if (job.check && !out.stats.fast_path) check_node(job.form, system, job.extra, trace, out.result, out.exact, cancel);
+  return out;
+}
+
+}  // namespace mivex::milp

@@ -1,0 +1,62 @@
+// The choice of the way each node LP is solved: measured, then the faster
+// kept, the slower retried within a share of the time.
+#include <gtest/gtest.h>
+
+#include "milp/way_choice.hpp"
+
+using namespace mivex::milp;
+
+// The way choice alternates while it measures, then keeps the faster
+// way and probes the other now and then; a small program never tries the
+// fast path.
+TEST(WayChoice, MeasuresThenKeepsTheFasterWay) {
+  using FastPath = mivex::milp::WayChoice::FastPath;
+  mivex::milp::WayChoice small(false);
+  EXPECT_EQ(small.next(), FastPath::Off);
+  for (double fast_cost : {1.0, 9.0}) {
+    mivex::milp::WayChoice choice(true);
+    std::size_t fast = 0, total = 200;
+    for (std::size_t node = 0; node < total; ++node) {
+      FastPath mode = choice.next();
+      if (node < 8) {
+        EXPECT_EQ(mode, node % 2 ? FastPath::Always : FastPath::Off) << node;
+      }
+      fast += mode == FastPath::Always;
+      choice.record(mode, mode == FastPath::Always ? fast_cost : 3.0);
+    }
+    if (fast_cost < 3.0) {
+      EXPECT_GT(fast, total - 10);
+    } else {
+      EXPECT_LT(fast, 10u);
+    }
+  }
+}
+
+// After the trial, the tries of the slower way take about the set share of
+// the time (one try more at most), however unequal the two ways are, and
+// they go on through the search.
+TEST(WayChoice, RetriesTheSlowerWayWithinATimeShare) {
+  using FastPath = mivex::milp::WayChoice::FastPath;
+  for (double fast_cost : {0.5, 1.0, 2.0, 2.9, 3.1, 6.0, 30.0}) {
+    mivex::milp::WayChoice choice(true);
+    double after_trial = 0.0, on_slower = 0.0;
+    std::size_t last_try = 0;
+    const bool fast_is_slower = fast_cost > 3.0;
+    for (std::size_t node = 0; node < 2000; ++node) {
+      FastPath mode = choice.next();
+      const double cost = mode == FastPath::Always ? fast_cost : 3.0;
+      if (node >= 8) {
+        after_trial += cost;
+        if ((mode == FastPath::Always) == fast_is_slower) {
+          on_slower += cost;
+          last_try = node;
+        }
+      }
+      choice.record(mode, cost);
+    }
+    SCOPED_TRACE(fast_cost);
+    EXPECT_LE(on_slower, 0.05 * after_trial + std::max(fast_cost, 3.0));
+    EXPECT_GT(on_slower, 0.0);
+    EXPECT_GT(last_try, 1000u);
+  }
+}
