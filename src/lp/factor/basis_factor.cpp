@@ -51,7 +51,7 @@ void BasisFactor::factor(const StandardForm& form, const std::vector<std::uint32
     }
   }
   if (!eliminate()) stop("basis matrix is singular");
-  residues_factor(form, basis);
+  res_.factor(*this, form, basis);
 }
 
 void BasisFactor::clear(std::size_t m) {
@@ -65,8 +65,7 @@ void BasisFactor::clear(std::size_t m) {
   eta_value_.clear();
   eta_entries_ = 0;
   units_.clear();
-  res_.on = false;  // until residues_factor() says otherwise
-  res_.image_fresh = false;
+  res_.reset();
   // The active submatrix, by rows (entries carry positions) and by columns
   // (row lists only, for counts and for finding the rows to eliminate).
   if (rows_.size() < m) rows_.resize(m);
@@ -280,7 +279,7 @@ void BasisFactor::index_u_by_column() {
 void BasisFactor::update(std::size_t position, const std::vector<Rational>& alpha,
                          const std::vector<std::uint32_t>& nz, std::uint32_t column) {
   if (alpha[position].is_zero()) stop("pivot value is zero");
-  if (res_.on) residues_update(position, column);
+  if (res_.on()) res_.update(m_, position, column);
   Eta eta{static_cast<std::uint32_t>(position), alpha[position], eta_index_.size(), 0};
   eta_entries_ += 1 + alpha[position].extra_words();
   for (std::uint32_t i : nz) {

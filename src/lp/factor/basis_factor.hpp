@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "linear/rational.hpp"
+#include "lp/factor/residue_solves.hpp"
 #include "lp/factor/standard_form.hpp"
 
 namespace mivex::lp {
@@ -35,30 +36,13 @@ class BasisFactor {
   void update(std::size_t position, const std::vector<Rational>& alpha, const std::vector<std::uint32_t>& nz,
               std::uint32_t column = kNoColumn);
 
-  // Values of the residue solves: a number modulo the first and the second
-  // prime (Montgomery form), and an integer below 2^123 in magnitude.
-  struct ResiduePair {
-    std::uint64_t a = 0, b = 0;
-    bool zero() const { return (a | b) == 0; }
-  };
-  struct SignedWide {
-    bool negative = false;
-    unsigned __int128 magnitude = 0;
-  };
-
-  // Whether the sparse solves may go through residues: by default where
-  // they promise to be faster (factor() decides per basis); tests also ask
-  // for never, and for always where they can.
-  enum class ResidueMode : std::uint8_t { Never, WhenFaster, Always };
-  void set_residue_mode(ResidueMode mode) { res_.mode = mode; }
-  // The mode new factors start with (for tests that reach the factors only
-  // through a solver; WhenFaster unless set).
-  static void set_default_residue_mode(ResidueMode mode);
-  static ResidueMode default_residue_mode();
-  // Sparse solves answered through residues by every factor of the process.
-  static std::size_t residue_solves_everywhere();
-  // Sparse solves answered through residues so far.
-  std::size_t residue_solves() const { return res_.solves; }
+  // The solves through residues (residue_solves.hpp), for tests.
+  using ResidueMode = lp::ResidueMode;
+  void set_residue_mode(ResidueMode mode) { res_.set_mode(mode); }
+  static void set_default_residue_mode(ResidueMode mode) { ResidueSolves::set_default_mode(mode); }
+  static ResidueMode default_residue_mode() { return ResidueSolves::default_mode(); }
+  static std::size_t residue_solves_everywhere() { return ResidueSolves::solves_everywhere(); }
+  std::size_t residue_solves() const { return res_.solves(); }
 
   // v (by row) becomes x (by position) with B x = v.
   void ftran(std::vector<Rational>& v) const;
@@ -84,7 +68,7 @@ class BasisFactor {
   // factors: by words for the rational solves, by entries while the
   // residue solves (a few multiplies an entry, whatever the words) answer.
   bool etas_outgrow_factors() const {
-    if (res_.on) return res_.eta_value.size() > l_.size() + u_.size() + m_;
+    if (res_.on()) return res_.eta_entries() > l_.size() + u_.size() + m_;
     return eta_entries_ > factor_entries_ + m_;
   }
 
@@ -175,52 +159,8 @@ class BasisFactor {
   std::vector<Entry> pivot_row_;
   std::vector<Unit> units_;  // columns +-1 in a single row, pivoted before the rest
 
-  // residue_solves.cpp. For an integer basis matrix B with D = |det B|, the
-  // sparse solves' results are D^-1 times integer vectors. Those integers
-  // are found from their residues modulo two primes near 2^62, through
-  // images of the factors and etas: a product modulo a word-sized prime
-  // costs a few multiplies where a rational one reduces by gcds. Each
-  // result is checked exactly against the basis columns before it is used.
-  // When a check fails (an entry beyond the primes' range) or a number does
-  // not fit, the rational solve answers, and residues stay off until the
-  // next factor.
-  struct ResidueEta {
-    std::uint32_t position;
-    ResiduePair pivot_inverse;
-    std::size_t begin, end;  // in eta_index, eta_value
-  };
-  struct Residues {
-    ResidueMode mode = default_residue_mode();
-    bool on = false;
-    std::size_t solves = 0;
-    const StandardForm* form = nullptr;
-    std::vector<std::uint32_t> basis;  // the form's column at each position, for the checks
-    unsigned __int128 det = 0;         // D
-    ResiduePair det_residue;           // D modulo the primes, plain
-    std::vector<ResiduePair> pivot_inverse;  // by step
-    std::vector<ResiduePair> l, u;           // beside l_ and u_
-    std::vector<ResidueEta> etas;
-    std::vector<std::uint32_t> eta_index;
-    std::vector<ResiduePair> eta_value;
-    // Workspaces by row or position (zero between solves but `image` and
-    // `found`, which keep the latest ftran's result for update()).
-    std::vector<ResiduePair> work, image, out;
-    std::vector<SignedWide> found, row_found;
-    bool image_fresh = false;
-    // The share of ftran results' nonzeros that are not small rationals,
-    // averaged over recent solves.
-    double big_share = 0.0;
-    std::vector<std::uint64_t> check;  // three words a row, zero between solves
-  };
-  mutable Residues res_;
-  void residues_factor(const StandardForm& form, const std::vector<std::uint32_t>& basis);
-  void residues_update(std::size_t position, std::uint32_t column);
-  bool column_fits(std::uint32_t column) const;
-  void note_result(const std::vector<Rational>& x, const std::vector<std::uint32_t>& nz) const;
-  // out[i] = found[i] / D for every position or row, nz the nonzero ones.
-  void hand_out(const SignedWide* found, std::vector<Rational>& out, std::vector<std::uint32_t>& nz) const;
-  bool residue_ftran(std::vector<Rational>& v, std::vector<std::uint32_t>& nz) const;
-  bool residue_inverse_row(std::size_t position, std::vector<Rational>& out, std::vector<std::uint32_t>& nz) const;
+  friend class ResidueSolves;  // reads the factors for their images
+  mutable ResidueSolves res_;
 };
 
 }  // namespace mivex::lp

@@ -1,4 +1,4 @@
-// The sparse solves through residues (see Residues in basis_factor.hpp).
+// The sparse solves through residues (see residue_solves.hpp).
 // They walk every step and eta, as the dense solves do: a step costs a few
 // multiplies here, so skipping the ones a vector does not reach saves less
 // than the bookkeeping would cost. The integers are rebuilt from their two
@@ -10,6 +10,8 @@
 #include "linear/rational_wide.hpp"
 #include "linear/residue.hpp"
 #include "linear/word_div.hpp"
+#include "lp/factor/residue_solves.hpp"
+
 #include "lp/factor/basis_factor.hpp"
 
 namespace mivex::lp {
@@ -48,7 +50,7 @@ bool small_integer(const Rational& v, std::int64_t& out) {
   return true;
 }
 
-using Pair = BasisFactor::ResiduePair;
+using Pair = ResiduePair;
 
 Pair times(Pair x, Pair y) { return {kFirst.mul(x.a, y.a), kSecond.mul(x.b, y.b)}; }
 // target -= x * y
@@ -68,7 +70,7 @@ Pair integer_residues(const Rational& v) {
 Pair plain_residues(u128 v) { return {linear::mod_word(v, kFirst.modulus()), linear::mod_word(v, kSecond.modulus())}; }
 
 // The integer with these (plain) residues nearest zero.
-BasisFactor::SignedWide combine(Pair residues) {
+SignedWide combine(Pair residues) {
   const u64 a = residues.a, b = residues.b;
   const u64 a_mod_second = a >= kSecond.modulus() ? a - kSecond.modulus() : a;
   const u64 k = kSecond.mul(kSecond.sub(b, a_mod_second), kFirstInverse);
@@ -78,7 +80,7 @@ BasisFactor::SignedWide combine(Pair residues) {
 }
 
 // acc += value * small, in three-word two's complement.
-void accumulate(u64* acc, const BasisFactor::SignedWide& value, std::int64_t small) {
+void accumulate(u64* acc, const SignedWide& value, std::int64_t small) {
   const bool negative = value.negative != (small < 0);
   const u64 s = small < 0 ? u64{0} - static_cast<u64>(small) : static_cast<u64>(small);
   const u128 low = static_cast<u128>(static_cast<u64>(value.magnitude)) * s;
@@ -128,49 +130,49 @@ void divide_all(const ResiduePrime& p, const std::vector<u64>& num, const std::v
   }
 }
 
-std::atomic<BasisFactor::ResidueMode> default_mode{BasisFactor::ResidueMode::WhenFaster};
-std::atomic<std::size_t> solves_everywhere{0};
+std::atomic<ResidueMode> mode_for_new{ResidueMode::WhenFaster};
+std::atomic<std::size_t> solves_by_all{0};
 
 }  // namespace
 
-void BasisFactor::set_default_residue_mode(ResidueMode mode) { default_mode.store(mode); }
-BasisFactor::ResidueMode BasisFactor::default_residue_mode() { return default_mode.load(); }
-std::size_t BasisFactor::residue_solves_everywhere() { return solves_everywhere.load(); }
+void ResidueSolves::set_default_mode(ResidueMode mode) { mode_for_new.store(mode); }
+ResidueMode ResidueSolves::default_mode() { return mode_for_new.load(); }
+std::size_t ResidueSolves::solves_everywhere() { return solves_by_all.load(); }
 
-void BasisFactor::note_result(const std::vector<Rational>& x, const std::vector<std::uint32_t>& nz) const {
+void ResidueSolves::note_result(std::size_t m, const std::vector<Rational>& x, const std::vector<std::uint32_t>& nz) {
   // Only bases that residues may serve follow the share.
-  if (nz.empty() || res_.mode == ResidueMode::Never || m_ > kMaxRows) return;
+  if (nz.empty() || mode_ == ResidueMode::Never || m > kMaxRows) return;
   std::size_t big = 0;
   for (std::uint32_t p : nz) big += x[p].is_small() ? 0 : 1;
-  res_.big_share = 0.9 * res_.big_share + 0.1 * static_cast<double>(big) / static_cast<double>(nz.size());
+  big_share_ = 0.9 * big_share_ + 0.1 * static_cast<double>(big) / static_cast<double>(nz.size());
 }
 
-void BasisFactor::hand_out(const SignedWide* found, std::vector<Rational>& out, std::vector<std::uint32_t>& nz) const {
+void ResidueSolves::hand_out(std::size_t m, const SignedWide* found, std::vector<Rational>& out,
+                             std::vector<std::uint32_t>& nz) {
   nz.clear();
-  for (std::size_t i = 0; i < m_; ++i) {
+  for (std::size_t i = 0; i < m; ++i) {
     if (found[i].magnitude == 0) continue;
-    out[i] = linear::wide_fraction(found[i].negative, found[i].magnitude, res_.det);
+    out[i] = linear::wide_fraction(found[i].negative, found[i].magnitude, det_);
     nz.push_back(static_cast<std::uint32_t>(i));
   }
-  ++res_.solves;
-  solves_everywhere.fetch_add(1, std::memory_order_relaxed);
+  ++solves_;
+  solves_by_all.fetch_add(1, std::memory_order_relaxed);
 }
 
-bool BasisFactor::column_fits(std::uint32_t column) const {
+bool ResidueSolves::column_fits(std::uint32_t column) const {
   bool fits = true;
   std::int64_t v;
-  res_.form->for_any_column(column, [&](std::size_t, const Rational& value) { fits = fits && small_integer(value, v); });
+  form_->for_any_column(column, [&](std::size_t, const Rational& value) { fits = fits && small_integer(value, v); });
   return fits;
 }
 
-void BasisFactor::residues_factor(const StandardForm& form, const std::vector<std::uint32_t>& basis) {
-  Residues& r = res_;
-  const bool always = r.mode == ResidueMode::Always;
-  if (r.mode == ResidueMode::Never || m_ > kMaxRows || m_ == 0) return;
-  if (!always && r.big_share < kMinBigShare) return;
+void ResidueSolves::factor(const BasisFactor& lu, const StandardForm& form, const std::vector<std::uint32_t>& basis) {
+  const bool always = mode_ == ResidueMode::Always;
+  if (mode_ == ResidueMode::Never || lu.m_ > kMaxRows || lu.m_ == 0) return;
+  if (!always && big_share_ < kMinBigShare) return;
   // Integer columns first: that test fails fast on decimal data, where the
   // determinant below would cost the most.
-  r.form = &form;
+  form_ = &form;
   for (std::uint32_t column : basis) {
     if (!column_fits(column)) return;
   }
@@ -178,7 +180,7 @@ void BasisFactor::residues_factor(const StandardForm& form, const std::vector<st
   // is a minor of B, an integer as large as D's limit allows or not much
   // larger: past a few words the basis is given up on.
   Rational det(1);
-  for (const Step& s : steps_) {
+  for (const BasisFactor::Step& s : lu.steps_) {
     if (s.unit != 0) continue;
     det = det * s.pivot;
     if (det.extra_words() > 8) return;
@@ -189,17 +191,17 @@ void BasisFactor::residues_factor(const StandardForm& form, const std::vector<st
   mpz_abs(mpq_numref(q), mpq_numref(q));
   const bool fits = mpz_cmp_ui(mpq_denref(q), 1) == 0 && mpz_sizeinbase(mpq_numref(q), 2) <= kDetBits;
   if (fits) {
-    r.det = 0;
-    for (std::size_t k = mpz_size(mpq_numref(q)); k-- > 0;) r.det = r.det << 64 | mpz_getlimbn(mpq_numref(q), k);
+    det_ = 0;
+    for (std::size_t k = mpz_size(mpq_numref(q)); k-- > 0;) det_ = det_ << 64 | mpz_getlimbn(mpq_numref(q), k);
   }
   mpq_clear(q);
   if (!fits) return;
-  if (!always && (r.det >> kMinDetBits) == 0) return;
-  r.basis = basis;
+  if (!always && (det_ >> kMinDetBits) == 0) return;
+  basis_ = basis;
 
   // Images of every pivot's inverse and every entry of L and U: each a
   // quotient of residues, all divided at once.
-  const std::size_t count = steps_.size() + l_.size() + u_.size();
+  const std::size_t count = lu.steps_.size() + lu.l_.size() + lu.u_.size();
   std::vector<u64> num[2], den[2], prefix, out[2];
   for (int k = 0; k < 2; ++k) {
     num[k].resize(count);
@@ -216,9 +218,9 @@ void BasisFactor::residues_factor(const StandardForm& form, const std::vector<st
     }
     ++at;
   };
-  for (const Step& s : steps_) put(s.pivot, true);
-  for (const Entry& e : l_) put(e.value, false);
-  for (const Entry& e : u_) put(e.value, false);
+  for (const BasisFactor::Step& s : lu.steps_) put(s.pivot, true);
+  for (const Entry& e : lu.l_) put(e.value, false);
+  for (const Entry& e : lu.u_) put(e.value, false);
   for (int k = 0; k < 2; ++k) {
     for (u64 d : den[k]) {
       if (d == 0) return;  // a denominator (or pivot) the prime divides
@@ -226,55 +228,53 @@ void BasisFactor::residues_factor(const StandardForm& form, const std::vector<st
     divide_all(k == 0 ? kFirst : kSecond, num[k], den[k], prefix, out[k]);
   }
   auto pair_at = [&](std::size_t i) { return ResiduePair{out[0][i], out[1][i]}; };
-  r.pivot_inverse.resize(steps_.size());
-  r.l.resize(l_.size());
-  r.u.resize(u_.size());
+  pivot_inverse_.resize(lu.steps_.size());
+  l_images_.resize(lu.l_.size());
+  u_images_.resize(lu.u_.size());
   at = 0;
-  for (auto& v : r.pivot_inverse) v = pair_at(at++);
-  for (auto& v : r.l) v = pair_at(at++);
-  for (auto& v : r.u) v = pair_at(at++);
-  r.etas.clear();
-  r.eta_index.clear();
-  r.eta_value.clear();
-  r.det_residue = plain_residues(r.det);
-  r.work.assign(m_, ResiduePair{});
-  r.image.assign(m_, ResiduePair{});
-  r.out.assign(m_, ResiduePair{});
-  r.found.assign(m_, SignedWide{});
-  r.check.assign(3 * m_, 0);
-  r.on = true;
+  for (auto& v : pivot_inverse_) v = pair_at(at++);
+  for (auto& v : l_images_) v = pair_at(at++);
+  for (auto& v : u_images_) v = pair_at(at++);
+  etas_.clear();
+  eta_index_.clear();
+  eta_value_.clear();
+  det_residue_ = plain_residues(det_);
+  work_.assign(lu.m_, ResiduePair{});
+  image_.assign(lu.m_, ResiduePair{});
+  out_.assign(lu.m_, ResiduePair{});
+  found_.assign(lu.m_, SignedWide{});
+  check_.assign(3 * lu.m_, 0);
+  on_ = true;
 }
 
-void BasisFactor::residues_update(std::size_t position, std::uint32_t column) {
-  Residues& r = res_;
-  r.on = false;
-  if (!r.image_fresh || column == kNoColumn || !column_fits(column)) return;
-  r.image_fresh = false;
+void ResidueSolves::update(std::size_t m, std::size_t position, std::uint32_t column) {
+  on_ = false;
+  if (!image_fresh_ || column == BasisFactor::kNoColumn || !column_fits(column)) return;
+  image_fresh_ = false;
   // The new basis's D is |D alpha_p|, the rebuilt integer at the pivot.
-  const u128 det = r.found[position].magnitude;
+  const u128 det = found_[position].magnitude;
   if (det == 0 || (det >> kDetBits) != 0) return;
-  const ResiduePair pivot = r.image[position];
+  const ResiduePair pivot = image_[position];
   if (pivot.a == 0 || pivot.b == 0) return;
-  ResidueEta eta{static_cast<std::uint32_t>(position), {kFirst.inverse(pivot.a), kSecond.inverse(pivot.b)},
-                 r.eta_index.size(), 0};
-  for (std::size_t i = 0; i < m_; ++i) {
-    if (i != position && !r.image[i].zero()) {
-      r.eta_index.push_back(static_cast<std::uint32_t>(i));
-      r.eta_value.push_back(r.image[i]);
+  Eta eta{static_cast<std::uint32_t>(position), {kFirst.inverse(pivot.a), kSecond.inverse(pivot.b)},
+                 eta_index_.size(), 0};
+  for (std::size_t i = 0; i < m; ++i) {
+    if (i != position && !image_[i].zero()) {
+      eta_index_.push_back(static_cast<std::uint32_t>(i));
+      eta_value_.push_back(image_[i]);
     }
   }
-  eta.end = r.eta_index.size();
-  r.etas.push_back(eta);
-  r.det = det;
-  r.det_residue = plain_residues(det);
-  r.basis[position] = column;
-  r.on = true;
+  eta.end = eta_index_.size();
+  etas_.push_back(eta);
+  det_ = det;
+  det_residue_ = plain_residues(det);
+  basis_[position] = column;
+  on_ = true;
 }
 
-bool BasisFactor::residue_ftran(std::vector<Rational>& vec, std::vector<std::uint32_t>& nz) const {
-  Residues& r = res_;
-  const std::size_t m = m_;
-  ResiduePair* w = r.work.data();  // by row
+bool ResidueSolves::ftran(const BasisFactor& lu, std::vector<Rational>& vec, std::vector<std::uint32_t>& nz) {
+  const std::size_t m = lu.m_;
+  ResiduePair* w = work_.data();  // by row
   for (std::uint32_t i : nz) {
     std::int64_t v;
     if (!small_integer(vec[i], v)) {
@@ -284,127 +284,126 @@ bool BasisFactor::residue_ftran(std::vector<Rational>& vec, std::vector<std::uin
     w[i] = integer_residues(vec[i]);
   }
   // L, then U backwards into x (by position), then the etas.
-  for (std::uint32_t k : l_steps_) {
-    const Step& s = steps_[k];
+  for (std::uint32_t k : lu.l_steps_) {
+    const BasisFactor::Step& s = lu.steps_[k];
     const ResiduePair vp = w[s.row];
     if (vp.zero()) continue;
     for (std::size_t t = s.l_begin; t < s.l_end; ++t) {
-      sub_times(w[l_[t].index], r.l[t], vp);
+      sub_times(w[lu.l_[t].index], l_images_[t], vp);
     }
   }
-  ResiduePair* x = r.image.data();
-  for (std::size_t k = steps_.size(); k-- > 0;) {
-    const Step& s = steps_[k];
+  ResiduePair* x = image_.data();
+  for (std::size_t k = lu.steps_.size(); k-- > 0;) {
+    const BasisFactor::Step& s = lu.steps_[k];
     ResiduePair t = w[s.row];
     w[s.row] = ResiduePair{};
     if (!t.zero()) {
-      t = times(t, r.pivot_inverse[k]);
-      for (std::uint32_t q = u_col_start_[s.col]; q < u_col_start_[s.col + 1]; ++q) {
-        sub_times(w[u_by_col_[q].row], r.u[u_by_col_[q].index], t);
+      t = times(t, pivot_inverse_[k]);
+      for (std::uint32_t q = lu.u_col_start_[s.col]; q < lu.u_col_start_[s.col + 1]; ++q) {
+        sub_times(w[lu.u_by_col_[q].row], u_images_[lu.u_by_col_[q].index], t);
       }
     }
     x[s.col] = t;
   }
-  for (const ResidueEta& eta : r.etas) {
+  for (const Eta& eta : etas_) {
     ResiduePair& xr = x[eta.position];
     if (xr.zero()) continue;
     xr = times(xr, eta.pivot_inverse);
     for (std::size_t q = eta.begin; q < eta.end; ++q) {
-      sub_times(x[r.eta_index[q]], r.eta_value[q], xr);
+      sub_times(x[eta_index_[q]], eta_value_[q], xr);
     }
   }
 
   // The integers D x, and the check B (D x) = D v.
-  SignedWide* found = r.found.data();
-  u64* check = r.check.data();
+  SignedWide* found = found_.data();
+  u64* check = check_.data();
   for (std::size_t p = 0; p < m; ++p) {
     if (x[p].zero()) {
       found[p] = SignedWide{};
       continue;
     }
-    found[p] = combine(times(x[p], r.det_residue));
-    r.form->for_any_column(r.basis[p], [&](std::size_t row, const Rational& a) {
+    found[p] = combine(times(x[p], det_residue_));
+    form_->for_any_column(basis_[p], [&](std::size_t row, const Rational& a) {
       accumulate(check + 3 * row, found[p], a.num());
     });
   }
-  const SignedWide det{true, r.det};  // -D
+  const SignedWide det{true, det_};  // -D
   for (std::uint32_t i : nz) accumulate(check + 3 * i, det, vec[i].num());
   bool exact = true;
   for (std::size_t i = 0; i < m; ++i) exact = take_zero(check + 3 * i) && exact;
   if (!exact) {
-    r.on = false;
+    on_ = false;
     return false;
   }
 
   for (std::uint32_t i : nz) vec[i] = Rational();
-  hand_out(found, vec, nz);
-  r.image_fresh = true;
-  note_result(vec, nz);
+  hand_out(m, found, vec, nz);
+  image_fresh_ = true;
+  note_result(m, vec, nz);
   return true;
 }
 
-bool BasisFactor::residue_inverse_row(std::size_t position, std::vector<Rational>& out,
-                                      std::vector<std::uint32_t>& nz) const {
-  Residues& r = res_;
-  const std::size_t m = m_;
-  ResiduePair* w = r.work.data();  // by position
+bool ResidueSolves::inverse_row(const BasisFactor& lu, std::size_t position, std::vector<Rational>& out,
+                                std::vector<std::uint32_t>& nz) {
+  const std::size_t m = lu.m_;
+  ResiduePair* w = work_.data();  // by position
   w[position] = {kFirst.one(), kSecond.one()};
   // The etas transposed, last first; then U transposed into z (by row),
   // then L transposed.
-  for (std::size_t k = r.etas.size(); k-- > 0;) {
-    const ResidueEta& eta = r.etas[k];
+  for (std::size_t k = etas_.size(); k-- > 0;) {
+    const Eta& eta = etas_[k];
     ResiduePair t = w[eta.position];
     for (std::size_t q = eta.begin; q < eta.end; ++q) {
-      const ResiduePair& wi = w[r.eta_index[q]];
+      const ResiduePair& wi = w[eta_index_[q]];
       if (wi.zero()) continue;
-      sub_times(t, r.eta_value[q], wi);
+      sub_times(t, eta_value_[q], wi);
     }
     w[eta.position] = times(t, eta.pivot_inverse);
   }
-  ResiduePair* z = r.out.data();
-  for (std::size_t k = 0; k < steps_.size(); ++k) {
-    const Step& s = steps_[k];
+  ResiduePair* z = out_.data();
+  for (std::size_t k = 0; k < lu.steps_.size(); ++k) {
+    const BasisFactor::Step& s = lu.steps_[k];
     ResiduePair t = w[s.col];
     w[s.col] = ResiduePair{};
     if (!t.zero()) {
-      t = times(t, r.pivot_inverse[k]);
+      t = times(t, pivot_inverse_[k]);
       for (std::size_t q = s.u_begin; q < s.u_end; ++q) {
-        sub_times(w[u_[q].index], r.u[q], t);
+        sub_times(w[lu.u_[q].index], u_images_[q], t);
       }
     }
     z[s.row] = t;
   }
-  for (std::size_t k = l_steps_.size(); k-- > 0;) {
-    const Step& s = steps_[l_steps_[k]];
+  for (std::size_t k = lu.l_steps_.size(); k-- > 0;) {
+    const BasisFactor::Step& s = lu.steps_[lu.l_steps_[k]];
     ResiduePair& t = z[s.row];
     for (std::size_t q = s.l_begin; q < s.l_end; ++q) {
-      const ResiduePair& zr = z[l_[q].index];
+      const ResiduePair& zr = z[lu.l_[q].index];
       if (zr.zero()) continue;
-      sub_times(t, r.l[q], zr);
+      sub_times(t, l_images_[q], zr);
     }
   }
 
   // The integers D y, and the check (D y)^T B = D e_position^T, a column at a time.
-  std::vector<SignedWide>& rows = r.row_found;
+  std::vector<SignedWide>& rows = row_found_;
   rows.resize(m);
   for (std::size_t i = 0; i < m; ++i) {
-    rows[i] = z[i].zero() ? SignedWide{} : combine(times(z[i], r.det_residue));
+    rows[i] = z[i].zero() ? SignedWide{} : combine(times(z[i], det_residue_));
     z[i] = ResiduePair{};
   }
   u64 acc[3] = {0, 0, 0};
   bool exact = true;
   for (std::size_t p = 0; p < m && exact; ++p) {
-    r.form->for_any_column(r.basis[p], [&](std::size_t row, const Rational& a) {
+    form_->for_any_column(basis_[p], [&](std::size_t row, const Rational& a) {
       if (rows[row].magnitude != 0) accumulate(acc, rows[row], a.num());
     });
-    if (p == position) accumulate(acc, SignedWide{true, r.det}, 1);
+    if (p == position) accumulate(acc, SignedWide{true, det_}, 1);
     exact = take_zero(acc);
   }
   if (!exact) {
-    r.on = false;
+    on_ = false;
     return false;
   }
-  hand_out(rows.data(), out, nz);
+  hand_out(m, rows.data(), out, nz);
   return true;
 }
 

@@ -78,8 +78,8 @@ void take_bits(std::uint64_t* words, std::size_t count, std::vector<std::uint32_
 }  // namespace
 
 void BasisFactor::ftran_sparse(std::vector<Rational>& vec, std::vector<std::uint32_t>& nz) const {
-  res_.image_fresh = false;
-  if (res_.on && residue_ftran(vec, nz)) return;
+  res_.stale();
+  if (res_.on() && res_.ftran(*this, vec, nz)) return;
   Rational* v = vec.data();
   const std::size_t words = (m_ + 63) / 64;
   StepSet lower{step_bits_.data(), words}, upper{step_bits_.data() + words, words};
@@ -129,11 +129,11 @@ void BasisFactor::ftran_sparse(std::vector<Rational>& vec, std::vector<std::uint
     if (!x[p].is_zero()) nz[kept++] = p;
   }
   nz.resize(kept);
-  note_result(vec, nz);
+  res_.note_result(m_, vec, nz);
 }
 
 void BasisFactor::inverse_row(std::size_t position, std::vector<Rational>& out, std::vector<std::uint32_t>& nz) const {
-  if (res_.on && residue_inverse_row(position, out, nz)) return;
+  if (res_.on() && res_.inverse_row(*this, position, out, nz)) return;
   // Etas, last first: each sets the value at its own position from the
   // values at its column's other positions.
   Rational* w = sparse_work_.data();
