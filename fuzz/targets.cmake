@@ -1,7 +1,7 @@
 # The fuzz targets, shared by fuzz/CMakeLists.txt (libFuzzer builds) and the
 # test command's replay of saved findings: four solve paths, each with its
-# entry in mivex::api, and the three readers.
-set(MIVEX_FUZZ_TARGETS sat lp milp cp dimacs lp_format cp_format)
+# entry in mivex::api, the three readers, and mivex_exact's MPS reader.
+set(MIVEX_FUZZ_TARGETS sat lp milp cp dimacs lp_format cp_format mps)
 set(MIVEX_FUZZ_ENTRY_sat solve_sat)
 set(MIVEX_FUZZ_ENTRY_lp solve_lp_text)
 set(MIVEX_FUZZ_ENTRY_milp solve_milp_text)
@@ -18,5 +18,5 @@ function(mivex_fuzz_executable name target)
     add_executable(${name} ${dir}/fuzz_read.cpp ${ARGN})
     target_compile_definitions(${name} PRIVATE MIVEX_FUZZ_READER_${target}=1)
   endif()
-  target_link_libraries(${name} PRIVATE mivex_api)
+  target_link_libraries(${name} PRIVATE mivex_api mivex_exact)
 endfunction()

@@ -48,7 +48,9 @@ void expect_factors(Matrix a, const Matrix& lu, const std::vector<int>& pivot) {
       double sum = 0;
       for (int k = 0; k <= std::min({i, j, steps - 1}); ++k) {
         const double l = k == i ? 1.0 : f(i, k);
-        if (k < i) EXPECT_LE(std::fabs(l), 1.0);
+        if (k < i) {
+          EXPECT_LE(std::fabs(l), 1.0);
+        }
         sum += l * f(k, j);
       }
       EXPECT_NEAR(sum, a(i, j), 1e-9) << i << "," << j;

@@ -43,6 +43,8 @@ std::optional<FastAnswer> certified(const linear::LinearSystem& system, const Co
   return std::nullopt;
 }
 
+}  // namespace
+
 // Infeasibility when no single row of the final basis shows it: minimise the
 // total violation (one elastic column per side a row may be broken on); the
 // duals of an optimal basis of that program with a positive optimum are
@@ -105,6 +107,8 @@ std::optional<FastAnswer> empty_improving_column(const ColumnForm& form, Cancel&
   if (!verify(form, c)) return std::nullopt;
   return FastAnswer{LpResult::unbounded(), {}, {}, std::move(c)};
 }
+
+namespace {
 
 // The proposals of `engine` (a model of `form`) run on and certified: the
 // dual simplex, then what its verdict calls for.

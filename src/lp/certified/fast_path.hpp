@@ -39,6 +39,14 @@ inline std::optional<FastAnswer> fast_path_solve(const linear::LinearSystem& sys
   return fast_path_solve(system, nullptr, cancel);
 }
 
+// Infeasibility proved by minimising the total violation of the rows: the
+// Farkas multipliers of `form`, or nothing.
+std::optional<Certificate> infeasible_by_violation(const ColumnForm& form, Cancel& cancel);
+// The answer for a form with an improving column in no row (the engine does
+// not handle one well): unbounded or infeasible, certified; nothing when
+// there is no such column or no certificate was found.
+std::optional<FastAnswer> empty_improving_column(const ColumnForm& form, Cancel& cancel);
+
 // The fast path for the node programs of one branch and bound (the system
 // followed by each node's bound rows). Building a form and a floating-point
 // model per node and solving it from scratch costs more than the run

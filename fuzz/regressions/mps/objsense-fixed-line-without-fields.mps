@@ -1,0 +1,3 @@
+NAME demo
+OBJSENSE
+   N 
