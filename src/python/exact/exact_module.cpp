@@ -1,4 +1,5 @@
-// The extension `_mivex_exact`, the compiled half of the `mivex_exact`
+// The module `_mivex_exact` (in mivex's extension file, under its own init
+// function), the compiled half of the `mivex_exact`
 // package (which binds the arguments, reads files and checks answers in
 // Python). Unlike `mivex`, a solve releases the GIL: threads solve side by
 // side, and the solve takes the GIL back only to look for pending signals.

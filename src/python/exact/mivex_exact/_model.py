@@ -7,7 +7,7 @@ import os
 from fractions import Fraction
 from typing import Optional, Union
 
-import _mivex_exact
+from mivex_exact._native import native as _mivex_exact
 
 Number = Fraction
 Bound = Optional[Fraction]

@@ -5,7 +5,7 @@ from __future__ import annotations
 from fractions import Fraction
 from typing import Dict, List, Optional
 
-import _mivex_exact
+from mivex_exact._native import native as _mivex_exact
 
 from ._check import CheckError, check_result
 from ._model import Model
