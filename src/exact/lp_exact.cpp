@@ -145,7 +145,7 @@ bool origin_feasible(const ColumnForm& f) {
 
 std::optional<LpAnswer> propose_and_certify(const ColumnForm& form, lp::FloatSimplex& engine, bool primal_first,
                                             Cancel& cancel) {
-  Proposal first = primal_first ? engine.primal() : engine.dual();
+  Proposal first = primal_first ? engine.crash_primal() : engine.dual();
   if (auto a = certified(form, first, cancel)) return a;
   if (auto a = repaired(form, first, cancel)) return a;
   Proposal second = primal_first ? engine.dual() : engine.primal();

@@ -168,6 +168,16 @@ Proposal FloatSimplex::primal() {
   return engine_->run([](ClpSimplex& s) { s.primal(); });
 }
 
+Proposal FloatSimplex::crash_primal() {
+  // CLP's crash (gap 1000, mode 2) picks a start that makes many rows tight
+  // at once; from the all-slack basis of a highly degenerate program the
+  // primal simplex spends most pivots getting there one at a time.
+  return engine_->run([](ClpSimplex& s) {
+    s.crash(1000.0, 2);
+    s.primal();
+  });
+}
+
 bool FloatSimplex::add_rows(const ColumnForm& f, std::size_t first_row) {
   Engine& e = *engine_;
   if (!e.loaded || f.n != e.n || first_row != e.m || f.m < first_row) return false;

@@ -41,6 +41,9 @@ class FloatSimplex {
   bool loaded() const;
   Proposal dual();
   Proposal primal();
+  // The primal simplex from a crash basis instead of the current one (a
+  // fresh model only; mivex_exact's first proposal where x = 0 is feasible).
+  Proposal crash_primal();
 
   // Branch and bound keeps one model of the root and adds each node's rows
   // for its runs. Rows `first_row`.. of `form` (the loaded rows followed by
