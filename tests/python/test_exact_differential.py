@@ -7,7 +7,7 @@ import math
 
 import pytest
 
-from hypothesis import HealthCheck, assume, given, settings
+from hypothesis import HealthCheck, assume, example, given, settings
 from hypothesis import strategies as st
 
 mivex_exact = pytest.importorskip("mivex_exact")
@@ -55,7 +55,14 @@ def compare(program, tolerance):
     assume(theirs.status in SCIPY_STATUS)
     assert ours.exact_status == SCIPY_STATUS[theirs.status], (program, ours.message, theirs.message)
     if theirs.status == 0:
-        assert math.isclose(float(ours.fun), theirs.fun, rel_tol=tolerance, abs_tol=tolerance)
+        close = lambda fun: math.isclose(float(ours.fun), fun, rel_tol=tolerance, abs_tol=tolerance)  # noqa: E731
+        if not close(theirs.fun) and float(ours.fun) < theirs.fun:
+            # scipy 1.15's HiGHS (the newest for CPython 3.10) was seen to
+            # stop its MIP presolve short of an optimum that ours proves
+            # (check() above): min x3 - x4 with x4 integer, 2 x4 - 2 x3 <= x0
+            # <= 3, reaches -3/2, not -1. Without presolve it agrees.
+            theirs = scipy_optimize.linprog(method="highs", options={"presolve": False}, **program)
+        assert close(theirs.fun), (program, ours.fun, theirs.fun)
         assert ours.success and ours.status == 0
 
 
@@ -67,6 +74,8 @@ def test_lp_agrees_with_scipy(program):
 
 @settings(max_examples=600, deadline=None, suppress_health_check=[HealthCheck.too_slow])
 @given(programs(integer=True))
+@example(program={"c": [0, 0, 0, 1, -1], "A_ub": [[-1, 0, 0, -2, 2]], "b_ub": [0], "A_eq": None, "b_eq": None,
+                  "bounds": [(-2, 3), (-6, 6), (-6, 6), (-6, 6), (-6, 6)], "integrality": [0, 0, 0, 0, 1]})
 def test_milp_agrees_with_scipy(program):
     # HiGHS accepts points within its feasibility tolerance (1e-6) of a row,
     # so its MILP optima may be that much better than the exact one.
