@@ -13,9 +13,13 @@ from typing import Any, Optional
 
 import pulp
 
-from ._linprog import exact
-from ._model import Model
-from ._result import Result, solve
+if not hasattr(pulp, "LpStatusOptimal"):
+    # PuLP 4 replaced the status constants and the solver's way of reporting.
+    raise ImportError(f"mivex_exact.pulp_solver works with PuLP 2 and 3, not PuLP {pulp.__version__}")
+
+from ._linprog import exact  # noqa: E402
+from ._model import Model  # noqa: E402
+from ._result import Result, solve  # noqa: E402
 
 _STATUS = {
     "OPTIMAL": (pulp.LpStatusOptimal, pulp.LpSolutionOptimal),
