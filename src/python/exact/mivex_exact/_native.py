@@ -13,8 +13,8 @@ def _load():
     if name in sys.modules:
         return sys.modules[name]
     loader = importlib.machinery.ExtensionFileLoader(name, mivex.__file__)
-    spec = importlib.util.spec_from_file_location(name, mivex.__file__, loader=loader)
-    module = importlib.util.module_from_spec(spec)
+    module_spec = importlib.util.spec_from_file_location(name, mivex.__file__, loader=loader)
+    module = importlib.util.module_from_spec(module_spec)
     loader.exec_module(module)
     sys.modules[name] = module
     return module
