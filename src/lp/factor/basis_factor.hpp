@@ -160,6 +160,7 @@ class BasisFactor {
   std::vector<Unit> units_;  // columns +-1 in a single row, pivoted before the rest
 
   friend class ResidueSolves;  // reads the factors for their images
+  friend class BoundFactor;
   mutable ResidueSolves res_;
 };
 

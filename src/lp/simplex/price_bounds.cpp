@@ -56,6 +56,7 @@ PriceBounds::PriceBounds(const StandardForm& form) : m_(form.num_rows()) {
   cost_.assign(cols, 0.0);
   cost_exact_.assign(cols, 1);
   y_.assign(m_, 0.0);
+  y_rad_.assign(m_, 0.0);
   y_exact_.assign(m_, 1);
   exact_.assign(cols, 0);
   estimate_.assign(cols, 0.0);
@@ -74,19 +75,21 @@ void PriceBounds::reset() {
   for (std::size_t j = 0; j < estimate_.size(); ++j) {
     double sum = cost_[j];
     double size = std::fabs(sum);
+    double spread = 0.0;  // sum |a_ij| y_rad_i
     bool exact = cost_exact_[j] && entries_exact_[j];
     const std::uint32_t begin = col_start_[j], end = col_start_[j + 1];
     for (std::uint32_t k = begin; k < end; ++k) {
       const double t = col_value_[k] * y_[col_row_[k]];
       sum -= t;
       size += std::fabs(t);
+      spread += std::fabs(col_value_[k]) * y_rad_[col_row_[k]];
       exact = exact && y_exact_[col_row_[k]] && exact_step(t) && exact_step(sum);
     }
     exact_[j] = exact;
     const double terms = static_cast<double>(end - begin + 1);
     estimate_[j] = sum;
     size_[j] = size * (1.0 + 0x1p-50) + terms * 0x1p-1060;
-    drift_[j] = size * (terms + 4.0) * 0x1p-52 + terms * 0x1p-1060;
+    drift_[j] = (size * (terms + 4.0) * 0x1p-52 + spread) * (1.0 + 0x1p-48) + terms * 0x1p-1060;
     touch(j);
   }
 }
@@ -135,6 +138,46 @@ void PriceBounds::move_multiplier(std::size_t row, const linear::Rational& y) {
     walk(std::true_type{});
   } else {
     walk(std::false_type{});
+  }
+}
+
+void PriceBounds::move_multiplier_by(std::size_t row, const Bound& delta) {
+  // As move_multiplier, stepping each estimate by a * delta.mid; the exact
+  // step lies within |a| * delta.rad of that, and y_rad_ keeps the sum of
+  // those radii and of the roundings of the new image, for reset().
+  const double old = y_[row];
+  const double image = old + delta.mid;
+  const bool was_exact = y_exact_[row] != 0;
+  const bool exact_delta = delta.exact() && std::trunc(delta.mid) == delta.mid && exact_step(delta.mid);
+  const bool now_exact = was_exact && exact_delta && exact_step(image);
+  y_exact_[row] = now_exact;
+  y_[row] = image;
+  y_rad_[row] = now_exact ? 0.0 : (y_rad_[row] + delta.rad + std::fabs(image) * 0x1p-52) * (1.0 + 0x1p-50) + 0x1p-1060;
+  if (delta.zero()) return;
+  if (!delta.known()) {
+    for (std::uint32_t k = row_start_[row]; k < row_start_[row + 1]; ++k) {
+      const std::uint32_t j = row_col_[k];
+      exact_[j] = 0;
+      drift_[j] = HUGE_VAL;
+      touch(j);
+    }
+    return;
+  }
+  for (std::uint32_t k = row_start_[row]; k < row_start_[row + 1]; ++k) {
+    const std::uint32_t j = row_col_[k];
+    const double a = row_value_[k];
+    const double t = a * delta.mid;
+    const double v = estimate_[j] - t;
+    estimate_[j] = v;
+    size_[j] = (size_[j] + std::fabs(a * image)) * (1.0 + 0x1p-50) + 0x1p-1060;
+    touch(j);
+    if (exact_[j]) {
+      if (now_exact && exact_step(t) && exact_step(v)) continue;
+      exact_[j] = 0;
+      drift_[j] = 0.0;
+    }
+    drift_[j] = (drift_[j] + std::fabs(a) * delta.rad + (std::fabs(t) + std::fabs(v)) * 0x1p-50 + 0x1p-1060) *
+                (1.0 + 0x1p-50);
   }
 }
 

@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "linear/rational.hpp"
+#include "lp/factor/bound.hpp"
 #include "lp/factor/standard_form.hpp"
 
 namespace mivex::lp {
@@ -32,11 +33,31 @@ class PriceBounds {
   explicit PriceBounds(const StandardForm& form);
 
   void set_cost(std::size_t col, const linear::Rational& c) { cost_exact_[col] = take_image(c, cost_[col]); }
-  void set_multiplier(std::size_t row, const linear::Rational& y) { y_exact_[row] = take_image(y, y_[row]); }
+  void set_multiplier(std::size_t row, const linear::Rational& y) {
+    y_exact_[row] = take_image(y, y_[row]);
+    y_rad_[row] = 0.0;
+  }
   // Every estimate from scratch, from the current images.
   void reset();
   // y_row becomes `y`: the columns of that row follow.
   void move_multiplier(std::size_t row, const linear::Rational& y);
+  // y_row is a number `y` holds.
+  void set_multiplier(std::size_t row, const Bound& y) {
+    const bool exact = y.exact() && std::trunc(y.mid) == y.mid && exact_step(y.mid);
+    y_exact_[row] = exact;
+    y_[row] = y.known() ? y.mid : NAN;
+    y_rad_[row] = exact ? 0.0 : y.rad;
+  }
+  // y_row moves by a number `delta` holds, with no exact y at hand: the
+  // columns of that row follow, their intervals widened by delta's radius.
+  void move_multiplier_by(std::size_t row, const Bound& delta);
+  // d_col as a Bound.
+  Bound cost_bound(std::size_t col) const {
+    double low, high;
+    interval(col, low, high);
+    if (low == -HUGE_VAL && high == HUGE_VAL) return Bound::unknown();
+    return {estimate_[col], high - estimate_[col] > estimate_[col] - low ? high - estimate_[col] : estimate_[col] - low};
+  }
   // An interval holding d_col; false when coarse images leave it unbounded.
   bool bounds(std::size_t col, double& low, double& high) const {
     interval(col, low, high);
@@ -69,6 +90,7 @@ class PriceBounds {
   std::vector<double> row_value_;
   std::vector<double> cost_;      // by column
   std::vector<double> y_;         // by row
+  std::vector<double> y_rad_;     // by row: how far y_ may be from y beyond its image error
   std::vector<double> estimate_;  // by column
   std::vector<double> drift_;     // roundoff the estimate may carry
   std::vector<double> size_;      // at least |c_j| + sum |a_ij y_i| over the images

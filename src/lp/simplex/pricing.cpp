@@ -9,7 +9,8 @@
 
 namespace mivex::lp {
 
-Rational RevisedSimplex::reduced_cost(std::size_t col) const {
+Rational RevisedSimplex::reduced_cost(std::size_t col) {
+  ensure_multipliers();
   Rational d = cost_of(col);
   form_->for_any_column(col, [&](std::size_t row, const Rational& a) {
     if (!y_[row].is_zero()) d.sub_mul(y_[row], a);
@@ -26,6 +27,16 @@ std::optional<std::size_t> RevisedSimplex::find_entering(bool skip_artificial) {
     tracked_contenders(skip_artificial);
   } else {
     bounds_.contenders(open_[skip_artificial ? 1 : 0], lows);
+  }
+  entering_known_ = true;
+  if (bounded_) {
+    if (auto lone = lone_contender()) return lone;
+    // Carried bounds widen pivot by pivot; fresh ones may decide.
+    if (!fresh_ && !y_current_ && needs_exact_costs()) {
+      refresh_bounds();
+      bounds_.contenders(open_[skip_artificial ? 1 : 0], lows);
+      if (auto lone = lone_contender()) return lone;
+    }
   }
   // Columns come in increasing order: a tie keeps the lower index. A best
   // known exactly as an integer is compared as one; its rational is made
@@ -96,11 +107,44 @@ void RevisedSimplex::tracked_contenders(bool skip_artificial) {
   lows.resize(kept);
 }
 
+std::optional<std::size_t> RevisedSimplex::lone_contender() {
+  // A lone contender whose whole interval lies below 0 is the least d_j.
+  if (lows_.size() != 1 || bounds_.exact(lows_[0].first)) return std::nullopt;
+  double low, high;
+  if (!bounds_.bounds(lows_[0].first, low, high) || !(high < 0.0)) return std::nullopt;
+  entering_known_ = false;
+  return lows_[0].first;
+}
+
+bool RevisedSimplex::needs_exact_costs() const {
+  // Some contender is known only by an interval, and one wide enough that
+  // fresh bounds may narrow it (a tight one overlapping another is most
+  // likely a tie, which only exact costs decide).
+  for (const auto& entry : lows_) {
+    double low, high;
+    if (bounds_.exact(entry.first)) continue;
+    if (!bounds_.bounds(entry.first, low, high) || high - low > (std::fabs(low) + std::fabs(high)) * 0x1p-40) return true;
+  }
+  return false;
+}
+
+Bound RevisedSimplex::entering_bound(std::size_t col) const {
+  if (entering_known_) return Bound::of(entering_cost_);
+  return bounds_.cost_bound(col);
+}
+
 std::optional<std::size_t> RevisedSimplex::find_entering_bland(bool skip_artificial) {
   std::optional<std::size_t> first;
+  entering_known_ = true;
   for_open(skip_artificial, [&](std::size_t j) {
     double low, high;
-    if (bounds_.bounds(j, low, high) && low >= 0.0) return false;
+    const bool bounded = bounds_.bounds(j, low, high);
+    if (bounded && low >= 0.0) return false;
+    if (bounded && bounded_ && high < 0.0) {
+      entering_known_ = false;
+      first = j;
+      return true;
+    }
     Rational d = reduced_cost(j);
     if (!d.is_negative()) return false;
     entering_cost_ = std::move(d);

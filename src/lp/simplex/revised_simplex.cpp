@@ -105,6 +105,10 @@ PhaseEnd RevisedSimplex::run_phase(bool skip_artificial, Cancel& cancel, const R
   } else {
     guard.start(basis_);
   }
+  bool bounded = bounds_mode_ == Bounds::Always && log_ == nullptr;
+  const bool may_switch = bounds_mode_ == Bounds::Auto && log_ == nullptr;
+  big_entries_ = entries_ = 0;
+  if (bounded) start_bounds();
   // Under Bland's rule pricing reads no bounds: every column counts as close.
   bool close_all = false;
   for (;;) {
@@ -117,26 +121,41 @@ PhaseEnd RevisedSimplex::run_phase(bool skip_artificial, Cancel& cancel, const R
     auto entering = end.bland ? find_entering_bland(skip_artificial) : find_entering(skip_artificial);
     if (!entering) {
       end.optimal = true;
-      return end;
+      break;
     }
-    load_column(*entering);
-    auto leaving = find_leaving(end.bland);
+    bool moves = false;
+    std::size_t left = 0;
+    auto leaving = bounded ? step_bounds(*entering, end.bland, moves, left)
+                           : step_exact(*entering, end.bland, moves, left);
     if (!leaving) {
       end.entering = *entering;
-      return end;
-    }
-    // The objective moves exactly when the step length (the ratio) is nonzero.
-    const bool moves = !x_[*leaving].is_zero();
-    const std::size_t left = basis_[*leaving];
-    pivot(*leaving, *entering, true);
-    if (log_ != nullptr) {
-      log_->steps.push_back({static_cast<std::uint32_t>(*leaving), static_cast<std::uint32_t>(*entering),
-                             static_cast<std::uint32_t>(left), moves});
+      break;
     }
     ++end.pivots;
+    if (may_switch && !bounded && bounds_pay()) {
+      bounded = true;
+      start_bounds();
+    }
     if (end.bland) continue;
     if (guard.pivot(*leaving, left, *entering, moves)) end.bland = true;
   }
+  if (bounded) finish_bounds(end);
+  return end;
+}
+
+std::optional<std::size_t> RevisedSimplex::step_exact(std::size_t col, bool bland, bool& moves, std::size_t& left) {
+  load_column(col);
+  auto leaving = find_leaving(bland);
+  if (!leaving) return std::nullopt;
+  // The objective moves exactly when the step length (the ratio) is nonzero.
+  moves = !x_[*leaving].is_zero();
+  left = basis_[*leaving];
+  pivot(*leaving, col, true);
+  if (log_ != nullptr) {
+    log_->steps.push_back({static_cast<std::uint32_t>(*leaving), static_cast<std::uint32_t>(col),
+                           static_cast<std::uint32_t>(left), moves});
+  }
+  return leaving;
 }
 
 std::size_t RevisedSimplex::drive_out_artificials(Cancel& cancel) {

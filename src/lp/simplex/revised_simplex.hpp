@@ -23,6 +23,8 @@
 #include "core/cancel.hpp"
 #include "linear/rational.hpp"
 #include "lp/factor/basis_factor.hpp"
+#include "lp/factor/bound.hpp"
+#include "lp/factor/bound_factor.hpp"
 #include "lp/simplex/pivot_log.hpp"
 #include "lp/simplex/price_bounds.hpp"
 #include "lp/factor/standard_form.hpp"
@@ -59,7 +61,19 @@ class RevisedSimplex {
   void verify_updates(std::size_t pivots) { verify_ = pivots; }
   // Keep in `log` (already started) the steps made from now on and what
   // tells when rows added to this program first change a choice; null stops.
+  // A logged phase keeps every value exact throughout.
   void record_log(PivotLog* log) { log_ = log; }
+  // Whether unlogged phases decide from bounds (bounded_steps.cpp): where
+  // exact numbers grow big (Auto), or always or never, as tests ask, for
+  // this solver or for new ones.
+  enum class Bounds : std::uint8_t { Never, Auto, Always };
+  void use_bounds(Bounds mode) { bounds_mode_ = mode; }
+  static void set_bounds_default(Bounds mode);
+  static Bounds bounds_default();
+  // Pivots whose leaving choice the bounds alone could not make (exact rows
+  // or exact values decided it), by every solver of the process (for tests
+  // and benchmarks).
+  static std::size_t exact_choices_everywhere();
 
   // Price the current basis with these costs (multipliers from scratch).
   void set_costs(Costs costs);
@@ -89,13 +103,20 @@ class RevisedSimplex {
   Rational artificial_sum() const;
 
  private:
-  // pricing.cpp; both set entering_cost_ to the chosen column's d_j.
+  // pricing.cpp; both set entering_cost_ to the chosen column's d_j, or
+  // leave it unknown (entering_known_ false) where its bound decided.
   std::optional<std::size_t> find_entering(bool skip_artificial);
   std::optional<std::size_t> find_entering_bland(bool skip_artificial);
+  // Bounds mode: the one column pricing's bounds leave, when they prove it
+  // enters; whether some contender needs its exact d_j.
+  std::optional<std::size_t> lone_contender();
+  bool needs_exact_costs() const;
+  // The bound on the entering column's d_j.
+  Bound entering_bound(std::size_t col) const;
   // lows_ := the columns pricing must compute exactly, as
   // PriceBounds::contenders, noting in log_ the columns close to entering.
   void tracked_contenders(bool skip_artificial);
-  Rational reduced_cost(std::size_t col) const;  // exact
+  Rational reduced_cost(std::size_t col);  // exact (the multipliers made exact first)
   // ratio_test.cpp
   std::optional<std::size_t> find_leaving(bool bland) const;
   // pivot.cpp
@@ -103,6 +124,43 @@ class RevisedSimplex {
   void compute_inverse_row(std::size_t position);  // rho_ := row of the basis inverse
   void compute_pivot_row(std::size_t position);  // row_ := tableau row, nonbasic columns
   void pivot(std::size_t position, std::size_t col, bool update_costs);
+  // bounded_steps.cpp: a phase that decides from bounds. The exact factor,
+  // basic values and multipliers fall behind the basis there and are made
+  // current on demand; the bounds are always current.
+  enum class Verdict : std::uint8_t { Found, Unbounded, Unknown };
+  void start_bounds();
+  void finish_bounds(const PhaseEnd& end);
+  void ensure_factor();
+  void ensure_values();
+  void ensure_multipliers();
+  // One pivot on `col`: the leaving position (none: unbounded), whether the
+  // step moved the point and the column that left. step_exact is the same
+  // step, every value exact (revised_simplex.cpp).
+  std::optional<std::size_t> step_bounds(std::size_t col, bool bland, bool& moves, std::size_t& left);
+  std::optional<std::size_t> step_exact(std::size_t col, bool bland, bool& moves, std::size_t& left);
+  void load_bounds(std::size_t col);  // alpha_b_ := bounds on ftran(a_col)
+  Verdict find_leaving_bounds(bool bland, std::size_t col, std::size_t& best);
+  // Whether an exact alpha_p is worth making now: its row is kept, or the
+  // bounds are fresh (so they cannot decide, and the factor is current).
+  bool resolvable(std::size_t p) const { return fresh_ || exact_rows_[p].valid; }
+  bool exact_double_ratios(bool bland, std::size_t& best);
+  Verdict exact_ratios(bool bland, std::size_t col, std::size_t& best);
+  // Exact rows of the basis inverse, kept while they stay exact (a pivot
+  // changes row p unless alpha_p = 0), and the exact alpha_p and x_p read
+  // off them; exact_alpha also narrows alpha_b_[p] to its image.
+  struct ExactRow {
+    bool valid = false;
+    std::vector<std::uint32_t> index;  // rows, ascending
+    std::vector<Rational> value;
+  };
+  const ExactRow& exact_row(std::size_t position);
+  // After the pivot at `position` on `col`: drop the rows it changed.
+  void keep_exact_rows(std::size_t position, std::size_t col);
+  Rational exact_alpha(std::size_t position, std::size_t col);
+  Rational exact_value(std::size_t position);
+  void pivot_bounds(std::size_t position, std::size_t col);
+  void refresh_bounds();
+  void verify_bounds();
   // revised_simplex.cpp
   void refactor();
   void compute_values(std::vector<Rational>& x) const;
@@ -162,6 +220,40 @@ class RevisedSimplex {
   std::vector<std::uint32_t> row_nz_;    // columns touched in row_
   std::vector<char> row_mark_;
   mutable std::vector<std::pair<std::uint32_t, double>> ratio_images_;  // ratio test scratch
+
+  // Bounds mode (bounded_ during a phase that decides from bounds).
+  Bounds bounds_mode_ = bounds_default();
+  std::size_t big_entries_ = 0;           // Auto: big rationals among recent images' entries
+  std::size_t entries_ = 0;
+  bool bounds_pay();                      // Auto: whether to switch to bounds now
+  bool bounded_ = false;
+  bool factor_current_ = true;   // factor_ is of basis_
+  bool x_current_ = true;        // x_ is exact for basis_
+  bool y_current_ = true;        // y_ is exact for basis_ and the costs
+  bool alpha_current_ = false;   // alpha_ is the exact image of the entering column
+  bool entering_known_ = true;   // entering_cost_ is the entering d_j
+  BoundFactor bound_factor_;
+  std::vector<Bound> xb_;                // bounds on the basic values; {0, 0} for exact zeros
+  std::vector<Bound> alpha_b_;           // bounds on the entering column's image
+  std::vector<std::uint32_t> alpha_b_nz_;
+  std::vector<Bound> rho_b_;             // bounds on a row of the basis inverse
+  std::vector<std::uint32_t> rho_b_nz_;
+  struct Ratio {
+    std::uint32_t position;
+    double low, high;
+  };
+  std::vector<Ratio> ratios_;            // ratio test scratch
+  std::vector<std::uint32_t> unsure_;    // ratio test scratch: signs the bounds leave open
+  std::vector<std::uint32_t> ties_;      // rows the step takes to exactly zero besides the leaving one
+  std::vector<Rational> exact_x_, exact_a_;  // ratio test scratch
+  Bound theta_;                          // the step length, when the ratio test made it exact
+  bool theta_known_ = false;
+  std::vector<ExactRow> exact_rows_;     // by position
+  std::vector<std::uint32_t> cached_rows_;
+  std::size_t rows_made_ = 0;            // exact rows the current ratio test made
+  std::vector<Bound> solve_;             // refresh_bounds scratch
+  std::vector<std::uint32_t> solve_nz_;
+  bool fresh_ = false;                   // the bounds were recomputed after the last pivot
 
   std::vector<std::pair<std::size_t, std::size_t>>* trace_ = nullptr;
   std::size_t verify_ = 0;

@@ -1,0 +1,455 @@
+// Pivots decided from bounds. A pivot takes two decisions, the entering
+// column and the leaving position; both are the exact tableau's, but most
+// can be read off proven intervals around the numbers they compare:
+//
+//   - the basic values x, the entering column's image alpha and a row of
+//     the basis inverse come from BoundFactor, in doubles with radii;
+//   - the multipliers move inside PriceBounds by bounds alone;
+//   - exact zeros of x are tracked, not computed: a step of zero length
+//     changes no value, and a step of positive length makes zero exactly
+//     the rows that tied at the least ratio (decided exactly) and lifts
+//     every zero row with alpha < 0.
+//
+// Where the bounds cannot tell (a sign or a least ratio inside the
+// roundings), the exact factor, values and image are brought up to date and
+// the choice is made exactly, as the logged phases always do.
+#include <algorithm>
+#include <atomic>
+#include <cmath>
+
+#include "core/error.hpp"
+#include "lp/simplex/revised_simplex.hpp"
+
+namespace mivex::lp {
+
+namespace {
+
+constexpr std::size_t kMaxUpdates = 100;
+// Auto: image entries looked at before each choice of bounds or exact pivots.
+constexpr std::size_t kSample = 2000;
+// Exact rows of the basis inverse one ratio test may make before it makes
+// the whole choice exactly instead.
+constexpr std::size_t kMaxRows = 16;
+
+std::atomic<RevisedSimplex::Bounds> bounds_on{RevisedSimplex::Bounds::Auto};
+std::atomic<std::size_t> exact_choices{0};
+
+}  // namespace
+
+void RevisedSimplex::set_bounds_default(Bounds mode) { bounds_on = mode; }
+RevisedSimplex::Bounds RevisedSimplex::bounds_default() { return bounds_on; }
+
+bool RevisedSimplex::bounds_pay() {
+  // Exact pivots cost little while their numbers stay small rationals; once
+  // a fair share of the entering images' entries are big, bounds pay.
+  for (std::uint32_t p : alpha_nz_) big_entries_ += alpha_[p].is_small() ? 0 : 1;
+  entries_ += alpha_nz_.size();
+  if (entries_ < kSample) return false;
+  const bool pay = big_entries_ * 8 > entries_;
+  big_entries_ = entries_ = 0;
+  return pay;
+}
+std::size_t RevisedSimplex::exact_choices_everywhere() { return exact_choices; }
+
+void RevisedSimplex::start_bounds() {
+  // Every exact value is current here (a phase starts from them).
+  refactor();
+  bound_factor_.take(factor_);
+  factor_current_ = x_current_ = y_current_ = true;
+  alpha_current_ = false;
+  xb_.resize(m_);
+  for (std::size_t p = 0; p < m_; ++p) xb_[p] = Bound::of(x_[p]);
+  alpha_b_.assign(m_, Bound{});
+  alpha_b_nz_.clear();
+  for (std::uint32_t p : cached_rows_) exact_rows_[p].valid = false;
+  cached_rows_.clear();
+  exact_rows_.resize(m_);
+  rho_b_.assign(m_, Bound{});
+  rho_b_nz_.clear();
+  bounded_ = true;
+  fresh_ = true;
+}
+
+void RevisedSimplex::finish_bounds(const PhaseEnd& end) {
+  ensure_values();
+  ensure_multipliers();
+  if (!end.optimal && !alpha_current_) load_column(end.entering);
+  alpha_current_ = true;
+  bounded_ = false;
+}
+
+void RevisedSimplex::ensure_factor() {
+  if (factor_current_) return;
+  refactor();
+  bound_factor_.take(factor_);
+  factor_current_ = true;
+}
+
+void RevisedSimplex::ensure_values() {
+  if (x_current_) return;
+  ensure_factor();
+  compute_values(x_);
+  for (std::size_t p = 0; p < m_; ++p) xb_[p] = Bound::of(x_[p]);
+  x_current_ = true;
+}
+
+void RevisedSimplex::ensure_multipliers() {
+  if (y_current_) return;
+  ensure_factor();
+  compute_multipliers(y_);
+  reset_bounds();
+  y_current_ = true;
+}
+
+void RevisedSimplex::load_bounds(std::size_t col) {
+  // alpha_b_ is zero outside alpha_b_nz_ between pivots.
+  for (std::uint32_t p : alpha_b_nz_) alpha_b_[p] = Bound{};
+  alpha_b_nz_.clear();
+  form_->for_any_column(col, [&](std::size_t row, const Rational& v) {
+    alpha_b_[row] = Bound::of(v);
+    alpha_b_nz_.push_back(static_cast<std::uint32_t>(row));
+  });
+  bound_factor_.ftran(alpha_b_, alpha_b_nz_);
+}
+
+std::optional<std::size_t> RevisedSimplex::step_bounds(std::size_t col, bool bland, bool& moves,
+                                                       std::size_t& left) {
+  load_bounds(col);
+  alpha_current_ = false;
+  std::size_t leaving = m_;
+  theta_known_ = false;
+  Verdict verdict = find_leaving_bounds(bland, col, leaving);
+  if (verdict == Verdict::Unknown && !fresh_) {
+    // Carried bounds widen pivot by pivot: fresh ones may decide, and exact
+    // rows need the fresh factor anyway.
+    refresh_bounds();
+    load_bounds(col);
+    verdict = find_leaving_bounds(bland, col, leaving);
+  }
+  if (rows_made_ > 0 || verdict == Verdict::Unknown) ++exact_choices;
+  switch (verdict) {
+    case Verdict::Unbounded:
+      return std::nullopt;
+    case Verdict::Found:
+      moves = !xb_[leaving].zero();
+      left = basis_[leaving];
+      pivot_bounds(leaving, col);
+      return leaving;
+    case Verdict::Unknown:
+      break;
+  }
+  ensure_values();
+  ensure_factor();
+  load_column(col);
+  alpha_current_ = true;
+  auto exact = find_leaving(bland);
+  ties_.clear();
+  theta_known_ = false;
+  if (!exact) return std::nullopt;
+  moves = !x_[*exact].is_zero();
+  left = basis_[*exact];
+  pivot_bounds(*exact, col);
+  return exact;
+}
+
+const RevisedSimplex::ExactRow& RevisedSimplex::exact_row(std::size_t position) {
+  ExactRow& row = exact_rows_[position];
+  if (!row.valid) {
+    ensure_factor();
+    compute_inverse_row(position);
+    row.index = rho_nz_;
+    row.value.clear();
+    for (std::uint32_t i : rho_nz_) row.value.push_back(rho_[i]);
+    row.valid = true;
+    cached_rows_.push_back(static_cast<std::uint32_t>(position));
+    ++rows_made_;
+  }
+  return row;
+}
+
+Rational RevisedSimplex::exact_alpha(std::size_t position, std::size_t col) {
+  const ExactRow& row = exact_row(position);
+  Rational sum;
+  form_->for_any_column(col, [&](std::size_t i, const Rational& v) {
+    auto it = std::lower_bound(row.index.begin(), row.index.end(), static_cast<std::uint32_t>(i));
+    if (it != row.index.end() && *it == i) sum.sub_mul(-row.value[static_cast<std::size_t>(it - row.index.begin())], v);
+  });
+  alpha_b_[position] = Bound::of(sum);
+  return sum;
+}
+
+Rational RevisedSimplex::exact_value(std::size_t position) {
+  const ExactRow& row = exact_row(position);
+  const std::vector<Rational>& b = form_->rhs();
+  Rational sum;
+  for (std::size_t k = 0; k < row.index.size(); ++k) {
+    if (!b[row.index[k]].is_zero()) sum.sub_mul(-row.value[k], b[row.index[k]]);
+  }
+  return sum;
+}
+
+RevisedSimplex::Verdict RevisedSimplex::find_leaving_bounds(bool bland, std::size_t col, std::size_t& best) {
+  auto before = [&](std::size_t p, std::size_t q) { return bland ? basis_[p] < basis_[q] : p < q; };
+  rows_made_ = 0;
+  ties_.clear();
+  // A zero row with alpha_p > 0 makes a step of zero length, and is always
+  // among the least ratios. Signs the bounds leave open are made exact
+  // where they could matter.
+  best = m_;
+  unsure_.clear();
+  for (std::uint32_t p : alpha_b_nz_) {
+    if (!xb_[p].zero()) continue;
+    const Bound& a = alpha_b_[p];
+    if (a.positive()) {
+      if (best == m_ || before(p, best)) best = p;
+    } else if (!a.negative()) {
+      unsure_.push_back(p);
+    }
+  }
+  for (std::uint32_t p : unsure_) {
+    if (best != m_ && !before(p, best)) continue;
+    if (rows_made_ >= kMaxRows || !resolvable(p)) return Verdict::Unknown;
+    if (exact_alpha(p, col).is_positive()) best = p;
+  }
+  if (best != m_) return Verdict::Found;
+  // Rows with x_p > 0 (exactly: they are not zero rows): the least ratio.
+  ratios_.clear();
+  double top = HUGE_VAL;
+  for (std::uint32_t p : alpha_b_nz_) {
+    if (xb_[p].zero()) continue;
+    if (!alpha_b_[p].negative() && !alpha_b_[p].positive()) {
+      if (rows_made_ >= kMaxRows || !resolvable(p)) return Verdict::Unknown;
+      exact_alpha(p, col);
+    }
+    const Bound& a = alpha_b_[p];
+    if (!a.positive()) continue;
+    const Bound r = quotient(xb_[p], a);
+    const double low = r.known() ? std::fmax(r.low(), 0.0) : 0.0, high = r.high();
+    if (high < top) top = high;
+    ratios_.push_back({static_cast<std::uint32_t>(p), low, high});
+  }
+  std::size_t kept = 0;
+  for (const Ratio& r : ratios_) {
+    if (!(r.low > top)) ratios_[kept++] = r;
+  }
+  ratios_.resize(kept);
+  if (ratios_.empty()) return Verdict::Unbounded;
+  best = ratios_[0].position;
+  if (ratios_.size() == 1) return Verdict::Found;
+  if (exact_double_ratios(bland, best)) return Verdict::Found;
+  if (!fresh_) return Verdict::Unknown;
+  return exact_ratios(bland, col, best);
+}
+
+namespace {
+
+// a * b when the double product is exact, else NaN.
+double exact_product(double a, double b) {
+  const double p = a * b;
+  if (!std::isfinite(p) || (p != 0.0 && std::fabs(p) < 0x1p-960) || std::fma(a, b, -p) != 0.0) return NAN;
+  return p;
+}
+
+}  // namespace
+
+bool RevisedSimplex::exact_double_ratios(bool bland, std::size_t& best) {
+  // Where x_p and alpha_p are exact doubles for every contender (integer
+  // programs keep them so), x_p / alpha_p compares as x_p alpha_q against
+  // x_q alpha_p, products that doubles hold exactly or tell they cannot.
+  auto before = [&](std::size_t p, std::size_t q) { return bland ? basis_[p] < basis_[q] : p < q; };
+  for (const Ratio& r : ratios_) {
+    if (!xb_[r.position].exact() || !alpha_b_[r.position].exact()) return false;
+  }
+  auto compare = [&](std::size_t p, std::size_t q, int& order) {
+    const double left = exact_product(xb_[p].mid, alpha_b_[q].mid);
+    const double right = exact_product(xb_[q].mid, alpha_b_[p].mid);
+    if (std::isnan(left) || std::isnan(right)) return false;
+    order = (left > right) - (left < right);
+    return true;
+  };
+  std::size_t k_best = 0;
+  for (std::size_t k = 1; k < ratios_.size(); ++k) {
+    int order = 0;
+    if (!compare(ratios_[k].position, ratios_[k_best].position, order)) return false;
+    if (order < 0 || (order == 0 && before(ratios_[k].position, ratios_[k_best].position))) k_best = k;
+  }
+  const std::size_t b = ratios_[k_best].position;
+  for (std::size_t k = 0; k < ratios_.size(); ++k) {
+    int order = 0;
+    if (k == k_best) continue;
+    if (!compare(ratios_[k].position, b, order)) {
+      ties_.clear();
+      return false;
+    }
+    if (order == 0) ties_.push_back(ratios_[k].position);
+  }
+  best = b;
+  return true;
+}
+
+RevisedSimplex::Verdict RevisedSimplex::exact_ratios(bool bland, std::size_t col, std::size_t& best) {
+  // Several ratios within the roundings of the least: compare them exactly
+  // (x_p and alpha_p from exact rows of the basis inverse) and keep the
+  // rows that tie with the least, which the step takes to exactly zero.
+  auto before = [&](std::size_t p, std::size_t q) { return bland ? basis_[p] < basis_[q] : p < q; };
+  if (rows_made_ + ratios_.size() > kMaxRows) return Verdict::Unknown;
+  exact_x_.clear();
+  exact_a_.clear();
+  for (const Ratio& r : ratios_) {
+    exact_x_.push_back(exact_value(r.position));
+    exact_a_.push_back(exact_alpha(r.position, col));
+  }
+  std::size_t k_best = 0;
+  for (std::size_t k = 1; k < ratios_.size(); ++k) {
+    auto order = exact_x_[k] * exact_a_[k_best] <=> exact_x_[k_best] * exact_a_[k];
+    if (order < 0 || (order == 0 && before(ratios_[k].position, ratios_[k_best].position))) k_best = k;
+  }
+  best = ratios_[k_best].position;
+  for (std::size_t k = 0; k < ratios_.size(); ++k) {
+    if (k != k_best && exact_x_[k] * exact_a_[k_best] == exact_x_[k_best] * exact_a_[k]) {
+      ties_.push_back(ratios_[k].position);
+    }
+  }
+  theta_ = Bound::of(exact_x_[k_best] / exact_a_[k_best]);
+  theta_known_ = true;
+  return Verdict::Found;
+}
+
+void RevisedSimplex::pivot_bounds(std::size_t position, std::size_t col) {
+  if (trace_ != nullptr) trace_->emplace_back(col, basis_[position]);
+  const Bound a = alpha_b_[position];
+  if (a.zero()) stop("pivot value is zero");
+
+  // Basic values: exactly where the exact values and image are current (an
+  // exact choice), else x -= theta * alpha in bounds. A step of positive
+  // length meets only zero rows with alpha_p <= 0 (the ratio test proved
+  // it), so the rows that end at zero are the leaving one and the ties the
+  // ratio test found exactly.
+  const bool exact = x_current_ && alpha_current_;
+  if (exact) {
+    if (!x_[position].is_zero()) {
+      Rational theta = x_[position] / alpha_[position];
+      for (std::uint32_t p : alpha_nz_) {
+        if (p != position) {
+          x_[p].sub_mul(theta, alpha_[p]);
+          xb_[p] = Bound::of(x_[p]);
+        }
+      }
+      x_[position] = std::move(theta);
+      xb_[position] = Bound::of(x_[position]);
+    }
+  } else if (!xb_[position].zero()) {
+    const Bound theta = theta_known_ ? theta_ : quotient(xb_[position], a);
+    for (std::uint32_t p : alpha_b_nz_) {
+      if (p == position) continue;
+      sub_mul(xb_[p], theta, alpha_b_[p]);
+    }
+    for (std::uint32_t p : ties_) xb_[p] = Bound{};
+    xb_[position] = theta;
+    x_current_ = false;
+  }
+  keep_exact_rows(position, col);
+
+  // Multipliers: y moves by (d_e / alpha_r) rho, rho the basis inverse's
+  // row at this position.
+  {
+    const Bound d = entering_bound(col);
+    if (!d.zero()) {
+      for (std::uint32_t i : rho_b_nz_) rho_b_[i] = Bound{};
+      bound_factor_.inverse_row(position, rho_b_, rho_b_nz_);
+      const Bound f = quotient(d, a);
+      for (std::uint32_t i : rho_b_nz_) bounds_.move_multiplier_by(i, product(f, rho_b_[i]));
+      y_current_ = false;
+    }
+  }
+
+  const std::size_t leaving = basis_[position];
+  place(leaving, -1);
+  place(col, static_cast<std::int32_t>(position));
+  basis_[position] = static_cast<std::uint32_t>(col);
+
+  if (factor_current_ && alpha_current_) {
+    factor_.update(position, alpha_, alpha_nz_, static_cast<std::uint32_t>(col));
+  } else {
+    factor_current_ = false;
+  }
+  bound_factor_.update(position, alpha_b_, alpha_b_nz_);
+  alpha_current_ = false;
+
+  const std::size_t limit = verify_ != 0 ? verify_ : kMaxUpdates;
+  fresh_ = false;
+  if (bound_factor_.updates() >= limit || bound_factor_.etas_outgrow_factors()) refresh_bounds();
+}
+
+void RevisedSimplex::keep_exact_rows(std::size_t position, std::size_t col) {
+  // A cached row of the basis inverse stays exact while its alpha_p is 0;
+  // where the bounds leave that open, the row itself tells (a product with
+  // the entering column's few entries).
+  std::size_t kept = 0;
+  for (std::uint32_t p : cached_rows_) {
+    const Bound& a = alpha_b_[p];
+    const bool zero = p != position && (a.zero() || (!a.positive() && !a.negative() && exact_alpha(p, col).is_zero()));
+    if (zero) {
+      cached_rows_[kept++] = p;
+    } else {
+      exact_rows_[p].valid = false;
+    }
+  }
+  cached_rows_.resize(kept);
+}
+
+void RevisedSimplex::refresh_bounds() {
+  fresh_ = true;
+  // A fresh factor, and from it fresh bounds on x and y: those that the
+  // updates carried widen with every pivot, while these hold the
+  // roundings of one solve. Each value keeps the narrower of the two.
+  factor_current_ = false;
+  ensure_factor();
+  std::vector<Bound>& v = solve_;
+  std::vector<std::uint32_t>& nz = solve_nz_;
+  v.assign(m_, Bound{});
+  nz.clear();
+  const std::vector<Rational>& b = form_->rhs();
+  for (std::size_t i = 0; i < m_; ++i) {
+    if (b[i].is_zero()) continue;
+    v[i] = Bound::of(b[i]);
+    nz.push_back(static_cast<std::uint32_t>(i));
+  }
+  bound_factor_.ftran(v, nz);
+  for (std::size_t p = 0; p < m_; ++p) {
+    if (!xb_[p].zero() && v[p].known() && !(v[p].rad >= xb_[p].rad)) xb_[p] = v[p];
+  }
+  std::vector<Bound>& w = solve_;
+  w.assign(m_, Bound{});
+  nz.clear();
+  for (std::size_t p = 0; p < m_; ++p) {
+    const Rational c = cost_of(basis_[p]);
+    if (c.is_zero()) continue;
+    w[p] = Bound::of(c);
+    nz.push_back(static_cast<std::uint32_t>(p));
+  }
+  bound_factor_.btran(w, nz);
+  if (!y_current_) {
+    for (std::size_t i = 0; i < m_; ++i) bounds_.set_multiplier(i, w[i]);
+  }
+  bounds_.reset();
+  if (verify_ != 0) verify_bounds();
+}
+
+void RevisedSimplex::verify_bounds() {
+  std::vector<Rational> x, y;
+  compute_values(x);
+  for (std::size_t p = 0; p < m_; ++p) {
+    if (!holds(xb_[p], x[p])) stop("a basic value left its bound");
+    if (xb_[p].zero() != x[p].is_zero()) stop("an exact zero was lost or made");
+  }
+  if (x_current_ && x != x_) stop("updated basic values differ from recomputed ones");
+  compute_multipliers(y);
+  for (std::size_t j = 0; j < cols_; ++j) {
+    Rational d = cost_of(j);
+    form_->for_any_column(j, [&](std::size_t row, const Rational& a) { d.sub_mul(y[row], a); });
+    if (!holds(bounds_.cost_bound(j), d)) stop("a reduced cost left its bound");
+  }
+}
+
+}  // namespace mivex::lp
