@@ -26,7 +26,7 @@ namespace {
 
 constexpr std::size_t kMaxUpdates = 100;
 // Auto: image entries looked at before each choice of bounds or exact pivots.
-constexpr std::size_t kSample = 2000;
+constexpr std::size_t kSample = 256;
 // Exact rows of the basis inverse one ratio test may make before it makes
 // the whole choice exactly instead.
 constexpr std::size_t kMaxRows = 16;
@@ -134,6 +134,7 @@ std::optional<std::size_t> RevisedSimplex::step_bounds(std::size_t col, bool bla
       moves = !xb_[leaving].zero();
       left = basis_[leaving];
       pivot_bounds(leaving, col);
+      log_step(leaving, col, left, moves);
       return leaving;
     case Verdict::Unknown:
       break;
@@ -149,6 +150,7 @@ std::optional<std::size_t> RevisedSimplex::step_bounds(std::size_t col, bool bla
   moves = !x_[*exact].is_zero();
   left = basis_[*exact];
   pivot_bounds(*exact, col);
+  log_step(*exact, col, left, moves);
   return exact;
 }
 
@@ -337,6 +339,7 @@ void RevisedSimplex::pivot_bounds(std::size_t position, std::size_t col) {
       }
       x_[position] = std::move(theta);
       xb_[position] = Bound::of(x_[position]);
+      if (log_ != nullptr) log_values(position, col);
     }
   } else if (!xb_[position].zero()) {
     const Bound theta = theta_known_ ? theta_ : quotient(xb_[position], a);
@@ -347,6 +350,7 @@ void RevisedSimplex::pivot_bounds(std::size_t position, std::size_t col) {
     for (std::uint32_t p : ties_) xb_[p] = Bound{};
     xb_[position] = theta;
     x_current_ = false;
+    if (log_ != nullptr) log_bounds(position, col);
   }
   keep_exact_rows(position, col);
 
@@ -379,6 +383,23 @@ void RevisedSimplex::pivot_bounds(std::size_t position, std::size_t col) {
   const std::size_t limit = verify_ != 0 ? verify_ : kMaxUpdates;
   fresh_ = false;
   if (bound_factor_.updates() >= limit || bound_factor_.etas_outgrow_factors()) refresh_bounds();
+}
+
+void RevisedSimplex::log_step(std::size_t position, std::size_t col, std::size_t left, bool moves) {
+  if (log_ == nullptr) return;
+  log_->steps.push_back({static_cast<std::uint32_t>(position), static_cast<std::uint32_t>(col),
+                         static_cast<std::uint32_t>(left), moves});
+}
+
+void RevisedSimplex::log_bounds(std::size_t position, std::size_t col) {
+  // As log_values, from bounds: the rows whose alpha_p may be negative.
+  const std::size_t n = form_->num_structural();
+  const std::size_t t = log_->steps.size();
+  auto note = [&](std::size_t c, const Bound& x) { log_->note_value(t, c, x.mid, x.rad, x.high()); };
+  for (std::uint32_t p : alpha_b_nz_) {
+    if (p != position && basis_[p] < n && !alpha_b_[p].positive()) note(basis_[p], xb_[p]);
+  }
+  if (col < n) note(col, xb_[position]);
 }
 
 void RevisedSimplex::keep_exact_rows(std::size_t position, std::size_t col) {

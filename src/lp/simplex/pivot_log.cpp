@@ -71,6 +71,16 @@ void PivotLog::note_value(std::size_t pivot, std::size_t col, const linear::Rati
   }
 }
 
+void PivotLog::note_value(std::size_t pivot, std::size_t col, double mid, double rad, double high) {
+  const bool exact = rad == 0.0 && std::trunc(mid) == mid && std::fabs(mid) <= kTwo53;
+  High h{static_cast<std::uint32_t>(pivot), static_cast<std::uint32_t>(col), exact ? mid : high, exact};
+  const double u = upper(h);
+  if (!(u <= ceiling_[col])) {  // NaN included
+    ceiling_[col] = std::isnan(u) ? HUGE_VAL : u;
+    highs.push_back(h);
+  }
+}
+
 void PivotLog::finish() {
   complete = true;
   ceiling_ = {};

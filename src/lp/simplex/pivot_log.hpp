@@ -65,6 +65,8 @@ struct PivotLog {
   void start_from(const PivotLog& base, std::size_t pivots, std::size_t structural);
   // x_col after pivot `pivot` is `value`: kept if above every earlier bound.
   void note_value(std::size_t pivot, std::size_t col, const linear::Rational& value);
+  // The same from a bound on the value (its upper end is kept).
+  void note_value(std::size_t pivot, std::size_t col, double mid, double rad, double high);
   // Phase 2 ended: the log holds what a program with rows added may repeat.
   void finish();
   std::size_t bytes() const {

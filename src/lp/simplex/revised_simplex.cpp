@@ -105,8 +105,8 @@ PhaseEnd RevisedSimplex::run_phase(bool skip_artificial, Cancel& cancel, const R
   } else {
     guard.start(basis_);
   }
-  bool bounded = bounds_mode_ == Bounds::Always && log_ == nullptr;
-  const bool may_switch = bounds_mode_ == Bounds::Auto && log_ == nullptr;
+  bool bounded = bounds_mode_ == Bounds::Always;
+  const bool may_switch = bounds_mode_ == Bounds::Auto;
   big_entries_ = entries_ = 0;
   if (bounded) start_bounds();
   // Under Bland's rule pricing reads no bounds: every column counts as close.

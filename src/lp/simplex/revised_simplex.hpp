@@ -161,6 +161,9 @@ class RevisedSimplex {
   void pivot_bounds(std::size_t position, std::size_t col);
   void refresh_bounds();
   void verify_bounds();
+  // log_: the step just made, and the values that rose in it (from bounds).
+  void log_step(std::size_t position, std::size_t col, std::size_t left, bool moves);
+  void log_bounds(std::size_t position, std::size_t col);
   // revised_simplex.cpp
   void refactor();
   void compute_values(std::vector<Rational>& x) const;
