@@ -27,7 +27,7 @@ cmake --build "$build" --target mivex_tests
 tests=(
   LpEngines.RandomProgramsPivotAlike LpEngines.DegenerateProgramsPivotAlike
   LpEngines.NearTiesAreDecidedExactly LpEngines.ThroughResiduesPivotAlike
-  LpEngines.RestartsBesideTheFirstRunPivotAlike
+  LpEngines.FromBoundsPivotAlike LpEngines.SecondRunsPivotAlike Bounds.HoldTheirExactValuesThroughChains
   LpFastPath.SameAnswerAsThePivotsOnGeneratedPrograms LpFastPath.NodeProgramsAnswerAlike
   BranchAndBound.NodeLimitNeverTurnsAGuessIntoAnOptimum
   MilpRepeats.RepeatedPivotsAreThePivotsFromScratchOnGeneratedMilps

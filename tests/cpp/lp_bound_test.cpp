@@ -8,6 +8,7 @@
 #include <random>
 
 #include "lp/factor/bound.hpp"
+#include "support/soak.hpp"
 
 using namespace mivex;
 using namespace mivex::lp;
@@ -42,9 +43,9 @@ struct Pair {
 }  // namespace
 
 TEST(Bounds, HoldTheirExactValuesThroughChains) {
-  std::mt19937_64 rng(99);
+  std::mt19937_64 rng(support::soak_seed(99));
   std::size_t exact_kept = 0;
-  for (int chain = 0; chain < 500; ++chain) {
+  for (int chain = 0; chain < support::soak_rounds(500); ++chain) {
     std::vector<Pair> pool;
     for (int k = 0; k < 6; ++k) {
       Rational v = pick_number(rng);

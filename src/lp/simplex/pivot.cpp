@@ -11,6 +11,7 @@ namespace {
 // Refactor after this many basis changes, or sooner when the eta columns
 // outgrow the factors: each solve then costs more than a fresh factor would.
 constexpr std::size_t kMaxUpdates = 100;
+constexpr std::size_t kResetEvery = 32;
 
 }  // namespace
 
@@ -86,6 +87,12 @@ void RevisedSimplex::pivot(std::size_t position, std::size_t col, bool update_co
   // and need not follow its moves one by one.
   const std::size_t limit = verify_ != 0 ? verify_ : kMaxUpdates;
   const bool refresh = factor_.updates() + 1 >= limit || factor_.etas_outgrow_factors();
+  // Pricing's bounds start afresh from y at a refactorization, unless the
+  // last fresh start was only a few pivots ago: a start walks every column,
+  // and where refactorizations come every few pivots (bases of mostly unit
+  // columns) that walk would cost more than following y's moves.
+  ++pivots_since_reset_;
+  const bool fresh_costs = refresh && pivots_since_reset_ >= kResetEvery;
 
   const std::size_t leaving = basis_[position];
   if (update_costs && !entering_cost_.is_zero()) {
@@ -99,7 +106,7 @@ void RevisedSimplex::pivot(std::size_t position, std::size_t col, bool update_co
     const Rational minus_f = -(entering_cost_ / a);
     for (std::uint32_t i : rho_nz_) {
       y_[i].sub_mul(minus_f, rho_[i]);
-      if (!refresh) bounds_.move_multiplier(i, y_[i]);
+      if (!fresh_costs) bounds_.move_multiplier(i, y_[i]);
     }
   }
 
@@ -109,7 +116,7 @@ void RevisedSimplex::pivot(std::size_t position, std::size_t col, bool update_co
 
   if (refresh) {
     refactor();
-    if (update_costs) reset_bounds();
+    if (update_costs && fresh_costs) reset_bounds();
     if (verify_ != 0) {
       std::vector<Rational> x, y;
       compute_values(x);

@@ -42,6 +42,7 @@ Rational RevisedSimplex::cost_of(std::size_t col) const {
 }
 
 void RevisedSimplex::reset_bounds() {
+  pivots_since_reset_ = 0;
   for (std::size_t i = 0; i < m_; ++i) bounds_.set_multiplier(i, y_[i]);
   bounds_.reset();
 }

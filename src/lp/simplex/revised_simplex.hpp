@@ -212,6 +212,7 @@ class RevisedSimplex {
   Rational entering_cost_;               // d_j of the column chosen to enter
 
   PriceBounds bounds_;                   // intervals around every d_j
+  std::size_t pivots_since_reset_ = 0;   // since bounds_ last started afresh
   std::vector<std::pair<std::uint32_t, double>> lows_;  // pricing scratch
   std::vector<std::pair<std::uint32_t, double>> close_;  // pricing scratch for log_
 
