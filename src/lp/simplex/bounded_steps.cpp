@@ -139,8 +139,7 @@ std::optional<std::size_t> RevisedSimplex::step_bounds(std::size_t col, bool bla
     case Verdict::Unknown:
       break;
   }
-  ensure_values();
-  ensure_factor();
+  ensure_values();  // the factor too
   load_column(col);
   alpha_current_ = true;
   auto exact = find_leaving(bland);
@@ -191,7 +190,7 @@ Rational RevisedSimplex::exact_value(std::size_t position) {
 }
 
 RevisedSimplex::Verdict RevisedSimplex::find_leaving_bounds(bool bland, std::size_t col, std::size_t& best) {
-  auto before = [&](std::size_t p, std::size_t q) { return bland ? basis_[p] < basis_[q] : p < q; };
+  auto before = [&](std::size_t p, std::size_t q) { return leaves_before(p, q, bland); };
   rows_made_ = 0;
   ties_.clear();
   // A zero row with alpha_p > 0 makes a step of zero length, and is always
@@ -258,7 +257,7 @@ bool RevisedSimplex::exact_double_ratios(bool bland, std::size_t& best) {
   // Where x_p and alpha_p are exact doubles for every contender (integer
   // programs keep them so), x_p / alpha_p compares as x_p alpha_q against
   // x_q alpha_p, products that doubles hold exactly or tell they cannot.
-  auto before = [&](std::size_t p, std::size_t q) { return bland ? basis_[p] < basis_[q] : p < q; };
+  auto before = [&](std::size_t p, std::size_t q) { return leaves_before(p, q, bland); };
   for (const Ratio& r : ratios_) {
     if (!xb_[r.position].exact() || !alpha_b_[r.position].exact()) return false;
   }
@@ -293,7 +292,7 @@ RevisedSimplex::Verdict RevisedSimplex::exact_ratios(bool bland, std::size_t col
   // Several ratios within the roundings of the least: compare them exactly
   // (x_p and alpha_p from exact rows of the basis inverse) and keep the
   // rows that tie with the least, which the step takes to exactly zero.
-  auto before = [&](std::size_t p, std::size_t q) { return bland ? basis_[p] < basis_[q] : p < q; };
+  auto before = [&](std::size_t p, std::size_t q) { return leaves_before(p, q, bland); };
   if (rows_made_ + ratios_.size() > kMaxRows) return Verdict::Unknown;
   exact_x_.clear();
   exact_a_.clear();

@@ -139,6 +139,9 @@ class RevisedSimplex {
   std::optional<std::size_t> step_bounds(std::size_t col, bool bland, bool& moves, std::size_t& left);
   std::optional<std::size_t> step_exact(std::size_t col, bool bland, bool& moves, std::size_t& left);
   void load_bounds(std::size_t col);  // alpha_b_ := bounds on ftran(a_col)
+  // Among rows tied at the least ratio, whether position p leaves before q:
+  // the lower position, or under Bland's rule the lower basic column.
+  bool leaves_before(std::size_t p, std::size_t q, bool bland) const { return bland ? basis_[p] < basis_[q] : p < q; }
   Verdict find_leaving_bounds(bool bland, std::size_t col, std::size_t& best);
   // Whether an exact alpha_p is worth making now: its row is kept, or the
   // bounds are fresh (so they cannot decide, and the factor is current).
