@@ -66,6 +66,9 @@ void RevisedSimplex::start_bounds() {
   exact_rows_.resize(m_);
   rho_b_.assign(m_, Bound{});
   rho_b_nz_.clear();
+  if (rhs_b_.empty()) {
+    for (const Rational& b : form_->rhs()) rhs_b_.push_back(Bound::of(b));
+  }
   bounded_ = true;
   fresh_ = true;
 }
@@ -173,8 +176,9 @@ Rational RevisedSimplex::exact_alpha(std::size_t position, std::size_t col) {
   Rational sum;
   form_->for_any_column(col, [&](std::size_t i, const Rational& v) {
     auto it = std::lower_bound(row.index.begin(), row.index.end(), static_cast<std::uint32_t>(i));
-    if (it != row.index.end() && *it == i) sum.sub_mul(-row.value[static_cast<std::size_t>(it - row.index.begin())], v);
+    if (it != row.index.end() && *it == i) sum.sub_mul(row.value[static_cast<std::size_t>(it - row.index.begin())], v);
   });
+  sum = -sum;  // the terms were subtracted
   alpha_b_[position] = Bound::of(sum);
   return sum;
 }
@@ -184,9 +188,9 @@ Rational RevisedSimplex::exact_value(std::size_t position) {
   const std::vector<Rational>& b = form_->rhs();
   Rational sum;
   for (std::size_t k = 0; k < row.index.size(); ++k) {
-    if (!b[row.index[k]].is_zero()) sum.sub_mul(-row.value[k], b[row.index[k]]);
+    if (!b[row.index[k]].is_zero()) sum.sub_mul(row.value[k], b[row.index[k]]);
   }
-  return sum;
+  return -sum;  // the terms were subtracted
 }
 
 RevisedSimplex::Verdict RevisedSimplex::find_leaving_bounds(bool bland, std::size_t col, std::size_t& best) {
@@ -253,15 +257,43 @@ double exact_product(double a, double b) {
 
 }  // namespace
 
+template <class Compare>
+bool RevisedSimplex::least_ratio(bool bland, Compare&& compare, std::size_t& k_best) {
+  // One pass over the contenders: the least ratio so far (the one to leave
+  // first among equals) and the rows tied with it. compare(k, l, order)
+  // sets order to the sign of ratio k - ratio l, or returns false when it
+  // cannot tell.
+  k_best = 0;
+  ties_.clear();
+  for (std::size_t k = 1; k < ratios_.size(); ++k) {
+    int order = 0;
+    if (!compare(k, k_best, order)) {
+      ties_.clear();
+      return false;
+    }
+    if (order > 0) continue;
+    if (order < 0) {
+      ties_.clear();
+      k_best = k;
+    } else if (leaves_before(ratios_[k].position, ratios_[k_best].position, bland)) {
+      ties_.push_back(ratios_[k_best].position);
+      k_best = k;
+    } else {
+      ties_.push_back(ratios_[k].position);
+    }
+  }
+  return true;
+}
+
 bool RevisedSimplex::exact_double_ratios(bool bland, std::size_t& best) {
   // Where x_p and alpha_p are exact doubles for every contender (integer
   // programs keep them so), x_p / alpha_p compares as x_p alpha_q against
   // x_q alpha_p, products that doubles hold exactly or tell they cannot.
-  auto before = [&](std::size_t p, std::size_t q) { return leaves_before(p, q, bland); };
   for (const Ratio& r : ratios_) {
     if (!xb_[r.position].exact() || !alpha_b_[r.position].exact()) return false;
   }
-  auto compare = [&](std::size_t p, std::size_t q, int& order) {
+  auto compare = [&](std::size_t k, std::size_t l, int& order) {
+    const std::size_t p = ratios_[k].position, q = ratios_[l].position;
     const double left = exact_product(xb_[p].mid, alpha_b_[q].mid);
     const double right = exact_product(xb_[q].mid, alpha_b_[p].mid);
     if (std::isnan(left) || std::isnan(right)) return false;
@@ -269,22 +301,8 @@ bool RevisedSimplex::exact_double_ratios(bool bland, std::size_t& best) {
     return true;
   };
   std::size_t k_best = 0;
-  for (std::size_t k = 1; k < ratios_.size(); ++k) {
-    int order = 0;
-    if (!compare(ratios_[k].position, ratios_[k_best].position, order)) return false;
-    if (order < 0 || (order == 0 && before(ratios_[k].position, ratios_[k_best].position))) k_best = k;
-  }
-  const std::size_t b = ratios_[k_best].position;
-  for (std::size_t k = 0; k < ratios_.size(); ++k) {
-    int order = 0;
-    if (k == k_best) continue;
-    if (!compare(ratios_[k].position, b, order)) {
-      ties_.clear();
-      return false;
-    }
-    if (order == 0) ties_.push_back(ratios_[k].position);
-  }
-  best = b;
+  if (!least_ratio(bland, compare, k_best)) return false;
+  best = ratios_[k_best].position;
   return true;
 }
 
@@ -292,7 +310,6 @@ RevisedSimplex::Verdict RevisedSimplex::exact_ratios(bool bland, std::size_t col
   // Several ratios within the roundings of the least: compare them exactly
   // (x_p and alpha_p from exact rows of the basis inverse) and keep the
   // rows that tie with the least, which the step takes to exactly zero.
-  auto before = [&](std::size_t p, std::size_t q) { return leaves_before(p, q, bland); };
   if (rows_made_ + ratios_.size() > kMaxRows) return Verdict::Unknown;
   exact_x_.clear();
   exact_a_.clear();
@@ -300,17 +317,14 @@ RevisedSimplex::Verdict RevisedSimplex::exact_ratios(bool bland, std::size_t col
     exact_x_.push_back(exact_value(r.position));
     exact_a_.push_back(exact_alpha(r.position, col));
   }
+  auto compare = [&](std::size_t k, std::size_t l, int& order) {
+    const auto sign = exact_x_[k] * exact_a_[l] <=> exact_x_[l] * exact_a_[k];
+    order = sign < 0 ? -1 : (sign > 0 ? 1 : 0);
+    return true;
+  };
   std::size_t k_best = 0;
-  for (std::size_t k = 1; k < ratios_.size(); ++k) {
-    auto order = exact_x_[k] * exact_a_[k_best] <=> exact_x_[k_best] * exact_a_[k];
-    if (order < 0 || (order == 0 && before(ratios_[k].position, ratios_[k_best].position))) k_best = k;
-  }
+  least_ratio(bland, compare, k_best);
   best = ratios_[k_best].position;
-  for (std::size_t k = 0; k < ratios_.size(); ++k) {
-    if (k != k_best && exact_x_[k] * exact_a_[k_best] == exact_x_[k_best] * exact_a_[k]) {
-      ties_.push_back(ratios_[k].position);
-    }
-  }
   theta_ = Bound::of(exact_x_[k_best] / exact_a_[k_best]);
   theta_known_ = true;
   return Verdict::Found;
@@ -429,10 +443,9 @@ void RevisedSimplex::refresh_bounds() {
   std::vector<std::uint32_t>& nz = solve_nz_;
   v.assign(m_, Bound{});
   nz.clear();
-  const std::vector<Rational>& b = form_->rhs();
   for (std::size_t i = 0; i < m_; ++i) {
-    if (b[i].is_zero()) continue;
-    v[i] = Bound::of(b[i]);
+    if (rhs_b_[i].zero()) continue;
+    v[i] = rhs_b_[i];
     nz.push_back(static_cast<std::uint32_t>(i));
   }
   bound_factor_.ftran(v, nz);

@@ -146,6 +146,8 @@ class RevisedSimplex {
   // Whether an exact alpha_p is worth making now: its row is kept, or the
   // bounds are fresh (so they cannot decide, and the factor is current).
   bool resolvable(std::size_t p) const { return fresh_ || exact_rows_[p].valid; }
+  template <class Compare>
+  bool least_ratio(bool bland, Compare&& compare, std::size_t& k_best);
   bool exact_double_ratios(bool bland, std::size_t& best);
   Verdict exact_ratios(bool bland, std::size_t col, std::size_t& best);
   // Exact rows of the basis inverse, kept while they stay exact (a pivot
@@ -258,6 +260,7 @@ class RevisedSimplex {
   std::vector<ExactRow> exact_rows_;     // by position
   std::vector<std::uint32_t> cached_rows_;
   std::size_t rows_made_ = 0;            // exact rows the current ratio test made
+  std::vector<Bound> rhs_b_;             // images of the right-hand sides (made once)
   std::vector<Bound> solve_;             // refresh_bounds scratch
   std::vector<std::uint32_t> solve_nz_;
   bool fresh_ = false;                   // the bounds were recomputed after the last pivot
