@@ -48,7 +48,7 @@ namespace bound_detail {
 
 // A radius computed from at most a dozen rounded operations on nonnegative
 // terms, widened to cover their roundings and any underflow.
-inline double up(double r) { return r * (1.0 + 0x1p-49) + 0x1p-1060; }
+inline double up(double r) { return r * (1.0 + 0x1p-49) + 0x1p-1020; }
 // Products and quotients below this may have lost bits to underflow.
 inline constexpr double kSafeLow = 0x1p-960;
 inline bool safe(double v) { return v == 0.0 || (std::fabs(v) >= kSafeLow && std::fabs(v) <= Bound::kMax); }

@@ -88,8 +88,8 @@ void PriceBounds::reset() {
     exact_[j] = exact;
     const double terms = static_cast<double>(end - begin + 1);
     estimate_[j] = sum;
-    size_[j] = size * (1.0 + 0x1p-50) + terms * 0x1p-1060;
-    drift_[j] = (size * (terms + 4.0) * 0x1p-52 + spread) * (1.0 + 0x1p-48) + terms * 0x1p-1060;
+    size_[j] = size * (1.0 + 0x1p-50) + terms * 0x1p-1020;
+    drift_[j] = (size * (terms + 4.0) * 0x1p-52 + spread) * (1.0 + 0x1p-48) + terms * 0x1p-1020;
     touch(j);
   }
 }
@@ -120,7 +120,7 @@ void PriceBounds::move_multiplier(std::size_t row, const linear::Rational& y) {
       const double v = estimate_[j] - t;
       estimate_[j] = v;
       // The size is kept while an estimate is exact too, for when it stops.
-      size_[j] = (size_[j] + std::fabs(row_value_[k] * image)) * (1.0 + 0x1p-50) + 0x1p-1060;
+      size_[j] = (size_[j] + std::fabs(row_value_[k] * image)) * (1.0 + 0x1p-50) + 0x1p-1020;
       touch(j);
       if constexpr (decltype(may_be_exact)::value) {
         if (exact_[j]) {
@@ -131,7 +131,7 @@ void PriceBounds::move_multiplier(std::size_t row, const linear::Rational& y) {
           drift_[j] = 0.0;
         }
       }
-      drift_[j] = (drift_[j] + (std::fabs(t) + std::fabs(v)) * 0x1p-50 + 0x1p-1060) * (1.0 + 0x1p-50);
+      drift_[j] = (drift_[j] + (std::fabs(t) + std::fabs(v)) * 0x1p-50 + 0x1p-1020) * (1.0 + 0x1p-50);
     }
   };
   if (was_exact) {
@@ -152,7 +152,7 @@ void PriceBounds::move_multiplier_by(std::size_t row, const Bound& delta) {
   const bool now_exact = was_exact && exact_delta && exact_step(image);
   y_exact_[row] = now_exact;
   y_[row] = image;
-  y_rad_[row] = now_exact ? 0.0 : (y_rad_[row] + delta.rad + std::fabs(image) * 0x1p-52) * (1.0 + 0x1p-50) + 0x1p-1060;
+  y_rad_[row] = now_exact ? 0.0 : (y_rad_[row] + delta.rad + std::fabs(image) * 0x1p-52) * (1.0 + 0x1p-50) + 0x1p-1020;
   if (delta.zero()) return;
   if (!delta.known()) {
     for (std::uint32_t k = row_start_[row]; k < row_start_[row + 1]; ++k) {
@@ -169,14 +169,14 @@ void PriceBounds::move_multiplier_by(std::size_t row, const Bound& delta) {
     const double t = a * delta.mid;
     const double v = estimate_[j] - t;
     estimate_[j] = v;
-    size_[j] = (size_[j] + std::fabs(a * image)) * (1.0 + 0x1p-50) + 0x1p-1060;
+    size_[j] = (size_[j] + std::fabs(a * image)) * (1.0 + 0x1p-50) + 0x1p-1020;
     touch(j);
     if (exact_[j]) {
       if (now_exact && exact_step(t) && exact_step(v)) continue;
       exact_[j] = 0;
       drift_[j] = 0.0;
     }
-    drift_[j] = (drift_[j] + std::fabs(a) * delta.rad + (std::fabs(t) + std::fabs(v)) * 0x1p-50 + 0x1p-1060) *
+    drift_[j] = (drift_[j] + std::fabs(a) * delta.rad + (std::fabs(t) + std::fabs(v)) * 0x1p-50 + 0x1p-1020) *
                 (1.0 + 0x1p-50);
   }
 }
