@@ -316,6 +316,38 @@ TEST(LpEngines, FromBoundsCorpusModelsPivotAlike) {
 // reference tableau alone takes seconds on the large models there.
 TEST(LpEngines, CorpusModelsPivotAlike) { corpus_pivot_alike(37); }
 
+// A basis of 13,000 rows takes more updates between refactorizations than a
+// small one. No reference tableau fits that size: its pivots are compared
+// with a run that refactors on a fixed schedule and checks its updated
+// numbers against recomputed ones at every refactorization.
+TEST(LpEngines, LargeBasesTakeLongerUpdateChains) {
+  std::mt19937_64 rng(support::soak_seed(1209));
+  const std::size_t n = 13000;
+  std::vector<std::string> rows(n);
+  std::string text = "max ";
+  for (std::size_t j = 0; j < n; ++j) {
+    text += (j ? " + " : "") + std::to_string(1 + rng() % 9) + "*x" + std::to_string(j);
+    std::set<std::size_t> in = {j};
+    while (in.size() < 3) in.insert(rng() % n);
+    for (std::size_t i : in) rows[i] += " + " + std::to_string(1 + rng() % 9) + "*x" + std::to_string(j);
+  }
+  for (const std::string& row : rows) text += "\n0" + row + " <= " + std::to_string(1 + rng() % 20);
+  auto run = [&](std::size_t verify_every, LpSolver::Trace& trace) {
+    LpSolver solver(read(text));
+    solver.set_fast_path(LpSolver::FastPath::Off);
+    solver.record_trace(&trace);
+    solver.verify_updates(verify_every);
+    LpResult result = solver.solve();
+    return std::make_pair(result.text(), solver.exact_objective());
+  };
+  LpSolver::Trace own, checked;
+  const auto a = run(0, own);
+  const auto b = run(300, checked);
+  EXPECT_EQ(a, b);
+  EXPECT_EQ(own, checked);
+  EXPECT_GT(own.size(), 1000u);
+}
+
 namespace {
 
 void corpus_pivot_alike(std::size_t verify_every) {

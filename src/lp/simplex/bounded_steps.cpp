@@ -24,7 +24,6 @@ namespace mivex::lp {
 
 namespace {
 
-constexpr std::size_t kMaxUpdates = 100;
 // Auto: image entries looked at before each choice of bounds or exact pivots.
 constexpr std::size_t kSample = 256;
 // Exact rows of the basis inverse one ratio test may make before it makes
@@ -393,9 +392,8 @@ void RevisedSimplex::pivot_bounds(std::size_t position, std::size_t col) {
   bound_factor_.update(position, alpha_b_, alpha_b_nz_);
   alpha_current_ = false;
 
-  const std::size_t limit = verify_ != 0 ? verify_ : kMaxUpdates;
   fresh_ = false;
-  if (bound_factor_.updates() >= limit || bound_factor_.etas_outgrow_factors()) refresh_bounds();
+  if (bound_factor_.updates() >= update_limit() || bound_factor_.etas_outgrow_factors()) refresh_bounds();
 }
 
 void RevisedSimplex::log_step(std::size_t position, std::size_t col, std::size_t left, bool moves) {

@@ -8,9 +8,6 @@ namespace mivex::lp {
 
 namespace {
 
-// Refactor after this many basis changes, or sooner when the eta columns
-// outgrow the factors: each solve then costs more than a fresh factor would.
-constexpr std::size_t kMaxUpdates = 100;
 constexpr std::size_t kResetEvery = 32;
 
 }  // namespace
@@ -85,8 +82,7 @@ void RevisedSimplex::pivot(std::size_t position, std::size_t col, bool update_co
 
   // Refactor after this pivot? Then the pricing bounds start afresh from y
   // and need not follow its moves one by one.
-  const std::size_t limit = verify_ != 0 ? verify_ : kMaxUpdates;
-  const bool refresh = factor_.updates() + 1 >= limit || factor_.etas_outgrow_factors();
+  const bool refresh = factor_.updates() + 1 >= update_limit() || factor_.etas_outgrow_factors();
   // Pricing's bounds start afresh from y at a refactorization, unless the
   // last fresh start was only a few pivots ago: a start walks every column,
   // and where refactorizations come every few pivots (bases of mostly unit

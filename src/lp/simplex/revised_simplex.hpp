@@ -13,6 +13,7 @@
 // decision among them is exact.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -103,6 +104,13 @@ class RevisedSimplex {
   Rational artificial_sum() const;
 
  private:
+  // Refactor after this many basis changes, or sooner when the eta columns
+  // outgrow the factors. A refactorization walks every row, so a large
+  // basis takes more of its (often small) etas between two of them.
+  std::size_t update_limit() const {
+    constexpr std::size_t kMaxUpdates = 100;
+    return verify_ != 0 ? verify_ : std::max(kMaxUpdates, m_ / 64);
+  }
   // pricing.cpp; both set entering_cost_ to the chosen column's d_j, or
   // leave it unknown (entering_known_ false) where its bound decided.
   std::optional<std::size_t> find_entering(bool skip_artificial);
