@@ -3,6 +3,7 @@
 // magnitudes and however much the terms cancel.
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <random>
 #include <string>
 #include <vector>
@@ -43,6 +44,30 @@ void expect_held(const StandardForm& form, const PriceBounds& bounds, const std:
     ASSERT_LE(Rational::exact_f64(low), d) << where << " column " << j;
     ASSERT_GE(Rational::exact_f64(high), d) << where << " column " << j;
   }
+}
+
+// Pricing's contenders hold the column Dantzig's rule takes: the lowest
+// index among the least d_j, when that is negative.
+void expect_winner_listed(const StandardForm& form, const PriceBounds& bounds, const std::vector<Rational>& cost,
+                          const std::vector<Rational>& y, const std::string& where) {
+  std::vector<std::uint64_t> open((form.num_cols() + 63) / 64, 0);
+  std::optional<std::size_t> winner;
+  Rational least;
+  for (std::size_t j = 0; j < form.num_cols(); ++j) {
+    open[j / 64] |= std::uint64_t{1} << (j % 64);
+    Rational d = cost[j];
+    form.for_any_column(j, [&](std::size_t row, const Rational& a) { d.sub_mul(y[row], a); });
+    if (d.is_negative() && (!winner || d < least)) {
+      winner = j;
+      least = d;
+    }
+  }
+  std::vector<std::pair<std::uint32_t, double>> listed;
+  bounds.contenders(open, listed);
+  if (!winner) return;
+  bool found = false;
+  for (const auto& entry : listed) found = found || entry.first == *winner;
+  ASSERT_TRUE(found) << where << " column " << *winner;
 }
 
 // Costs and multipliers in, a reset, and the first check.
@@ -88,6 +113,7 @@ TEST(PriceBounds, HoldEveryReducedCostThroughUpdates) {
                        : random_value(rng);
       bounds.move_multiplier(i, y[i]);
       expect_held(*form, bounds, cost, y, text + "\nstep " + std::to_string(step));
+      expect_winner_listed(*form, bounds, cost, y, text + "\nstep " + std::to_string(step));
     }
   }
 }
@@ -131,6 +157,7 @@ TEST(PriceBounds, ExactEstimatesAreTheReducedCosts) {
       y[i] = rng() % 12 ? y[i] + Rational(static_cast<std::int64_t>(rng() % 5) - 2) : integer();
       bounds.move_multiplier(i, y[i]);
       expect_held(*form, bounds, cost, y, text + "\nstep " + std::to_string(step));
+      expect_winner_listed(*form, bounds, cost, y, text + "\nstep " + std::to_string(step));
       for (std::size_t j = 0; j < form->num_cols(); ++j) exact_seen += bounds.exact(j);
       checks += form->num_cols();
     }

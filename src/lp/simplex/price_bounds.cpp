@@ -202,18 +202,30 @@ void PriceBounds::contenders(const std::vector<std::uint64_t>& open,
                              std::vector<std::pair<std::uint32_t, double>>& out) const {
   // Two passes over the block summaries (brought up to date first): the
   // least upper bound, then the columns of the blocks whose least lower
-  // bound reaches it.
+  // bound reaches it. Past the first column whose upper bound is that top,
+  // d_j <= top there, so a later column can win only strictly below top (a
+  // tie goes to the lower index): in a program of many exact ties (phase
+  // one's costs of 0 and 1, integer multipliers) the rest of the tie is
+  // never listed.
   double top = 0.0;
   for (std::size_t w = 0; w < open.size(); ++w) {
     if (block_stale_[w] || block_open_[w] != open[w]) summarize(w, open[w]);
     top = block_high_[w] < top ? block_high_[w] : top;
   }
   out.clear();
+  bool strict = false;
+  auto reaches = [&](double low) { return strict ? low < top : low <= top; };
   for (std::size_t w = 0; w < open.size(); ++w) {
-    if (!(block_low_[w] <= top)) continue;
+    if (!reaches(block_low_[w])) continue;
     for (std::uint64_t b = open[w]; b != 0; b &= b - 1) {
       const std::size_t j = w * 64 + static_cast<std::size_t>(__builtin_ctzll(b));
-      if (low_[j] <= top) out.emplace_back(static_cast<std::uint32_t>(j), low_[j]);
+      if (!reaches(low_[j])) continue;
+      out.emplace_back(static_cast<std::uint32_t>(j), low_[j]);
+      if (!strict) {
+        double low, high;
+        interval(j, low, high);
+        strict = high == top;
+      }
     }
   }
 }

@@ -65,8 +65,10 @@ class PriceBounds {
   }
   // The columns of `open` (a bit set over the columns) whose interval reaches
   // below the least upper bound among them (or below 0, when that is less):
-  // only those can hold the least d_j, if it is negative. In increasing
-  // order, each with its lower bound.
+  // only those can hold the least d_j, if it is negative, and past the
+  // first whose upper bound is that least one, only those reaching strictly
+  // below it can be the lowest index holding it. In increasing order, each
+  // with its lower bound.
   void contenders(const std::vector<std::uint64_t>& open, std::vector<std::pair<std::uint32_t, double>>& out) const;
   // Whether d_col is known exactly: then it is the integer estimate(col).
   bool exact(std::size_t col) const { return exact_[col] != 0; }
