@@ -1,5 +1,6 @@
 #include "lp/simplex/price_bounds.hpp"
 
+#include <algorithm>
 #include <cmath>
 #include <type_traits>
 
@@ -90,8 +91,8 @@ void PriceBounds::reset() {
     estimate_[j] = sum;
     size_[j] = size * (1.0 + 0x1p-50) + terms * 0x1p-1020;
     drift_[j] = (size * (terms + 4.0) * 0x1p-52 + spread) * (1.0 + 0x1p-48) + terms * 0x1p-1020;
-    touch(j);
   }
+  std::fill(block_stale_.begin(), block_stale_.end(), 1);
 }
 
 void PriceBounds::move_multiplier(std::size_t row, const linear::Rational& y) {
@@ -113,25 +114,29 @@ void PriceBounds::move_multiplier(std::size_t row, const linear::Rational& y) {
   // old image included: the walk is compiled without the exactness test
   // for the rows where that already fails.
   const bool exact_delta = was_exact && now_exact && exact_step(delta);
+  // Raw pointers: the flags are chars, and a store through one may alias
+  // anything, so the vectors' buffers would be reloaded every entry.
+  Columns c = columns();
   auto walk = [&](auto may_be_exact) {
     for (std::uint32_t k = row_start_[row]; k < row_start_[row + 1]; ++k) {
-      const std::uint32_t j = row_col_[k];
-      const double t = row_value_[k] * delta;
-      const double v = estimate_[j] - t;
-      estimate_[j] = v;
+      const std::uint32_t j = c.row_col[k];
+      const double a = c.row_value[k];
+      const double t = a * delta;
+      const double v = c.estimate[j] - t;
+      c.estimate[j] = v;
       // The size is kept while an estimate is exact too, for when it stops.
-      size_[j] = (size_[j] + std::fabs(row_value_[k] * image)) * (1.0 + 0x1p-50) + 0x1p-1020;
-      touch(j);
+      c.size[j] = (c.size[j] + std::fabs(a * image)) * (1.0 + 0x1p-50) + 0x1p-1020;
+      c.stale[j >> 6] = 1;
       if constexpr (decltype(may_be_exact)::value) {
-        if (exact_[j]) {
+        if (c.exact[j]) {
           // An exact estimate carries no drift while it stays exact.
           if (exact_delta && exact_step(t) && exact_step(v)) continue;
           // Exact up to this step: only this step's roundoff from here on.
-          exact_[j] = 0;
-          drift_[j] = 0.0;
+          c.exact[j] = 0;
+          c.drift[j] = 0.0;
         }
       }
-      drift_[j] = (drift_[j] + (std::fabs(t) + std::fabs(v)) * 0x1p-50 + 0x1p-1020) * (1.0 + 0x1p-50);
+      c.drift[j] = (c.drift[j] + (std::fabs(t) + std::fabs(v)) * 0x1p-50 + 0x1p-1020) * (1.0 + 0x1p-50);
     }
   };
   if (was_exact) {
@@ -163,21 +168,22 @@ void PriceBounds::move_multiplier_by(std::size_t row, const Bound& delta) {
     }
     return;
   }
+  Columns c = columns();
   for (std::uint32_t k = row_start_[row]; k < row_start_[row + 1]; ++k) {
-    const std::uint32_t j = row_col_[k];
-    const double a = row_value_[k];
+    const std::uint32_t j = c.row_col[k];
+    const double a = c.row_value[k];
     const double t = a * delta.mid;
-    const double v = estimate_[j] - t;
-    estimate_[j] = v;
-    size_[j] = (size_[j] + std::fabs(a * image)) * (1.0 + 0x1p-50) + 0x1p-1020;
-    touch(j);
-    if (exact_[j]) {
+    const double v = c.estimate[j] - t;
+    c.estimate[j] = v;
+    c.size[j] = (c.size[j] + std::fabs(a * image)) * (1.0 + 0x1p-50) + 0x1p-1020;
+    c.stale[j >> 6] = 1;
+    if (c.exact[j]) {
       if (now_exact && exact_step(t) && exact_step(v)) continue;
-      exact_[j] = 0;
-      drift_[j] = 0.0;
+      c.exact[j] = 0;
+      c.drift[j] = 0.0;
     }
-    drift_[j] = (drift_[j] + std::fabs(a) * delta.rad + (std::fabs(t) + std::fabs(v)) * 0x1p-50 + 0x1p-1020) *
-                (1.0 + 0x1p-50);
+    c.drift[j] = (c.drift[j] + std::fabs(a) * delta.rad + (std::fabs(t) + std::fabs(v)) * 0x1p-50 + 0x1p-1020) *
+                 (1.0 + 0x1p-50);
   }
 }
 

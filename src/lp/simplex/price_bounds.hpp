@@ -127,6 +127,17 @@ class PriceBounds {
   mutable std::vector<char> block_stale_;
   void summarize(std::size_t block, std::uint64_t open) const;
   void touch(std::size_t col) { block_stale_[col >> 6] = 1; }
+  // The buffers a multiplier's move walks and writes.
+  struct Columns {
+    const std::uint32_t* row_col;
+    const double* row_value;
+    double *estimate, *size, *drift;
+    char *exact, *stale;
+  };
+  Columns columns() {
+    return {row_col_.data(), row_value_.data(), estimate_.data(), size_.data(), drift_.data(),
+            exact_.data(), block_stale_.data()};
+  }
 };
 
 }  // namespace mivex::lp
