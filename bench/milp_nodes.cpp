@@ -45,12 +45,13 @@ std::string json_number(double x) {
 template <class Stats>
 std::string paths_json(const Stats& s) {
   if constexpr (requires { s.fast_answered; }) {
-    char text[256];
+    char text[320];
     std::snprintf(text, sizeof text,
                   "{\"pivots_only\": %zu, \"fast_answered\": %zu, \"fast_missed\": %zu, "
-                  "\"pivots_only_seconds\": %.6f, \"fast_answered_seconds\": %.6f, \"fast_missed_seconds\": %.6f}",
+                  "\"pivots_only_seconds\": %.6f, \"fast_answered_seconds\": %.6f, \"fast_missed_seconds\": %.6f, "
+                  "\"pivots\": %zu, \"repeated\": %zu}",
                   s.pivots_only, s.fast_answered, s.fast_missed, s.pivots_only_seconds, s.fast_answered_seconds,
-                  s.fast_missed_seconds);
+                  s.fast_missed_seconds, s.pivots, s.repeated);
     return text;
   } else {
     return "null";
