@@ -33,6 +33,15 @@ constexpr std::size_t kMaxRows = 16;
 std::atomic<RevisedSimplex::Bounds> bounds_on{RevisedSimplex::Bounds::Auto};
 std::atomic<std::size_t> exact_choices{0};
 
+// Whether x / a, for any a in (0, high(a)], is surely past `top`.
+bool passes_top(const Bound& x, const Bound& a, double top) {
+  const double x_low = x.low(), a_high = a.high();
+  if (!(x_low > 0.0) || !(a_high > 0.0) || !(a_high < HUGE_VAL)) return false;
+  const double q = x_low / a_high;
+  // Below its rounding (far from underflow, where a quotient keeps 52 bits).
+  return q >= 0x1p-1000 && q - q * 0x1p-51 > top;
+}
+
 }  // namespace
 
 void RevisedSimplex::set_bounds_default(Bounds mode) { bounds_on = mode; }
@@ -218,19 +227,29 @@ RevisedSimplex::Verdict RevisedSimplex::find_leaving_bounds(bool bland, std::siz
   if (best != m_) return Verdict::Found;
   // Rows with x_p > 0 (exactly: they are not zero rows): the least ratio.
   ratios_.clear();
+  unsure_.clear();
   double top = HUGE_VAL;
-  for (std::uint32_t p : alpha_b_nz_) {
-    if (xb_[p].zero()) continue;
-    if (!alpha_b_[p].negative() && !alpha_b_[p].positive()) {
-      if (rows_made_ >= kMaxRows || !resolvable(p)) return Verdict::Unknown;
-      exact_alpha(p, col);
-    }
-    const Bound& a = alpha_b_[p];
-    if (!a.positive()) continue;
-    const Bound r = quotient(xb_[p], a);
+  auto add_ratio = [&](std::uint32_t p) {
+    const Bound r = quotient(xb_[p], alpha_b_[p]);
     const double low = r.known() ? std::fmax(r.low(), 0.0) : 0.0, high = r.high();
     if (high < top) top = high;
-    ratios_.push_back({static_cast<std::uint32_t>(p), low, high});
+    ratios_.push_back({p, low, high});
+  };
+  for (std::uint32_t p : alpha_b_nz_) {
+    if (xb_[p].zero()) continue;
+    if (alpha_b_[p].positive()) {
+      add_ratio(p);
+    } else if (!alpha_b_[p].negative()) {
+      unsure_.push_back(p);
+    }
+  }
+  // A sign the bounds leave open (most often an exact zero that roundings
+  // hid) matters only if the row's ratio could be the least: with
+  // 0 < alpha_p <= high, that ratio is at least low(x_p) / high.
+  for (std::uint32_t p : unsure_) {
+    if (passes_top(xb_[p], alpha_b_[p], top)) continue;
+    if (rows_made_ >= kMaxRows || !resolvable(p)) return Verdict::Unknown;
+    if (exact_alpha(p, col).is_positive()) add_ratio(p);
   }
   std::size_t kept = 0;
   for (const Ratio& r : ratios_) {
