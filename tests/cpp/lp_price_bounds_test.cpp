@@ -31,11 +31,17 @@ Rational random_value(std::mt19937_64& rng) {
   }
 }
 
+Rational reduced_cost(const StandardForm& form, const std::vector<Rational>& cost, const std::vector<Rational>& y,
+                      std::size_t j) {
+  Rational d = cost[j];
+  form.for_any_column(j, [&](std::size_t row, const Rational& a) { d.sub_mul(y[row], a); });
+  return d;
+}
+
 void expect_held(const StandardForm& form, const PriceBounds& bounds, const std::vector<Rational>& cost,
                  const std::vector<Rational>& y, const std::string& where) {
   for (std::size_t j = 0; j < form.num_cols(); ++j) {
-    Rational d = cost[j];
-    form.for_any_column(j, [&](std::size_t row, const Rational& a) { d.sub_mul(y[row], a); });
+    const Rational d = reduced_cost(form, cost, y, j);
     if (bounds.exact(j)) {
       ASSERT_EQ(Rational(static_cast<std::int64_t>(bounds.estimate(j))), d) << where << " exact column " << j;
     }
@@ -55,8 +61,7 @@ void expect_winner_listed(const StandardForm& form, const PriceBounds& bounds, c
   Rational least;
   for (std::size_t j = 0; j < form.num_cols(); ++j) {
     open[j / 64] |= std::uint64_t{1} << (j % 64);
-    Rational d = cost[j];
-    form.for_any_column(j, [&](std::size_t row, const Rational& a) { d.sub_mul(y[row], a); });
+    const Rational d = reduced_cost(form, cost, y, j);
     if (d.is_negative() && (!winner || d < least)) {
       winner = j;
       least = d;

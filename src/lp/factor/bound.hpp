@@ -15,6 +15,11 @@
 
 namespace mivex::lp {
 
+// What a radius or error bound adds to cover underflow. It must be a normal
+// double: a product with a subnormal result takes a microcode assist, some
+// fifty times a normal one, and radii are multiplied on every step.
+inline constexpr double kUnderflowCover = 0x1p-1020;
+
 struct Bound {
   double mid = 0.0;
   double rad = 0.0;
@@ -48,7 +53,7 @@ namespace bound_detail {
 
 // A radius computed from at most a dozen rounded operations on nonnegative
 // terms, widened to cover their roundings and any underflow.
-inline double up(double r) { return r * (1.0 + 0x1p-49) + 0x1p-1020; }
+inline double up(double r) { return r * (1.0 + 0x1p-49) + kUnderflowCover; }
 // Products and quotients below this may have lost bits to underflow.
 inline constexpr double kSafeLow = 0x1p-960;
 inline bool safe(double v) { return v == 0.0 || (std::fabs(v) >= kSafeLow && std::fabs(v) <= Bound::kMax); }

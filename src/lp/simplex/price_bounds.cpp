@@ -89,8 +89,8 @@ void PriceBounds::reset() {
     exact_[j] = exact;
     const double terms = static_cast<double>(end - begin + 1);
     estimate_[j] = sum;
-    size_[j] = size * (1.0 + 0x1p-50) + terms * 0x1p-1020;
-    drift_[j] = (size * (terms + 4.0) * 0x1p-52 + spread) * (1.0 + 0x1p-48) + terms * 0x1p-1020;
+    size_[j] = size * (1.0 + 0x1p-50) + terms * kUnderflowCover;
+    drift_[j] = (size * (terms + 4.0) * 0x1p-52 + spread) * (1.0 + 0x1p-48) + terms * kUnderflowCover;
   }
   std::fill(block_stale_.begin(), block_stale_.end(), 1);
 }
@@ -125,7 +125,7 @@ void PriceBounds::move_multiplier(std::size_t row, const linear::Rational& y) {
       const double v = c.estimate[j] - t;
       c.estimate[j] = v;
       // The size is kept while an estimate is exact too, for when it stops.
-      c.size[j] = (c.size[j] + std::fabs(a * image)) * (1.0 + 0x1p-50) + 0x1p-1020;
+      c.size[j] = (c.size[j] + std::fabs(a * image)) * (1.0 + 0x1p-50) + kUnderflowCover;
       c.stale[j >> 6] = 1;
       if constexpr (decltype(may_be_exact)::value) {
         if (c.exact[j]) {
@@ -136,7 +136,7 @@ void PriceBounds::move_multiplier(std::size_t row, const linear::Rational& y) {
           c.drift[j] = 0.0;
         }
       }
-      c.drift[j] = (c.drift[j] + (std::fabs(t) + std::fabs(v)) * 0x1p-50 + 0x1p-1020) * (1.0 + 0x1p-50);
+      c.drift[j] = (c.drift[j] + (std::fabs(t) + std::fabs(v)) * 0x1p-50 + kUnderflowCover) * (1.0 + 0x1p-50);
     }
   };
   if (was_exact) {
@@ -157,7 +157,8 @@ void PriceBounds::move_multiplier_by(std::size_t row, const Bound& delta) {
   const bool now_exact = was_exact && exact_delta && exact_step(image);
   y_exact_[row] = now_exact;
   y_[row] = image;
-  y_rad_[row] = now_exact ? 0.0 : (y_rad_[row] + delta.rad + std::fabs(image) * 0x1p-52) * (1.0 + 0x1p-50) + 0x1p-1020;
+  y_rad_[row] = now_exact ? 0.0
+                          : (y_rad_[row] + delta.rad + std::fabs(image) * 0x1p-52) * (1.0 + 0x1p-50) + kUnderflowCover;
   if (delta.zero()) return;
   if (!delta.known()) {
     for (std::uint32_t k = row_start_[row]; k < row_start_[row + 1]; ++k) {
@@ -175,14 +176,14 @@ void PriceBounds::move_multiplier_by(std::size_t row, const Bound& delta) {
     const double t = a * delta.mid;
     const double v = c.estimate[j] - t;
     c.estimate[j] = v;
-    c.size[j] = (c.size[j] + std::fabs(a * image)) * (1.0 + 0x1p-50) + 0x1p-1020;
+    c.size[j] = (c.size[j] + std::fabs(a * image)) * (1.0 + 0x1p-50) + kUnderflowCover;
     c.stale[j >> 6] = 1;
     if (c.exact[j]) {
       if (now_exact && exact_step(t) && exact_step(v)) continue;
       c.exact[j] = 0;
       c.drift[j] = 0.0;
     }
-    c.drift[j] = (c.drift[j] + std::fabs(a) * delta.rad + (std::fabs(t) + std::fabs(v)) * 0x1p-50 + 0x1p-1020) *
+    c.drift[j] = (c.drift[j] + std::fabs(a) * delta.rad + (std::fabs(t) + std::fabs(v)) * 0x1p-50 + kUnderflowCover) *
                  (1.0 + 0x1p-50);
   }
 }
