@@ -274,6 +274,16 @@ struct BoundsAlways {
 
 void corpus_pivot_alike(std::size_t verify_every);
 
+// The generated families in turn.
+std::string mixed_lp(std::mt19937_64& rng, int round) {
+  switch (round % 4) {
+    case 0: return random_lp(rng);
+    case 1: return degenerate_lp(rng);
+    case 2: return near_tie_lp(rng);
+    default: return dense_integer_lp(rng);
+  }
+}
+
 }  // namespace
 
 TEST(LpEngines, FromBoundsPivotAlike) {
@@ -281,17 +291,26 @@ TEST(LpEngines, FromBoundsPivotAlike) {
   const std::size_t before = RevisedSimplex::exact_choices_everywhere();
   std::mt19937_64 rng(support::soak_seed(2604));
   for (int round = 0; round < support::soak_rounds(2400) && !HasFailure(); ++round) {
-    std::string text;
-    switch (round % 4) {
-      case 0: text = random_lp(rng); break;
-      case 1: text = degenerate_lp(rng); break;
-      case 2: text = near_tie_lp(rng); break;
-      default: text = dense_integer_lp(rng); break;
-    }
-    expect_same(text, 1 + static_cast<std::size_t>(round % 11));
+    expect_same(mixed_lp(rng, round), 1 + static_cast<std::size_t>(round % 11));
   }
   // Some choices were left to exact numbers (and made alike).
   EXPECT_GT(RevisedSimplex::exact_choices_everywhere() - before, 20u);
+}
+
+// As above, with every refresh of the bounds factored in doubles where it
+// can be: the checks at each refactorization then prove the bounds that
+// factor gave.
+TEST(LpEngines, FromBoundsInDoublesPivotAlike) {
+  BoundsAlways on;
+  struct InDoubles {
+    InDoubles() { RevisedSimplex::set_refresh_default(RevisedSimplex::RefreshFactor::Doubles); }
+    ~InDoubles() { RevisedSimplex::set_refresh_default(RevisedSimplex::RefreshFactor::Auto); }
+  } doubles;
+  std::mt19937_64 rng(support::soak_seed(1209));
+  for (int round = 0; round < support::soak_rounds(800) && !HasFailure(); ++round) {
+    expect_same(mixed_lp(rng, round), 1 + static_cast<std::size_t>(round % 7));
+  }
+  corpus_pivot_alike(29);
 }
 
 TEST(LpEngines, FromBoundsCyclingAndSecondRunsPivotAlike) {

@@ -92,8 +92,7 @@ bool BasisFactor::eliminate() {
     eliminate_column(s);
     steps_.push_back(std::move(s));
   }
-  index_u_by_column();
-  build_sparse_index();
+  build_index();
   factor_entries_ = m_;
   for (const Entry& e : l_) factor_entries_ += 1 + e.value.extra_words();
   for (const Entry& e : u_) factor_entries_ += 1 + e.value.extra_words();
@@ -265,15 +264,11 @@ Rational BasisFactor::eliminate_in_row(const Step& s, std::uint32_t r) {
   return mult;
 }
 
-void BasisFactor::index_u_by_column() {
-  u_col_start_.assign(m_ + 1, 0);
-  for (const Entry& e : u_) ++u_col_start_[e.index + 1];
-  for (std::size_t p = 0; p < m_; ++p) u_col_start_[p + 1] += u_col_start_[p];
-  u_by_col_.resize(u_.size());
-  std::vector<std::uint32_t> next(u_col_start_.begin(), u_col_start_.end() - 1);
-  for (const Step& s : steps_) {
-    for (std::size_t t = s.u_begin; t < s.u_end; ++t) u_by_col_[next[u_[t].index]++] = {s.row, static_cast<std::uint32_t>(t)};
-  }
+void BasisFactor::build_index() {
+  index_.build(m_, steps_, l_.size(), [&](std::size_t t) { return l_[t].index; }, u_.size(),
+               [&](std::size_t t) { return u_[t].index; });
+  sparse_work_.resize(m_);  // all zero: the solves leave it so
+  step_bits_.assign(3 * ((m_ + 63) / 64), 0);
 }
 
 void BasisFactor::update(std::size_t position, const std::vector<Rational>& alpha,
@@ -309,9 +304,9 @@ void BasisFactor::ftran(std::vector<Rational>& vec) const {
   auto& out = scratch_;
   out.resize(m_);
   Rational* x = out.data();
-  const UColumnEntry* u_col = u_by_col_.data();
+  const LuIndex::UColumnEntry* u_col = index_.u_by_col.data();
   const Entry* u = u_.data();
-  const std::uint32_t* u_start = u_col_start_.data();
+  const std::uint32_t* u_start = index_.u_col_start.data();
   for (std::size_t k = steps_.size(); k-- > 0;) {
     const Step& s = steps_[k];
     Rational& t = v[s.row];

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "linear/rational.hpp"
+#include "lp/factor/lu_index.hpp"
 #include "lp/factor/residue_solves.hpp"
 #include "lp/factor/standard_form.hpp"
 
@@ -101,29 +102,24 @@ class BasisFactor {
   // eliminate()'s steps: the workspace set up; the unit columns pivoted
   // first (false: two in one row); the next pivot chosen (false: the rest
   // is singular); its row moved to U; its column eliminated from the other
-  // active rows (each row's multiplier returned by eliminate_in_row); U
-  // indexed by position for the solves.
+  // active rows (each row's multiplier returned by eliminate_in_row); the
+  // solves' indexes built.
   void start_elimination();
   bool pivot_units();
   bool choose_pivot(std::uint32_t& prow, std::uint32_t& pcol);
   Step take_pivot_row(std::uint32_t prow, std::uint32_t pcol);
   void eliminate_column(Step& s);
   Rational eliminate_in_row(const Step& s, std::uint32_t r);
-  void index_u_by_column();
+  void build_index();
 
   std::size_t m_ = 0;
   std::vector<Step> steps_;
   std::vector<std::uint32_t> l_steps_;  // the steps with multipliers, in order
   std::vector<Entry> l_;  // (row, multiplier)
   std::vector<Entry> u_;  // (position, value)
-  // u_ by position: for each position, the steps' rows whose U entries lie
-  // there and the entries' values in u_ (ftran walks U by columns, skipping zeros).
-  struct UColumnEntry {
-    std::uint32_t row;
-    std::uint32_t index;  // in u_
-  };
-  std::vector<std::uint32_t> u_col_start_;
-  std::vector<UColumnEntry> u_by_col_;
+  // Steps by row and by position, u_ by position (ftran walks U by
+  // columns, skipping zeros) and l_ by row, for the solves.
+  LuIndex index_;
   std::vector<Eta> etas_;
   // The etas' other nonzeros: positions apart from values, since btran
   // reads every position but only the values where its vector is nonzero.
@@ -133,20 +129,10 @@ class BasisFactor {
   std::size_t eta_entries_ = 0;
   mutable std::vector<Rational> scratch_;
 
-  // For the sparse solves: each step by its row and by its position, and L
-  // by the rows its multipliers lie in (the step they belong to and where).
-  struct LRowEntry {
-    std::uint32_t index;  // in l_
-    std::uint32_t step;
-  };
-  std::vector<std::uint32_t> step_of_row_, step_of_position_;
-  std::vector<std::uint32_t> l_row_start_;
-  std::vector<LRowEntry> l_by_row_;
-  // Their workspace, all zero between calls: a vector by position, and
-  // three sets as bits (two of steps, one of positions or rows).
+  // The sparse solves' workspace, all zero between calls: a vector by
+  // position, and three sets as bits (two of steps, one of positions or rows).
   mutable std::vector<Rational> sparse_work_;
   mutable std::vector<std::uint64_t> step_bits_;
-  void build_sparse_index();
   // btran's first part: w (by position) through the etas, last first.
   void etas_transposed(Rational* w) const;
   // Workspace of factor(), kept to reuse its allocations.

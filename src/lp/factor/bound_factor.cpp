@@ -9,18 +9,41 @@ using steps::StepSet;
 using steps::set_bit;
 using steps::take_bits;
 
-void BoundFactor::take(const BasisFactor& lu) {
-  lu_ = &lu;
-  m_ = lu.m_;
-  pivot_.resize(lu.steps_.size());
-  for (std::size_t k = 0; k < lu.steps_.size(); ++k) pivot_[k] = Bound::of(lu.steps_[k].pivot);
-  l_.resize(lu.l_.size());
-  for (std::size_t k = 0; k < lu.l_.size(); ++k) l_[k] = Bound::of(lu.l_[k].value);
-  u_.resize(lu.u_.size());
-  for (std::size_t k = 0; k < lu.u_.size(); ++k) u_[k] = Bound::of(lu.u_[k].value);
+void BoundFactor::clear(std::size_t m) {
+  m_ = m;
+  steps_.clear();
+  pivot_.clear();
+  l_.clear();
+  u_.clear();
+  l_row_.clear();
+  u_position_.clear();
   etas_.clear();
   eta_index_.clear();
   eta_value_.clear();
+}
+
+void BoundFactor::take(const BasisFactor& lu) {
+  clear(lu.m_);
+  for (const auto& s : lu.steps_) {
+    steps_.push_back({s.row, s.col, s.unit, s.l_begin, s.l_end, s.u_begin, s.u_end});
+    pivot_.push_back(Bound::of(s.pivot));
+  }
+  for (const Entry& e : lu.l_) {
+    l_.push_back(Bound::of(e.value));
+    l_row_.push_back(e.index);
+  }
+  for (const Entry& e : lu.u_) {
+    u_.push_back(Bound::of(e.value));
+    u_position_.push_back(e.index);
+  }
+  index_ = lu.index_;
+  work_.assign(m_, Bound{});
+  bits_.assign(3 * ((m_ + 63) / 64), 0);
+}
+
+void BoundFactor::build_index() {
+  index_.build(m_, steps_, l_.size(), [&](std::size_t t) { return l_row_[t]; }, u_.size(),
+               [&](std::size_t t) { return u_position_[t]; });
   work_.assign(m_, Bound{});
   bits_.assign(3 * ((m_ + 63) / 64), 0);
 }
@@ -40,7 +63,7 @@ void BoundFactor::update(std::size_t position, const std::vector<Bound>& alpha,
 }
 
 void BoundFactor::divide_by_pivot(Bound& t, std::uint32_t step) const {
-  const int unit = lu_->steps_[step].unit;
+  const int unit = steps_[step].unit;
   if (unit < 0) {
     t = -t;
   } else if (unit == 0) {
@@ -49,33 +72,32 @@ void BoundFactor::divide_by_pivot(Bound& t, std::uint32_t step) const {
 }
 
 void BoundFactor::ftran(std::vector<Bound>& vec, std::vector<std::uint32_t>& nz) const {
-  const BasisFactor& lu = *lu_;
   Bound* v = vec.data();
   const std::size_t words = (m_ + 63) / 64;
   StepSet lower{bits_.data(), words}, upper{bits_.data() + words, words};
-  for (std::uint32_t r : nz) lower.add(lu.step_of_row_[r]);
+  for (std::uint32_t r : nz) lower.add(index_.step_of_row[r]);
   lower.take_ascending([&](std::uint32_t k) {
     upper.add(k);
-    const auto& s = lu.steps_[k];
+    const auto& s = steps_[k];
     const Bound vp = v[s.row];
     if (vp.zero()) return;
     for (std::size_t t = s.l_begin; t < s.l_end; ++t) {
-      sub_mul(v[lu.l_[t].index], l_[t], vp);
-      lower.add(lu.step_of_row_[lu.l_[t].index]);
+      sub_mul(v[l_row_[t]], l_[t], vp);
+      lower.add(index_.step_of_row[l_row_[t]]);
     }
   });
   Bound* x = work_.data();
   std::uint64_t* listed = bits_.data() + 2 * words;
   upper.take_descending([&](std::uint32_t k) {
-    const auto& s = lu.steps_[k];
+    const auto& s = steps_[k];
     Bound t = v[s.row];
     v[s.row] = Bound{};
     if (t.zero()) return;
     divide_by_pivot(t, k);
-    for (std::uint32_t q = lu.u_col_start_[s.col]; q < lu.u_col_start_[s.col + 1]; ++q) {
-      const auto& e = lu.u_by_col_[q];
+    for (std::uint32_t q = index_.u_col_start[s.col]; q < index_.u_col_start[s.col + 1]; ++q) {
+      const auto& e = index_.u_by_col[q];
       sub_mul(v[e.row], u_[e.index], t);
-      upper.add(lu.step_of_row_[e.row]);
+      upper.add(index_.step_of_row[e.row]);
     }
     x[s.col] = t;
     set_bit(listed, s.col);
@@ -118,7 +140,6 @@ void BoundFactor::btran(std::vector<Bound>& w, std::vector<std::uint32_t>& nz) c
 
 void BoundFactor::solve_transposed(const std::uint32_t* positions, std::size_t count, std::vector<Bound>& out,
                                    std::vector<std::uint32_t>& nz) const {
-  const BasisFactor& lu = *lu_;
   Bound* w = work_.data();
   const std::size_t words = (m_ + 63) / 64;
   StepSet upper{bits_.data(), words}, lower{bits_.data() + words, words};
@@ -132,33 +153,33 @@ void BoundFactor::solve_transposed(const std::uint32_t* positions, std::size_t c
     }
     if (!t.zero()) div_by(t, eta.pivot);
   }
-  for (std::size_t k = 0; k < count; ++k) upper.add(lu.step_of_position_[positions[k]]);
+  for (std::size_t k = 0; k < count; ++k) upper.add(index_.step_of_position[positions[k]]);
   for (const Eta& eta : etas_) {
-    if (!w[eta.position].zero()) upper.add(lu.step_of_position_[eta.position]);
+    if (!w[eta.position].zero()) upper.add(index_.step_of_position[eta.position]);
   }
   Bound* z = out.data();
   upper.take_ascending([&](std::uint32_t k) {
-    const auto& s = lu.steps_[k];
+    const auto& s = steps_[k];
     Bound t = w[s.col];
     w[s.col] = Bound{};
     if (t.zero()) return;
     divide_by_pivot(t, k);
     for (std::size_t q = s.u_begin; q < s.u_end; ++q) {
-      sub_mul(w[lu.u_[q].index], u_[q], t);
-      upper.add(lu.step_of_position_[lu.u_[q].index]);
+      sub_mul(w[u_position_[q]], u_[q], t);
+      upper.add(index_.step_of_position[u_position_[q]]);
     }
     z[s.row] = t;
     lower.add(k);
   });
   std::uint64_t* listed = bits_.data() + 2 * words;
   lower.take_descending([&](std::uint32_t k) {
-    const std::uint32_t r = lu.steps_[k].row;
+    const std::uint32_t r = steps_[k].row;
     const Bound zr = z[r];
     if (zr.zero()) return;
     set_bit(listed, r);
-    for (std::uint32_t q = lu.l_row_start_[r]; q < lu.l_row_start_[r + 1]; ++q) {
-      const auto& e = lu.l_by_row_[q];
-      sub_mul(z[lu.steps_[e.step].row], l_[e.index], zr);
+    for (std::uint32_t q = index_.l_row_start[r]; q < index_.l_row_start[r + 1]; ++q) {
+      const auto& e = index_.l_by_row[q];
+      sub_mul(z[steps_[e.step].row], l_[e.index], zr);
       lower.add(e.step);
     }
   });

@@ -299,8 +299,8 @@ bool ResidueSolves::ftran(const BasisFactor& lu, std::vector<Rational>& vec, std
     w[s.row] = ResiduePair{};
     if (!t.zero()) {
       t = times(t, pivot_inverse_[k]);
-      for (std::uint32_t q = lu.u_col_start_[s.col]; q < lu.u_col_start_[s.col + 1]; ++q) {
-        sub_times(w[lu.u_by_col_[q].row], u_images_[lu.u_by_col_[q].index], t);
+      for (std::uint32_t q = lu.index_.u_col_start[s.col]; q < lu.index_.u_col_start[s.col + 1]; ++q) {
+        sub_times(w[lu.index_.u_by_col[q].row], u_images_[lu.index_.u_by_col[q].index], t);
       }
     }
     x[s.col] = t;

@@ -13,28 +13,6 @@ using steps::StepSet;
 using steps::set_bit;
 using steps::take_bits;
 
-void BasisFactor::build_sparse_index() {
-  const std::size_t m = m_;
-  step_of_row_.assign(m, 0);
-  step_of_position_.assign(m, 0);
-  for (std::size_t k = 0; k < steps_.size(); ++k) {
-    step_of_row_[steps_[k].row] = static_cast<std::uint32_t>(k);
-    step_of_position_[steps_[k].col] = static_cast<std::uint32_t>(k);
-  }
-  l_row_start_.assign(m + 1, 0);
-  for (const Entry& e : l_) ++l_row_start_[e.index + 1];
-  for (std::size_t r = 0; r < m; ++r) l_row_start_[r + 1] += l_row_start_[r];
-  l_by_row_.resize(l_.size());
-  std::vector<std::uint32_t> next(l_row_start_.begin(), l_row_start_.end() - 1);
-  for (std::uint32_t k : l_steps_) {
-    const Step& s = steps_[k];
-    for (std::size_t t = s.l_begin; t < s.l_end; ++t) l_by_row_[next[l_[t].index]++] = {static_cast<std::uint32_t>(t), k};
-  }
-  sparse_work_.resize(m);  // all zero: the solves leave it so
-  step_bits_.assign(3 * ((m + 63) / 64), 0);
-}
-
-
 void BasisFactor::ftran_sparse(std::vector<Rational>& vec, std::vector<std::uint32_t>& nz) const {
   res_.stale();
   if (res_.on() && res_.ftran(*this, vec, nz)) return;
@@ -42,7 +20,7 @@ void BasisFactor::ftran_sparse(std::vector<Rational>& vec, std::vector<std::uint
   const std::size_t words = (m_ + 63) / 64;
   StepSet lower{step_bits_.data(), words}, upper{step_bits_.data() + words, words};
   // L: rows in the order of their steps; a multiplier reaches a later step.
-  for (std::uint32_t r : nz) lower.add(step_of_row_[r]);
+  for (std::uint32_t r : nz) lower.add(index_.step_of_row[r]);
   lower.take_ascending([&](std::uint32_t k) {
     upper.add(k);
     const Step& s = steps_[k];
@@ -50,7 +28,7 @@ void BasisFactor::ftran_sparse(std::vector<Rational>& vec, std::vector<std::uint
     if (vp.is_zero()) return;
     for (std::size_t t = s.l_begin; t < s.l_end; ++t) {
       v[l_[t].index].sub_mul(l_[t].value, vp);
-      lower.add(step_of_row_[l_[t].index]);
+      lower.add(index_.step_of_row[l_[t].index]);
     }
   });
   // U, backwards: a step's value reaches the rows of earlier steps.
@@ -61,9 +39,9 @@ void BasisFactor::ftran_sparse(std::vector<Rational>& vec, std::vector<std::uint
     Rational& t = v[s.row];
     if (t.is_zero()) return;
     divide_by_pivot(t, s);
-    for (std::uint32_t q = u_col_start_[s.col]; q < u_col_start_[s.col + 1]; ++q) {
-      v[u_by_col_[q].row].sub_mul(u_[u_by_col_[q].index].value, t);
-      upper.add(step_of_row_[u_by_col_[q].row]);
+    for (std::uint32_t q = index_.u_col_start[s.col]; q < index_.u_col_start[s.col + 1]; ++q) {
+      v[index_.u_by_col[q].row].sub_mul(u_[index_.u_by_col[q].index].value, t);
+      upper.add(index_.step_of_row[index_.u_by_col[q].row]);
     }
     x[s.col] = std::move(t);  // x[s.col] was zero: v[s.row] is left zero
     set_bit(listed, s.col);
@@ -100,9 +78,9 @@ void BasisFactor::inverse_row(std::size_t position, std::vector<Rational>& out, 
   StepSet upper{step_bits_.data(), words}, lower{step_bits_.data() + words, words};
   etas_transposed(w);
   // Only the etas' positions changed: those left nonzero start U.
-  upper.add(step_of_position_[position]);
+  upper.add(index_.step_of_position[position]);
   for (const Eta& eta : etas_) {
-    if (!w[eta.position].is_zero()) upper.add(step_of_position_[eta.position]);
+    if (!w[eta.position].is_zero()) upper.add(index_.step_of_position[eta.position]);
   }
   Rational* z = out.data();
   // U transposed: positions in the order of their steps; a step's row of U
@@ -114,7 +92,7 @@ void BasisFactor::inverse_row(std::size_t position, std::vector<Rational>& out, 
     divide_by_pivot(t, s);
     for (std::size_t q = s.u_begin; q < s.u_end; ++q) {
       w[u_[q].index].sub_mul(u_[q].value, t);
-      upper.add(step_of_position_[u_[q].index]);
+      upper.add(index_.step_of_position[u_[q].index]);
     }
     z[s.row] = std::move(t);  // z[s.row] was zero: w is left zero there
     lower.add(k);
@@ -127,8 +105,8 @@ void BasisFactor::inverse_row(std::size_t position, std::vector<Rational>& out, 
     const Rational& zr = z[r];
     if (zr.is_zero()) return;
     set_bit(listed, r);
-    for (std::uint32_t q = l_row_start_[r]; q < l_row_start_[r + 1]; ++q) {
-      const LRowEntry& e = l_by_row_[q];
+    for (std::uint32_t q = index_.l_row_start[r]; q < index_.l_row_start[r + 1]; ++q) {
+      const LuIndex::LRowEntry& e = index_.l_by_row[q];
       z[steps_[e.step].row].sub_mul(l_[e.index].value, zr);
       lower.add(e.step);
     }

@@ -32,6 +32,7 @@ constexpr std::size_t kMaxRows = 16;
 
 std::atomic<RevisedSimplex::Bounds> bounds_on{RevisedSimplex::Bounds::Auto};
 std::atomic<std::size_t> exact_choices{0};
+std::atomic<RevisedSimplex::RefreshFactor> refresh_mode{RevisedSimplex::RefreshFactor::Auto};
 
 // Whether x / a, for any a in (0, high(a)], is surely past `top`.
 bool passes_top(const Bound& x, const Bound& a, double top) {
@@ -46,6 +47,8 @@ bool passes_top(const Bound& x, const Bound& a, double top) {
 
 void RevisedSimplex::set_bounds_default(Bounds mode) { bounds_on = mode; }
 RevisedSimplex::Bounds RevisedSimplex::bounds_default() { return bounds_on; }
+void RevisedSimplex::set_refresh_default(RefreshFactor mode) { refresh_mode = mode; }
+RevisedSimplex::RefreshFactor RevisedSimplex::refresh_default() { return refresh_mode; }
 
 bool RevisedSimplex::bounds_pay() {
   // Exact pivots cost little while their numbers stay small rationals; once
@@ -90,6 +93,7 @@ void RevisedSimplex::finish_bounds(const PhaseEnd& end) {
 }
 
 void RevisedSimplex::ensure_factor() {
+  exact_used_ = true;
   if (factor_current_) return;
   refactor();
   bound_factor_.take(factor_);
@@ -132,8 +136,8 @@ std::optional<std::size_t> RevisedSimplex::step_bounds(std::size_t col, bool bla
   Verdict verdict = find_leaving_bounds(bland, col, leaving);
   if (verdict == Verdict::Unknown && !fresh_) {
     // Carried bounds widen pivot by pivot: fresh ones may decide, and exact
-    // rows need the fresh factor anyway.
-    refresh_bounds();
+    // rows need an exact factor anyway.
+    refresh_bounds(Refresh::Exact);
     load_bounds(col);
     verdict = find_leaving_bounds(bland, col, leaving);
   }
@@ -449,13 +453,14 @@ void RevisedSimplex::keep_exact_rows(std::size_t position, std::size_t col) {
   cached_rows_.resize(kept);
 }
 
-void RevisedSimplex::refresh_bounds() {
+void RevisedSimplex::refresh_bounds(Refresh kind) {
   fresh_ = true;
   // A fresh factor, and from it fresh bounds on x and y: those that the
   // updates carried widen with every pivot, while these hold the
   // roundings of one solve. Each value keeps the narrower of the two.
   factor_current_ = false;
-  ensure_factor();
+  if (!factor_in_doubles(kind) || !bound_factor_.factor(*form_, basis_)) ensure_factor();
+  exact_used_ = false;
   std::vector<Bound>& v = solve_;
   std::vector<std::uint32_t>& nz = solve_nz_;
   v.assign(m_, Bound{});
@@ -486,15 +491,36 @@ void RevisedSimplex::refresh_bounds() {
   if (verify_ != 0) verify_bounds();
 }
 
+bool RevisedSimplex::factor_in_doubles(Refresh kind) {
+  // A factor in doubles costs a part of an exact one where the rationals
+  // are big, and about as much where they are small, so it pays only if
+  // the refresh's bounds are all the next pivots need. That is likely
+  // where most recent refreshes needed no exact factor before the next.
+  exact_share_ = 0.875 * exact_share_ + (exact_used_ ? 0.125 : 0.0);
+  switch (refresh_mode) {
+    case RefreshFactor::Exact:
+      return false;
+    case RefreshFactor::Doubles:
+      return true;
+    case RefreshFactor::Auto:
+      break;
+  }
+  return kind == Refresh::Any && exact_share_ < 0.5;
+}
+
 void RevisedSimplex::verify_bounds() {
-  std::vector<Rational> x, y;
-  compute_values(x);
+  // From a factor of its own: the simplex's exact one may be behind.
+  BasisFactor exact;
+  exact.factor(*form_, basis_);
+  std::vector<Rational> x = form_->rhs(), y(m_);
+  exact.ftran(x);
   for (std::size_t p = 0; p < m_; ++p) {
     if (!holds(xb_[p], x[p])) stop("a basic value left its bound");
     if (xb_[p].zero() != x[p].is_zero()) stop("an exact zero was lost or made");
   }
   if (x_current_ && x != x_) stop("updated basic values differ from recomputed ones");
-  compute_multipliers(y);
+  for (std::size_t p = 0; p < m_; ++p) y[p] = cost_of(basis_[p]);
+  exact.btran(y);
   for (std::size_t j = 0; j < cols_; ++j) {
     Rational d = cost_of(j);
     form_->for_any_column(j, [&](std::size_t row, const Rational& a) { d.sub_mul(y[row], a); });

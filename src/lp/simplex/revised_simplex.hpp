@@ -71,6 +71,12 @@ class RevisedSimplex {
   void use_bounds(Bounds mode) { bounds_mode_ = mode; }
   static void set_bounds_default(Bounds mode);
   static Bounds bounds_default();
+  // How a refresh of the bounds factors the basis: exactly, in doubles
+  // where that is likely to pay (Auto), or in doubles whenever it can, as
+  // tests ask, for every solver of the process.
+  enum class RefreshFactor : std::uint8_t { Exact, Auto, Doubles };
+  static void set_refresh_default(RefreshFactor mode);
+  static RefreshFactor refresh_default();
   // Pivots whose leaving choice the bounds alone could not make (exact rows
   // or exact values decided it), by every solver of the process (for tests
   // and benchmarks).
@@ -172,7 +178,11 @@ class RevisedSimplex {
   Rational exact_alpha(std::size_t position, std::size_t col);
   Rational exact_value(std::size_t position);
   void pivot_bounds(std::size_t position, std::size_t col);
-  void refresh_bounds();
+  // A refresh the ratio test asks for is followed by exact rows more often
+  // than not: its factor is exact (but under RefreshFactor::Doubles).
+  enum class Refresh : std::uint8_t { Any, Exact };
+  void refresh_bounds(Refresh kind = Refresh::Any);
+  bool factor_in_doubles(Refresh kind);
   void verify_bounds();
   // log_: the step just made, and the values that rose in it (from bounds).
   void log_step(std::size_t position, std::size_t col, std::size_t left, bool moves);
@@ -272,6 +282,8 @@ class RevisedSimplex {
   std::vector<Bound> solve_;             // refresh_bounds scratch
   std::vector<std::uint32_t> solve_nz_;
   bool fresh_ = false;                   // the bounds were recomputed after the last pivot
+  bool exact_used_ = false;              // the exact factor was asked for since the last refresh
+  double exact_share_ = 0.0;             // of recent refreshes, those followed by that
 
   std::vector<std::pair<std::size_t, std::size_t>>* trace_ = nullptr;
   std::size_t verify_ = 0;
