@@ -27,7 +27,8 @@ cmake --build "$build" --target mivex_tests
 tests=(
   LpEngines.RandomProgramsPivotAlike LpEngines.DegenerateProgramsPivotAlike
   LpEngines.NearTiesAreDecidedExactly LpEngines.ThroughResiduesPivotAlike
-  LpEngines.FromBoundsPivotAlike LpEngines.SecondRunsPivotAlike Bounds.HoldTheirExactValuesThroughChains
+  LpEngines.FromBoundsPivotAlike LpEngines.FromBoundsInDoublesPivotAlike LpEngines.SecondRunsPivotAlike
+  Bounds.HoldTheirExactValuesThroughChains BoundFactor.OwnEliminationHoldsEveryExactSolve
   LpFastPath.SameAnswerAsThePivotsOnGeneratedPrograms LpFastPath.NodeProgramsAnswerAlike
   BranchAndBound.NodeLimitNeverTurnsAGuessIntoAnOptimum
   MilpRepeats.RepeatedPivotsAreThePivotsFromScratchOnGeneratedMilps
