@@ -283,6 +283,8 @@ Rational Rational::from_f64(double x) {
 }
 
 Rational Rational::exact_f64(double x) {
+  // GMP raises SIGFPE on infinities and NaN, which would end the process.
+  if (!std::isfinite(x)) stop("exact value of a double that is not finite");
   Scratch& s = scratch();
   mpq_set_d(s.r, x);
   Rational out;

@@ -103,6 +103,12 @@ TEST(Bounds, SignsAndEndsAreProven) {
   sub_mul(w, Bound{}, Bound::unknown());
   EXPECT_TRUE(w.exact());
   EXPECT_EQ(w.mid, 5.0);
+  // A known bound whose ends lie past the doubles holds any number there
+  // (the check once handed an infinite end to GMP, which raised SIGFPE).
+  const Bound edge{-1.5e308, 1.6e308};
+  EXPECT_TRUE(edge.known());
+  EXPECT_TRUE(holds(edge, Rational(-7)));
+  EXPECT_THROW(Rational::exact_f64(-HUGE_VAL), std::exception);
   // Division by a number whose bound holds 0 knows nothing.
   Bound q = Bound::of(Rational(1));
   div_by(q, Bound{1e-300, 1.0});

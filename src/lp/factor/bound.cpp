@@ -18,7 +18,10 @@ Bound Bound::of(const linear::Rational& v) {
 bool holds(const Bound& b, const linear::Rational& v) {
   if (!b.known()) return true;
   if (b.exact()) return linear::Rational::exact_f64(b.mid) == v;
-  return linear::Rational::exact_f64(b.low()) <= v && v <= linear::Rational::exact_f64(b.high());
+  // An end past the doubles (a known bound near their limit) holds anything.
+  const double low = b.low(), high = b.high();
+  return (std::isinf(low) || linear::Rational::exact_f64(low) <= v) &&
+         (std::isinf(high) || v <= linear::Rational::exact_f64(high));
 }
 
 }  // namespace mivex::lp
