@@ -57,6 +57,9 @@ bool RevisedSimplex::bounds_pay() {
   entries_ += alpha_nz_.size();
   if (entries_ < kSample) return false;
   const bool pay = big_entries_ * 8 > entries_;
+  // Well past that mark, the numbers of the phases to come (on the same
+  // program) are big too: they start from bounds. Near it they may not be.
+  if (big_entries_ * 6 > entries_) bounds_paid_ = true;
   big_entries_ = entries_ = 0;
   return pay;
 }

@@ -106,7 +106,7 @@ PhaseEnd RevisedSimplex::run_phase(bool skip_artificial, Cancel& cancel, const R
   } else {
     guard.start(basis_);
   }
-  bool bounded = bounds_mode_ == Bounds::Always;
+  bool bounded = bounds_mode_ == Bounds::Always || (bounds_mode_ == Bounds::Auto && bounds_paid_);
   const bool may_switch = bounds_mode_ == Bounds::Auto;
   big_entries_ = entries_ = 0;
   if (bounded) start_bounds();

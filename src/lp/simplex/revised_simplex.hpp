@@ -250,6 +250,7 @@ class RevisedSimplex {
 
   // Bounds mode (bounded_ during a phase that decides from bounds).
   Bounds bounds_mode_ = bounds_default();
+  bool bounds_paid_ = false;              // Auto: later phases start from bounds (bounds_pay)
   std::size_t big_entries_ = 0;           // Auto: big rationals among recent images' entries
   std::size_t entries_ = 0;
   bool bounds_pay();                      // Auto: whether to switch to bounds now
