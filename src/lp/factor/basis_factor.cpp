@@ -6,18 +6,6 @@
 
 namespace mivex::lp {
 
-namespace {
-
-void erase_value(std::vector<std::uint32_t>& list, std::uint32_t value) {
-  auto it = std::find(list.begin(), list.end(), value);
-  if (it != list.end()) {
-    *it = list.back();
-    list.pop_back();
-  }
-}
-
-}  // namespace
-
 // t /= the step's pivot, without a division when the pivot is 1 or -1.
 void BasisFactor::divide_by_pivot(Rational& t, const Step& s) {
   if (s.unit < 0) {

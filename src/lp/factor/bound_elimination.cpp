@@ -29,14 +29,6 @@ constexpr double kThreshold = 0.3;
 
 bool sure(const Bound& b) { return b.known() && b.mid != 0.0 && b.rad <= std::fabs(b.mid) * kSurePivot; }
 
-void erase_value(std::vector<std::uint32_t>& list, std::uint32_t value) {
-  auto it = std::find(list.begin(), list.end(), value);
-  if (it != list.end()) {
-    *it = list.back();
-    list.pop_back();
-  }
-}
-
 }  // namespace
 
 bool BoundFactor::factor(const StandardForm& form, const std::vector<std::uint32_t>& basis) {

@@ -19,6 +19,18 @@ struct StepShape {
   std::size_t u_begin, u_end;
 };
 
+// Both eliminations keep each position's active rows as an unordered list:
+// `value` out of `list`, the last entry moved into its place.
+inline void erase_value(std::vector<std::uint32_t>& list, std::uint32_t value) {
+  for (std::uint32_t& v : list) {
+    if (v == value) {
+      v = list.back();
+      list.pop_back();
+      return;
+    }
+  }
+}
+
 struct LuIndex {
   struct UColumnEntry {
     std::uint32_t row;    // the step's pivot row

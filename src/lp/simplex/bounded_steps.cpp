@@ -48,7 +48,6 @@ bool passes_top(const Bound& x, const Bound& a, double top) {
 void RevisedSimplex::set_bounds_default(Bounds mode) { bounds_on = mode; }
 RevisedSimplex::Bounds RevisedSimplex::bounds_default() { return bounds_on; }
 void RevisedSimplex::set_refresh_default(RefreshFactor mode) { refresh_mode = mode; }
-RevisedSimplex::RefreshFactor RevisedSimplex::refresh_default() { return refresh_mode; }
 
 bool RevisedSimplex::bounds_pay() {
   // Exact pivots cost little while their numbers stay small rationals; once
@@ -515,15 +514,14 @@ void RevisedSimplex::verify_bounds() {
   // From a factor of its own: the simplex's exact one may be behind.
   BasisFactor exact;
   exact.factor(*form_, basis_);
-  std::vector<Rational> x = form_->rhs(), y(m_);
-  exact.ftran(x);
+  std::vector<Rational> x, y;
+  compute_values(x, exact);
   for (std::size_t p = 0; p < m_; ++p) {
     if (!holds(xb_[p], x[p])) stop("a basic value left its bound");
     if (xb_[p].zero() != x[p].is_zero()) stop("an exact zero was lost or made");
   }
   if (x_current_ && x != x_) stop("updated basic values differ from recomputed ones");
-  for (std::size_t p = 0; p < m_; ++p) y[p] = cost_of(basis_[p]);
-  exact.btran(y);
+  compute_multipliers(y, exact);
   for (std::size_t j = 0; j < cols_; ++j) {
     Rational d = cost_of(j);
     form_->for_any_column(j, [&](std::size_t row, const Rational& a) { d.sub_mul(y[row], a); });

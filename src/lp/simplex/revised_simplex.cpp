@@ -56,16 +56,15 @@ void RevisedSimplex::set_costs(Costs costs) {
 
 void RevisedSimplex::refactor() { factor_.factor(*form_, basis_); }
 
-void RevisedSimplex::compute_values(std::vector<Rational>& x) const {
+void RevisedSimplex::compute_values(std::vector<Rational>& x, const BasisFactor& lu) const {
   x = form_->rhs();
-  factor_.ftran(x);
+  lu.ftran(x);
 }
 
-void RevisedSimplex::compute_multipliers(std::vector<Rational>& y) const {
-  // y^T = c_B^T B^-1
+void RevisedSimplex::compute_multipliers(std::vector<Rational>& y, const BasisFactor& lu) const {
   y.assign(m_, Rational());
   for (std::size_t p = 0; p < m_; ++p) y[p] = cost_of(basis_[p]);
-  factor_.btran(y);
+  lu.btran(y);
 }
 
 Rational RevisedSimplex::artificial_sum() const {

@@ -76,7 +76,6 @@ class RevisedSimplex {
   // tests ask, for every solver of the process.
   enum class RefreshFactor : std::uint8_t { Exact, Auto, Doubles };
   static void set_refresh_default(RefreshFactor mode);
-  static RefreshFactor refresh_default();
   // Pivots whose leaving choice the bounds alone could not make (exact rows
   // or exact values decided it), by every solver of the process (for tests
   // and benchmarks).
@@ -189,8 +188,12 @@ class RevisedSimplex {
   void log_bounds(std::size_t position, std::size_t col);
   // revised_simplex.cpp
   void refactor();
-  void compute_values(std::vector<Rational>& x) const;
-  void compute_multipliers(std::vector<Rational>& y) const;
+  // x = B^-1 b and y^T = c_B^T B^-1, through `lu` (by default the
+  // simplex's own factor).
+  void compute_values(std::vector<Rational>& x) const { compute_values(x, factor_); }
+  void compute_multipliers(std::vector<Rational>& y) const { compute_multipliers(y, factor_); }
+  void compute_values(std::vector<Rational>& x, const BasisFactor& lu) const;
+  void compute_multipliers(std::vector<Rational>& y, const BasisFactor& lu) const;
   Rational cost_of(std::size_t col) const;
   void reset_bounds();  // every pricing bound from the exact y
   PhaseEnd repeat(CycleGuard& guard, const RepeatedSteps& repeated);
