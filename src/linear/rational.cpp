@@ -195,6 +195,14 @@ struct BigOps {
 
 Rational::Rational(std::int64_t n, std::int64_t d) : num_(0), den_(1) {
   if (d == 0) zero_denominator();
+  if (n != INT64_MIN && d != INT64_MIN) {
+    // Both fit a word with their signs: word division, no 128-bit one.
+    const u64 g = word_gcd(static_cast<u64>(n < 0 ? -n : n), static_cast<u64>(d < 0 ? -d : d));
+    const std::int64_t sign = d < 0 ? -1 : 1;
+    num_ = sign * (n / static_cast<std::int64_t>(g));
+    den_ = sign * (d / static_cast<std::int64_t>(g));
+    return;
+  }
   i128 bn = n, bd = d;
   u64 g = word_gcd(magnitude(bn), magnitude(bd));
   if (bd < 0) {

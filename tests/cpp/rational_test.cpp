@@ -121,6 +121,15 @@ TEST(Rational, MatchesGmpAcrossPromotion) {
     while (d == 0) d = pick();
     return Rational(pick(), d);
   };
+  // n / d itself, reduced with the sign on the numerator.
+  for (int round = 0; round < 20000; ++round) {
+    const std::int64_t n = pick();
+    std::int64_t d = pick();
+    while (d == 0) d = pick();
+    mpq_class q{mpz_class(static_cast<long>(n)), mpz_class(static_cast<long>(d))};
+    q.canonicalize();
+    expect_matches(Rational(n, d), q);
+  }
   std::vector<Rational> made;
   for (int round = 0; round < 20000; ++round) {
     Rational a = pick_rational(made), b = pick_rational(made), c = pick_rational(made);

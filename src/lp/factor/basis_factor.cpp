@@ -42,6 +42,20 @@ void BasisFactor::factor(const StandardForm& form, const std::vector<std::uint32
   res_.factor(*this, form, basis);
 }
 
+std::int64_t BasisFactor::determinant_below(std::int64_t limit) const {
+  // The partial products are minors of the basis matrix, so integers too;
+  // one past the limit gives up early (only where big minors would cancel
+  // down to a small determinant is that an early no).
+  Rational det(1);
+  for (const Step& s : steps_) {
+    if (s.unit != 0) continue;
+    det = det * s.pivot;
+    if (!det.is_small() || det.num() / det.den() >= limit || det.num() / det.den() <= -limit) return 0;
+  }
+  if (det.den() != 1) return 0;
+  return det.num() < 0 ? -det.num() : det.num();
+}
+
 void BasisFactor::clear(std::size_t m) {
   m_ = m;
   steps_.clear();

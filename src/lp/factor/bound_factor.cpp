@@ -71,7 +71,24 @@ void BoundFactor::divide_by_pivot(Bound& t, std::uint32_t step) const {
   }
 }
 
-void BoundFactor::ftran(std::vector<Bound>& vec, std::vector<std::uint32_t>& nz) const {
+namespace {
+
+// The arithmetic of BoundFactor's solves: proven bounds, or their mids alone.
+struct Proven {
+  static bool zero(const Bound& v) { return v.zero(); }
+  static void sub_mul(Bound& v, const Bound& a, const Bound& b) { lp::sub_mul(v, a, b); }
+  static void div_by(Bound& t, const Bound& p) { lp::div_by(t, p); }
+};
+struct Estimated {
+  static bool zero(const Bound& v) { return v.mid == 0.0; }
+  static void sub_mul(Bound& v, const Bound& a, const Bound& b) { v.mid -= a.mid * b.mid; }
+  static void div_by(Bound& t, const Bound& p) { t.mid /= p.mid; }
+};
+
+}  // namespace
+
+template <class Ops>
+void BoundFactor::ftran_with(std::vector<Bound>& vec, std::vector<std::uint32_t>& nz) const {
   Bound* v = vec.data();
   const std::size_t words = (m_ + 63) / 64;
   StepSet lower{bits_.data(), words}, upper{bits_.data() + words, words};
@@ -80,9 +97,9 @@ void BoundFactor::ftran(std::vector<Bound>& vec, std::vector<std::uint32_t>& nz)
     upper.add(k);
     const auto& s = steps_[k];
     const Bound vp = v[s.row];
-    if (vp.zero()) return;
+    if (Ops::zero(vp)) return;
     for (std::size_t t = s.l_begin; t < s.l_end; ++t) {
-      sub_mul(v[l_row_[t]], l_[t], vp);
+      Ops::sub_mul(v[l_row_[t]], l_[t], vp);
       lower.add(index_.step_of_row[l_row_[t]]);
     }
   });
@@ -92,11 +109,15 @@ void BoundFactor::ftran(std::vector<Bound>& vec, std::vector<std::uint32_t>& nz)
     const auto& s = steps_[k];
     Bound t = v[s.row];
     v[s.row] = Bound{};
-    if (t.zero()) return;
-    divide_by_pivot(t, k);
+    if (Ops::zero(t)) return;
+    if (steps_[k].unit < 0) {
+      t.mid = -t.mid;
+    } else if (steps_[k].unit == 0) {
+      Ops::div_by(t, pivot_[k]);
+    }
     for (std::uint32_t q = index_.u_col_start[s.col]; q < index_.u_col_start[s.col + 1]; ++q) {
       const auto& e = index_.u_by_col[q];
-      sub_mul(v[e.row], u_[e.index], t);
+      Ops::sub_mul(v[e.row], u_[e.index], t);
       upper.add(index_.step_of_row[e.row]);
     }
     x[s.col] = t;
@@ -106,20 +127,25 @@ void BoundFactor::ftran(std::vector<Bound>& vec, std::vector<std::uint32_t>& nz)
   x = vec.data();
   for (const Eta& eta : etas_) {
     Bound& xr = x[eta.position];
-    if (xr.zero()) continue;
-    div_by(xr, eta.pivot);
+    if (Ops::zero(xr)) continue;
+    Ops::div_by(xr, eta.pivot);
     for (std::size_t q = eta.begin; q < eta.end; ++q) {
       const std::uint32_t i = eta_index_[q];
-      sub_mul(x[i], eta_value_[q], xr);
+      Ops::sub_mul(x[i], eta_value_[q], xr);
       set_bit(listed, i);
     }
   }
   take_bits(listed, words, nz);
   std::size_t kept = 0;
   for (std::uint32_t p : nz) {
-    if (!x[p].zero()) nz[kept++] = p;
+    if (!Ops::zero(x[p])) nz[kept++] = p;
   }
   nz.resize(kept);
+}
+
+void BoundFactor::ftran(std::vector<Bound>& v, std::vector<std::uint32_t>& nz) const { ftran_with<Proven>(v, nz); }
+void BoundFactor::ftran_estimate(std::vector<Bound>& v, std::vector<std::uint32_t>& nz) const {
+  ftran_with<Estimated>(v, nz);
 }
 
 void BoundFactor::inverse_row(std::size_t position, std::vector<Bound>& out, std::vector<std::uint32_t>& nz) const {

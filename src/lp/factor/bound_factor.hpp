@@ -35,6 +35,9 @@ class BoundFactor {
   // v (by row, zero outside `nz`) becomes B^-1 v (by position), `nz` its
   // nonzero positions, ascending.
   void ftran(std::vector<Bound>& v, std::vector<std::uint32_t>& nz) const;
+  // As ftran, in plain doubles: estimates of the entries, bounds on none
+  // (the radii stay zero; entries that cancel to zero are left out).
+  void ftran_estimate(std::vector<Bound>& v, std::vector<std::uint32_t>& nz) const;
   // out (all zero, by row) becomes row `position` of B^-1, `nz` its nonzero
   // rows, ascending.
   void inverse_row(std::size_t position, std::vector<Bound>& out, std::vector<std::uint32_t>& nz) const;
@@ -54,6 +57,8 @@ class BoundFactor {
     std::size_t begin, end;  // in eta_index_, eta_value_
   };
   void divide_by_pivot(Bound& t, std::uint32_t step) const;
+  template <class Ops>
+  void ftran_with(std::vector<Bound>& v, std::vector<std::uint32_t>& nz) const;
   // B^-T of the workspace, nonzero at `positions` (and nowhere else), into out.
   void solve_transposed(const std::uint32_t* positions, std::size_t count, std::vector<Bound>& out,
                         std::vector<std::uint32_t>& nz) const;

@@ -409,6 +409,7 @@ void RevisedSimplex::pivot_bounds(std::size_t position, std::size_t col) {
   place(col, static_cast<std::int32_t>(position));
   basis_[position] = static_cast<std::uint32_t>(col);
 
+  lattice_on_ = false;
   if (factor_current_ && alpha_current_) {
     factor_.update(position, alpha_, alpha_nz_, static_cast<std::uint32_t>(col));
   } else {

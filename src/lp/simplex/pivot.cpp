@@ -20,6 +20,10 @@ void RevisedSimplex::load_column(std::size_t col) {
     alpha_[row] = v;
     alpha_nz_.push_back(static_cast<std::uint32_t>(row));
   });
+  if (lattice_on_ && lattice_ftran(col)) {
+    if (verify_ != 0) verify_lattice(col);
+    return;
+  }
   factor_.ftran_sparse(alpha_, alpha_nz_);
 }
 
@@ -122,6 +126,7 @@ void RevisedSimplex::pivot(std::size_t position, std::size_t col, bool update_co
     }
   } else {
     factor_.update(position, alpha_, alpha_nz_, static_cast<std::uint32_t>(col));
+    update_lattice(position);
   }
 }
 

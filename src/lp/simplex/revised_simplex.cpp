@@ -54,7 +54,10 @@ void RevisedSimplex::set_costs(Costs costs) {
   reset_bounds();
 }
 
-void RevisedSimplex::refactor() { factor_.factor(*form_, basis_); }
+void RevisedSimplex::refactor() {
+  factor_.factor(*form_, basis_);
+  start_lattice();
+}
 
 void RevisedSimplex::compute_values(std::vector<Rational>& x, const BasisFactor& lu) const {
   x = form_->rhs();

@@ -76,6 +76,14 @@ class RevisedSimplex {
   // tests ask, for every solver of the process.
   enum class RefreshFactor : std::uint8_t { Exact, Auto, Doubles };
   static void set_refresh_default(RefreshFactor mode);
+  // Whether the entering column's image is read off doubles on integer
+  // bases (lattice_solves.cpp): where the determinant says it pays (Auto),
+  // on every integer basis, or never, as tests ask, for every solver of the
+  // process; and how often that answered or was refused (for tests).
+  enum class Lattice : std::uint8_t { Never, Auto, Always };
+  static void set_lattice_default(Lattice mode);
+  static std::size_t lattice_answers_everywhere();
+  static std::size_t lattice_refusals_everywhere();
   // Pivots whose leaving choice the bounds alone could not make (exact rows
   // or exact values decided it), by every solver of the process (for tests
   // and benchmarks).
@@ -188,6 +196,16 @@ class RevisedSimplex {
   void log_bounds(std::size_t position, std::size_t col);
   // revised_simplex.cpp
   void refactor();
+  // lattice_solves.cpp: the entering column's exact image read off an
+  // estimate in doubles and proven by one exact product, on integer bases
+  // whose determinant D suits (lattice_on_).
+  void start_lattice();                       // factor_ was just factored
+  void update_lattice(std::size_t position);  // factor_ took alpha_ at position
+  bool lattice_ftran(std::size_t col);        // alpha_ := ftran(a_col), or false
+  bool lattice_candidate();                   // lattice_found_ := round(D B^-1 a)
+  bool lattice_check();                       // B n = D a, exactly
+  void verify_lattice(std::size_t col);       // tests: alpha_ against the exact solve
+  bool column_integral(std::size_t col);
   // x = B^-1 b and y^T = c_B^T B^-1, through `lu` (by default the
   // simplex's own factor).
   void compute_values(std::vector<Rational>& x) const { compute_values(x, factor_); }
@@ -264,6 +282,17 @@ class RevisedSimplex {
   bool alpha_current_ = false;   // alpha_ is the exact image of the entering column
   bool entering_known_ = true;   // entering_cost_ is the entering d_j
   BoundFactor bound_factor_;
+  // Lattice solves (lattice_solves.cpp).
+  BoundFactor lattice_;                  // beside factor_, of the same basis
+  bool lattice_on_ = false;              // lattice_ is of basis_, lattice_det_ its |det|
+  std::int64_t lattice_det_ = 0;
+  std::vector<signed char> integral_;    // by column: 1 integer entries, 0 not, -1 not yet known
+  std::vector<Bound> lattice_v_;         // the estimate's workspace, zero between solves
+  std::vector<std::uint32_t> lattice_nz_;
+  std::vector<std::pair<std::uint32_t, std::int64_t>> lattice_found_;  // (position, D x) candidates
+  std::vector<std::int64_t> lattice_sum_;  // the check's B n - D a by row, zero between checks
+  std::vector<char> lattice_mark_;       // rows in lattice_rows_
+  std::vector<std::uint32_t> lattice_rows_;
   std::vector<Bound> xb_;                // bounds on the basic values; {0, 0} for exact zeros
   std::vector<Bound> alpha_b_;           // bounds on the entering column's image
   std::vector<std::uint32_t> alpha_b_nz_;
