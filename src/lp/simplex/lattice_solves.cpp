@@ -50,14 +50,27 @@ std::size_t RevisedSimplex::lattice_answers_everywhere() { return lattice_answer
 std::size_t RevisedSimplex::lattice_refusals_everywhere() { return lattice_refusals; }
 
 bool RevisedSimplex::column_integral(std::size_t col) {
-  if (integral_.size() != cols_) integral_.assign(cols_, -1);
+  if (integral_.size() != cols_) {
+    integral_.assign(cols_, -1);
+    word_start_.assign(cols_, 0);
+    word_entries_.clear();
+  }
   signed char& known = integral_[col];
   if (known < 0) {
+    // The entries as words, kept for the checks.
+    const std::size_t start = word_entries_.size();
     bool whole = true;
-    form_->for_any_column(col, [&](std::size_t, const Rational& v) {
+    form_->for_any_column(col, [&](std::size_t row, const Rational& v) {
       whole = whole && v.is_small() && v.den() == 1 && std::llabs(v.num()) < kMaxEntry;
+      if (whole) word_entries_.push_back({static_cast<std::uint32_t>(row), v.num()});
     });
     known = whole ? 1 : 0;
+    if (whole) {
+      word_start_[col] = static_cast<std::uint32_t>(start);
+      word_entries_.push_back({kNoRow, 0});  // ends the column
+    } else {
+      word_entries_.resize(start);
+    }
   }
   return known == 1;
 }
@@ -141,7 +154,7 @@ bool RevisedSimplex::lattice_check() {
     fits = fits & !__builtin_mul_overflow(a, n, &t) & !__builtin_add_overflow(sum[row], t, &sum[row]);
   };
   for (const auto& [p, n] : lattice_found_) {
-    form_->for_any_column(basis_[p], [&](std::size_t row, const Rational& a) { add(row, a.num(), n); });
+    for (const WordEntry* e = &word_entries_[word_start_[basis_[p]]]; e->row != kNoRow; ++e) add(e->row, e->value, n);
   }
   for (std::uint32_t row : alpha_nz_) add(row, alpha_[row].num(), -lattice_det_);
   bool zero = true;
