@@ -9,7 +9,7 @@
 // or a word overflows, the exact solve answers.
 //
 // That pays where the exact numbers are fractions with sizeable
-// denominators (D of 2^16 and more); below, exact pivots on small integers
+// denominators (D of 2^24 and more); below, exact pivots on small integers
 // and halves are cheap already. D follows the basis changes: the new basis
 // is B E, E the identity with the image in the leaving column, so its
 // determinant is det B times the pivot entry.
@@ -27,7 +27,7 @@ namespace {
 
 // D stays below kMaxDet, and every |D x| below kMaxScaled, so the scaled
 // estimates still hold whole numbers apart and the candidates fit words.
-constexpr std::int64_t kMinDet = std::int64_t{1} << 16;
+constexpr std::int64_t kMinDet = std::int64_t{1} << 24;
 constexpr std::int64_t kMaxDet = std::int64_t{1} << 40;
 constexpr double kMaxScaled = 0x1p52;
 // Column entries beyond this are left to the exact solves.
