@@ -39,8 +39,8 @@ std::atomic<std::size_t> lattice_answers{0}, lattice_refusals{0};
 // |det| as a word below kMaxDet, or 0.
 std::int64_t det_in_range(const Rational& det) {
   if (!det.is_small() || det.den() != 1 || det.is_zero()) return 0;
-  const std::int64_t d = std::llabs(det.num());
-  return d < kMaxDet ? d : 0;
+  const std::int64_t d = det.num();  // no negation: it may be the least word
+  return d > -kMaxDet && d < kMaxDet ? (d < 0 ? -d : d) : 0;
 }
 
 }  // namespace
@@ -61,7 +61,7 @@ bool RevisedSimplex::column_integral(std::size_t col) {
     const std::size_t start = word_entries_.size();
     bool whole = true;
     form_->for_any_column(col, [&](std::size_t row, const Rational& v) {
-      whole = whole && v.is_small() && v.den() == 1 && std::llabs(v.num()) < kMaxEntry;
+      whole = whole && v.is_small() && v.den() == 1 && v.num() > -kMaxEntry && v.num() < kMaxEntry;
       if (whole) word_entries_.push_back({static_cast<std::uint32_t>(row), v.num()});
     });
     known = whole ? 1 : 0;
