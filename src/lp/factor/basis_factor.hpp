@@ -65,14 +65,14 @@ class BasisFactor {
   // a solve through the factors, or through the etas, roughly costs.
   std::size_t factor_entries() const { return factor_entries_; }
   std::size_t eta_entries() const { return eta_entries_; }
-  // Whether a solve through the etas now costs more than one through the
-  // factors: by words for the rational solves, by entries while the
-  // residue solves (a few multiplies an entry, whatever the words) answer.
   // Whether the sparse solves currently go through residues.
   bool residues_on() const { return res_.on(); }
   // |det B|, right after factor(), when it is an integer below `limit`
   // (for an integer basis matrix); else 0.
   std::int64_t determinant_below(std::int64_t limit) const;
+  // Whether a solve through the etas now costs more than one through the
+  // factors: by words for the rational solves, by entries while the
+  // residue solves (a few multiplies an entry, whatever the words) answer.
   bool etas_outgrow_factors() const {
     if (res_.on()) return res_.eta_entries() > l_.size() + u_.size() + m_;
     return eta_entries_ > factor_entries_ + m_;
