@@ -96,7 +96,9 @@ void RevisedSimplex::start_lattice() {
 
 void RevisedSimplex::update_lattice(std::size_t position) {
   if (!lattice_on_) return;
-  lattice_det_ = det_in_range(Rational(lattice_det_) * alpha_[position]);
+  // The entering column (now at `position`) must be integer too: the
+  // solves rest on an integer basis, and the check reads its words.
+  lattice_det_ = column_integral(basis_[position]) ? det_in_range(Rational(lattice_det_) * alpha_[position]) : 0;
   if (lattice_det_ == 0) {
     lattice_on_ = false;
     return;
