@@ -62,15 +62,6 @@ void BoundFactor::update(std::size_t position, const std::vector<Bound>& alpha,
   etas_.push_back(eta);
 }
 
-void BoundFactor::divide_by_pivot(Bound& t, std::uint32_t step) const {
-  const int unit = steps_[step].unit;
-  if (unit < 0) {
-    t = -t;
-  } else if (unit == 0) {
-    div_by(t, pivot_[step]);
-  }
-}
-
 namespace {
 
 // The arithmetic of BoundFactor's solves: proven bounds, or their mids alone.
@@ -86,6 +77,17 @@ struct Estimated {
 };
 
 }  // namespace
+
+// t /= the step's pivot, without a division when the pivot is 1 or -1.
+template <class Ops>
+void BoundFactor::divide_by_pivot(Bound& t, std::uint32_t step) const {
+  const int unit = steps_[step].unit;
+  if (unit < 0) {
+    t = -t;
+  } else if (unit == 0) {
+    Ops::div_by(t, pivot_[step]);
+  }
+}
 
 template <class Ops>
 void BoundFactor::ftran_with(std::vector<Bound>& vec, std::vector<std::uint32_t>& nz) const {
@@ -110,11 +112,7 @@ void BoundFactor::ftran_with(std::vector<Bound>& vec, std::vector<std::uint32_t>
     Bound t = v[s.row];
     v[s.row] = Bound{};
     if (Ops::zero(t)) return;
-    if (steps_[k].unit < 0) {
-      t.mid = -t.mid;
-    } else if (steps_[k].unit == 0) {
-      Ops::div_by(t, pivot_[k]);
-    }
+    divide_by_pivot<Ops>(t, k);
     for (std::uint32_t q = index_.u_col_start[s.col]; q < index_.u_col_start[s.col + 1]; ++q) {
       const auto& e = index_.u_by_col[q];
       Ops::sub_mul(v[e.row], u_[e.index], t);
@@ -189,7 +187,7 @@ void BoundFactor::solve_transposed(const std::uint32_t* positions, std::size_t c
     Bound t = w[s.col];
     w[s.col] = Bound{};
     if (t.zero()) return;
-    divide_by_pivot(t, k);
+    divide_by_pivot<Proven>(t, k);
     for (std::size_t q = s.u_begin; q < s.u_end; ++q) {
       sub_mul(w[u_position_[q]], u_[q], t);
       upper.add(index_.step_of_position[u_position_[q]]);

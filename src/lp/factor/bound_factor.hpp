@@ -56,6 +56,7 @@ class BoundFactor {
     Bound pivot;
     std::size_t begin, end;  // in eta_index_, eta_value_
   };
+  template <class Ops>
   void divide_by_pivot(Bound& t, std::uint32_t step) const;
   template <class Ops>
   void ftran_with(std::vector<Bound>& v, std::vector<std::uint32_t>& nz) const;
