@@ -50,29 +50,28 @@ std::size_t RevisedSimplex::lattice_answers_everywhere() { return lattice_answer
 std::size_t RevisedSimplex::lattice_refusals_everywhere() { return lattice_refusals; }
 
 bool RevisedSimplex::column_integral(std::size_t col) {
-  if (integral_.size() != cols_) {
-    integral_.assign(cols_, -1);
-    word_start_.assign(cols_, 0);
+  if (word_start_.size() != cols_) {
+    word_start_.assign(cols_, kUnseen);
     word_entries_.clear();
   }
-  signed char& known = integral_[col];
-  if (known < 0) {
+  std::uint32_t& start = word_start_[col];
+  if (start == kUnseen) {
     // The entries as words, kept for the checks.
-    const std::size_t start = word_entries_.size();
+    const std::size_t at = word_entries_.size();
     bool whole = true;
     form_->for_any_column(col, [&](std::size_t row, const Rational& v) {
       whole = whole && v.is_small() && v.den() == 1 && v.num() > -kMaxEntry && v.num() < kMaxEntry;
       if (whole) word_entries_.push_back({static_cast<std::uint32_t>(row), v.num()});
     });
-    known = whole ? 1 : 0;
     if (whole) {
-      word_start_[col] = static_cast<std::uint32_t>(start);
+      start = static_cast<std::uint32_t>(at);
       word_entries_.push_back({kNoRow, 0});  // ends the column
     } else {
-      word_entries_.resize(start);
+      start = kNotWords;
+      word_entries_.resize(at);
     }
   }
-  return known == 1;
+  return start != kNotWords;
 }
 
 void RevisedSimplex::start_lattice() {

@@ -286,14 +286,16 @@ class RevisedSimplex {
   BoundFactor lattice_;                  // beside factor_, of the same basis
   bool lattice_on_ = false;              // lattice_ is of basis_, lattice_det_ its |det|
   std::int64_t lattice_det_ = 0;
-  std::vector<signed char> integral_;    // by column: 1 integer entries, 0 not, -1 not yet known
   struct WordEntry {
     std::uint32_t row;
     std::int64_t value;
   };
   static constexpr std::uint32_t kNoRow = ~std::uint32_t{0};
+  static constexpr std::uint32_t kUnseen = ~std::uint32_t{0}, kNotWords = kUnseen - 1;
   std::vector<WordEntry> word_entries_;  // the integer columns met so far, each ended by kNoRow
-  std::vector<std::uint32_t> word_start_;  // by column, where in word_entries_
+  // By column: where in word_entries_; kUnseen, or kNotWords when an entry
+  // is not an integer below kMaxEntry.
+  std::vector<std::uint32_t> word_start_;
   std::vector<Bound> lattice_v_;         // the estimate's workspace, zero between solves
   std::vector<std::uint32_t> lattice_nz_;
   std::vector<std::pair<std::uint32_t, std::int64_t>> lattice_found_;  // (position, D x) candidates
