@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/error.hpp"
+#include "linear/product_sum.hpp"
 #include "linear/rational.hpp"
 
 using mivex::Stop;
@@ -269,5 +270,52 @@ TEST(Rational, ToF64OfPromotedValuesRoundsToNearest) {
     mpq_class err = abs(exact - here);
     EXPECT_LE(err, abs(exact - up));
     EXPECT_LE(err, abs(exact - down));
+  }
+}
+
+// A sum of products over one running denominator equals the reduced sum,
+// in the words when it fits: terms that share their denominator, divide it,
+// are multiples of it or are unrelated, small and promoted, cancelling to
+// zero and to integers.
+TEST(ProductSum, MatchesReducedSums) {
+  std::mt19937_64 rng(2718);
+  mivex::linear::ProductSum sum;
+  auto big = [&](int bits) -> mpz_class {
+    mpz_class v;
+    mpz_urandomb(v.get_mpz_t(), state(), static_cast<mp_bitcnt_t>(bits));
+    return v + 1;
+  };
+  for (int round = 0; round < 3000; ++round) {
+    const mpz_class base = big(1 + static_cast<int>(rng() % 150));
+    std::vector<mpq_class> a, b;
+    const int terms = static_cast<int>(rng() % 12);
+    for (int t = 0; t < terms; ++t) {
+      mpz_class den;
+      switch (rng() % 4) {
+        case 0: den = base; break;
+        case 1: den = base * static_cast<unsigned long>(1 + rng() % 5); break;
+        case 2: den = static_cast<unsigned long>(1 + rng() % 7); break;
+        default: den = big(1 + static_cast<int>(rng() % 100)); break;
+      }
+      mpz_class num = big(1 + static_cast<int>(rng() % 120)) - big(1 + static_cast<int>(rng() % 120));
+      if (rng() % 8 == 0) num = 0;
+      a.emplace_back(num, den);
+      a.back().canonicalize();
+      b.emplace_back(static_cast<long>(rng() % 41) - 20, static_cast<long>(1 + rng() % 9));
+      b.back().canonicalize();
+    }
+    if (terms > 0 && rng() % 4 == 0) {  // a last term that cancels the rest
+      mpq_class rest = 0;
+      for (int t = 0; t + 1 < terms; ++t) rest += a[t] * b[t];
+      a.back() = -rest - static_cast<long>(rng() % 3);
+      b.back() = 1;
+    }
+    sum.clear();
+    mpq_class expected = 0;
+    for (int t = 0; t < terms; ++t) {
+      sum.add(Rational::from_mpq(a[t].get_mpq_t()), Rational::from_mpq(b[t].get_mpq_t()));
+      expected += a[t] * b[t];
+    }
+    ASSERT_NO_FATAL_FAILURE(expect_matches(sum.value(), expected)) << "round " << round;
   }
 }

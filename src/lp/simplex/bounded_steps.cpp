@@ -187,24 +187,22 @@ const RevisedSimplex::ExactRow& RevisedSimplex::exact_row(std::size_t position) 
 
 Rational RevisedSimplex::exact_alpha(std::size_t position, std::size_t col) {
   const ExactRow& row = exact_row(position);
-  Rational sum;
+  sum_.clear();
   form_->for_any_column(col, [&](std::size_t i, const Rational& v) {
     auto it = std::lower_bound(row.index.begin(), row.index.end(), static_cast<std::uint32_t>(i));
-    if (it != row.index.end() && *it == i) sum.sub_mul(row.value[static_cast<std::size_t>(it - row.index.begin())], v);
+    if (it != row.index.end() && *it == i) sum_.add(row.value[static_cast<std::size_t>(it - row.index.begin())], v);
   });
-  sum = -sum;  // the terms were subtracted
-  alpha_b_[position] = Bound::of(sum);
-  return sum;
+  Rational alpha = sum_.value();
+  alpha_b_[position] = Bound::of(alpha);
+  return alpha;
 }
 
 Rational RevisedSimplex::exact_value(std::size_t position) {
   const ExactRow& row = exact_row(position);
   const std::vector<Rational>& b = form_->rhs();
-  Rational sum;
-  for (std::size_t k = 0; k < row.index.size(); ++k) {
-    if (!b[row.index[k]].is_zero()) sum.sub_mul(row.value[k], b[row.index[k]]);
-  }
-  return -sum;  // the terms were subtracted
+  sum_.clear();
+  for (std::size_t k = 0; k < row.index.size(); ++k) sum_.add(row.value[k], b[row.index[k]]);
+  return sum_.value();
 }
 
 RevisedSimplex::Verdict RevisedSimplex::find_leaving_bounds(bool bland, std::size_t col, std::size_t& best) {

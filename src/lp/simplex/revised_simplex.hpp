@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "core/cancel.hpp"
+#include "linear/product_sum.hpp"
 #include "linear/rational.hpp"
 #include "lp/factor/basis_factor.hpp"
 #include "lp/factor/bound.hpp"
@@ -315,6 +316,7 @@ class RevisedSimplex {
   std::vector<std::uint32_t> unsure_;    // ratio test scratch: signs the bounds leave open
   std::vector<std::uint32_t> ties_;      // rows the step takes to exactly zero besides the leaving one
   std::vector<Rational> exact_x_, exact_a_;  // ratio test scratch
+  linear::ProductSum sum_;                // exact_value and exact_alpha
   Bound theta_;                          // the step length, when the ratio test made it exact
   bool theta_known_ = false;
   std::vector<ExactRow> exact_rows_;     // by position
