@@ -264,7 +264,7 @@ RevisedSimplex::Verdict RevisedSimplex::find_leaving_bounds(bool bland, std::siz
   best = ratios_[0].position;
   if (ratios_.size() == 1) return Verdict::Found;
   if (exact_double_ratios(bland, best)) return Verdict::Found;
-  if (!fresh_) return Verdict::Unknown;
+  if (!fresh_ && !likely_tie()) return Verdict::Unknown;
   return exact_ratios(bland, col, best);
 }
 
@@ -325,6 +325,18 @@ bool RevisedSimplex::exact_double_ratios(bool bland, std::size_t& best) {
   std::size_t k_best = 0;
   if (!least_ratio(bland, compare, k_best)) return false;
   best = ratios_[k_best].position;
+  return true;
+}
+
+bool RevisedSimplex::likely_tie() const {
+  // Contenders whose ratios agree to about the roundings of their mids most
+  // often tie exactly: fresh bounds would not part them, and the exact rows
+  // that settle the tie want the exact factor, not fresh bounds.
+  const auto mid = [&](const Ratio& r) { return xb_[r.position].mid / alpha_b_[r.position].mid; };
+  const double first = mid(ratios_[0]);
+  for (const Ratio& r : ratios_) {
+    if (!(std::fabs(mid(r) - first) <= 0x1p-40 * std::fabs(first))) return false;
+  }
   return true;
 }
 

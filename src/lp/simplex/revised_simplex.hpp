@@ -313,6 +313,7 @@ class RevisedSimplex {
     double low, high;
   };
   std::vector<Ratio> ratios_;            // ratio test scratch
+  bool likely_tie() const;               // ratios_ look like one exact tie
   std::vector<std::uint32_t> unsure_;    // ratio test scratch: signs the bounds leave open
   std::vector<std::uint32_t> ties_;      // rows the step takes to exactly zero besides the leaving one
   std::vector<Rational> exact_x_, exact_a_;  // ratio test scratch
