@@ -137,9 +137,9 @@ std::optional<std::size_t> RevisedSimplex::step_bounds(std::size_t col, bool bla
   theta_known_ = false;
   Verdict verdict = find_leaving_bounds(bland, col, leaving);
   if (verdict == Verdict::Unknown && !fresh_) {
-    // Carried bounds widen pivot by pivot: fresh ones may decide, and exact
-    // rows need an exact factor anyway.
-    refresh_bounds(Refresh::Exact);
+    // Carried bounds widen pivot by pivot: fresh ones may decide. Likely
+    // ties went to exact rows already, so a factor in doubles may serve.
+    refresh_bounds();
     load_bounds(col);
     verdict = find_leaving_bounds(bland, col, leaving);
   }
@@ -466,13 +466,13 @@ void RevisedSimplex::keep_exact_rows(std::size_t position, std::size_t col) {
   cached_rows_.resize(kept);
 }
 
-void RevisedSimplex::refresh_bounds(Refresh kind) {
+void RevisedSimplex::refresh_bounds() {
   fresh_ = true;
   // A fresh factor, and from it fresh bounds on x and y: those that the
   // updates carried widen with every pivot, while these hold the
   // roundings of one solve. Each value keeps the narrower of the two.
   factor_current_ = false;
-  if (!factor_in_doubles(kind) || !bound_factor_.factor(*form_, basis_)) ensure_factor();
+  if (!factor_in_doubles() || !bound_factor_.factor(*form_, basis_)) ensure_factor();
   exact_used_ = false;
   std::vector<Bound>& v = solve_;
   std::vector<std::uint32_t>& nz = solve_nz_;
@@ -504,7 +504,7 @@ void RevisedSimplex::refresh_bounds(Refresh kind) {
   if (verify_ != 0) verify_bounds();
 }
 
-bool RevisedSimplex::factor_in_doubles(Refresh kind) {
+bool RevisedSimplex::factor_in_doubles() {
   // A factor in doubles costs a part of an exact one where the rationals
   // are big, and about as much where they are small, so it pays only if
   // the refresh's bounds are all the next pivots need. That is likely
@@ -518,7 +518,7 @@ bool RevisedSimplex::factor_in_doubles(Refresh kind) {
     case RefreshFactor::Auto:
       break;
   }
-  return kind == Refresh::Any && exact_share_ < 0.5;
+  return exact_share_ < 0.5;
 }
 
 void RevisedSimplex::verify_bounds() {

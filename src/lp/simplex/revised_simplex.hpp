@@ -186,11 +186,8 @@ class RevisedSimplex {
   Rational exact_alpha(std::size_t position, std::size_t col);
   Rational exact_value(std::size_t position);
   void pivot_bounds(std::size_t position, std::size_t col);
-  // A refresh the ratio test asks for is followed by exact rows more often
-  // than not: its factor is exact (but under RefreshFactor::Doubles).
-  enum class Refresh : std::uint8_t { Any, Exact };
-  void refresh_bounds(Refresh kind = Refresh::Any);
-  bool factor_in_doubles(Refresh kind);
+  void refresh_bounds();
+  bool factor_in_doubles();
   void verify_bounds();
   // log_: the step just made, and the values that rose in it (from bounds).
   void log_step(std::size_t position, std::size_t col, std::size_t left, bool moves);
