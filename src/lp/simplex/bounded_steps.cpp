@@ -16,6 +16,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cmath>
+#include <utility>
 
 #include "core/error.hpp"
 #include "lp/simplex/revised_simplex.hpp"
@@ -175,9 +176,11 @@ const RevisedSimplex::ExactRow& RevisedSimplex::exact_row(std::size_t position) 
   if (!row.valid) {
     ensure_factor();
     compute_inverse_row(position);
+    // The values move out of rho_, which is left all zero.
     row.index = rho_nz_;
     row.value.clear();
-    for (std::uint32_t i : rho_nz_) row.value.push_back(rho_[i]);
+    for (std::uint32_t i : rho_nz_) row.value.push_back(std::move(rho_[i]));
+    rho_nz_.clear();
     row.valid = true;
     cached_rows_.push_back(static_cast<std::uint32_t>(position));
     ++rows_made_;
