@@ -28,7 +28,7 @@ tests=(
   LpEngines.RandomProgramsPivotAlike LpEngines.DegenerateProgramsPivotAlike
   LpEngines.NearTiesAreDecidedExactly LpEngines.ThroughResiduesPivotAlike
   LpEngines.FromBoundsPivotAlike LpEngines.FromBoundsInDoublesPivotAlike LpEngines.SecondRunsPivotAlike
-  LpEngines.LatticeSolvesPivotAlike
+  LpEngines.LatticeSolvesPivotAlike LpEngines.LiftedTiesPivotAlike LiftedSolves.EqualTheRationalSolvesThroughBasisChanges
   Bounds.HoldTheirExactValuesThroughChains BoundFactor.OwnEliminationHoldsEveryExactSolve
   LpFastPath.SameAnswerAsThePivotsOnGeneratedPrograms LpFastPath.NodeProgramsAnswerAlike
   BranchAndBound.NodeLimitNeverTurnsAGuessIntoAnOptimum

@@ -35,20 +35,12 @@ std::string coefficient(std::mt19937_64& rng) {
 }
 
 std::string random_program(std::mt19937_64& rng, std::size_t m, std::size_t n) {
-  std::string text = "min x0";
-  for (std::size_t i = 0; i < m; ++i) {
-    text += "\n";
-    bool any = false;
-    for (std::size_t j = 0; j < n; ++j) {
-      if (rng() % 3 != 0) continue;
-      text += std::string(any ? (rng() % 2 ? " + " : " - ") : "") + coefficient(rng) + "*x" + std::to_string(j);
-      any = true;
-    }
-    if (!any) text += "1*x" + std::to_string(i % n);
-    const char* sense[] = {" <= ", " >= ", " = "};
-    text += sense[rng() % 3] + std::to_string(static_cast<int>(rng() % 50));
-  }
-  return text;
+  return support::sparse_program(
+      rng, m, n,
+      [](std::mt19937_64& r, bool first) {
+        return std::string(!first ? (r() % 2 ? " + " : " - ") : "") + coefficient(r);
+      },
+      [](std::mt19937_64& r) { return std::to_string(static_cast<int>(r() % 50)); });
 }
 
 // Every bound holds its exact entry; nz lists every nonzero; a claimed

@@ -392,6 +392,25 @@ TEST(LpEngines, LatticeSolvesPivotAlike) {
   EXPECT_GT(refused, 50u);  // wrong candidates were met, and refused
 }
 
+// Every tie of the ratio test settled by lifting where the numbers fit its
+// words, from bounds from the first pivot: the same pivots as the tableau.
+TEST(LpEngines, LiftedTiesPivotAlike) {
+  BoundsAlways on;
+  struct Always {
+    Always() { RevisedSimplex::set_lifting_default(RevisedSimplex::Lifting::Always); }
+    ~Always() { RevisedSimplex::set_lifting_default(RevisedSimplex::Lifting::Auto); }
+  } always;
+  const std::size_t before = RevisedSimplex::lifted_ties_everywhere();
+  std::mt19937_64 rng(support::soak_seed(1012));
+  for (int round = 0; round < support::soak_rounds(1200) && !HasFailure(); ++round) {
+    expect_same(mixed_lp(rng, round), 1 + static_cast<std::size_t>(round % 9));
+  }
+  corpus_pivot_alike(43);
+  const std::size_t lifted = RevisedSimplex::lifted_ties_everywhere() - before;
+  std::printf("ties settled by lifting: %zu\n", lifted);
+  EXPECT_GT(lifted, 300u);
+}
+
 // A basis of 13,000 rows takes more updates between refactorizations than a
 // small one. No reference tableau fits that size: its pivots are compared
 // with a run that refactors on a fixed schedule and checks its updated

@@ -22,4 +22,29 @@ std::filesystem::path corpus_dir(const std::string& family);
 // when the file is not there. Stops the test when the reader refuses it.
 std::optional<linear::LinearSystem> corpus_model(const std::string& family, const std::string& name);
 
+// "min x0" and m rows over x0..x(n-1): each variable in a row with chance
+// 1/3 (a row never empty), each sense <=, >= or = at random. term(rng,
+// first) gives a coefficient with its joining sign (" + 3", or "-0.5" for
+// a row's first term; empty to leave the variable out), rhs(rng) a
+// right-hand side.
+template <class Rng, class Term, class Rhs>
+std::string sparse_program(Rng& rng, std::size_t m, std::size_t n, Term&& term, Rhs&& rhs) {
+  std::string text = "min x0";
+  for (std::size_t i = 0; i < m; ++i) {
+    text += "\n";
+    bool any = false;
+    for (std::size_t j = 0; j < n; ++j) {
+      if (rng() % 3 != 0) continue;
+      const std::string t = term(rng, !any);
+      if (t.empty()) continue;
+      text += t + "*x" + std::to_string(j);
+      any = true;
+    }
+    if (!any) text += "1*x" + std::to_string(i % n);
+    const char* sense[] = {" <= ", " >= ", " = "};
+    text += sense[rng() % 3] + rhs(rng);
+  }
+  return text;
+}
+
 }  // namespace mivex::support

@@ -30,10 +30,16 @@ constexpr std::size_t kSample = 256;
 // Exact rows of the basis inverse one ratio test may make before it makes
 // the whole choice exactly instead.
 constexpr std::size_t kMaxRows = 16;
+// Ties go to lifting after a tie whose exact rows took this many words an
+// entry beyond the two inline ones, or whose lifting took this many steps
+// (about 500 bits).
+constexpr std::size_t kLiftWords = 6;
+constexpr std::size_t kLiftSteps = 8;
 
 std::atomic<RevisedSimplex::Bounds> bounds_on{RevisedSimplex::Bounds::Auto};
 std::atomic<std::size_t> exact_choices{0};
 std::atomic<RevisedSimplex::RefreshFactor> refresh_mode{RevisedSimplex::RefreshFactor::Auto};
+std::atomic<RevisedSimplex::Lifting> lifting_mode{RevisedSimplex::Lifting::Auto};
 
 // Whether x / a, for any a in (0, high(a)], is surely past `top`.
 bool passes_top(const Bound& x, const Bound& a, double top) {
@@ -49,6 +55,8 @@ bool passes_top(const Bound& x, const Bound& a, double top) {
 void RevisedSimplex::set_bounds_default(Bounds mode) { bounds_on = mode; }
 RevisedSimplex::Bounds RevisedSimplex::bounds_default() { return bounds_on; }
 void RevisedSimplex::set_refresh_default(RefreshFactor mode) { refresh_mode = mode; }
+void RevisedSimplex::set_lifting_default(Lifting mode) { lifting_mode = mode; }
+std::size_t RevisedSimplex::lifted_ties_everywhere() { return LiftedSolves::solves_everywhere(); }
 
 bool RevisedSimplex::bounds_pay() {
   // Exact pivots cost little while their numbers stay small rationals; once
@@ -347,12 +355,15 @@ RevisedSimplex::Verdict RevisedSimplex::exact_ratios(bool bland, std::size_t col
   // Several ratios within the roundings of the least: compare them exactly
   // (x_p and alpha_p from exact rows of the basis inverse) and keep the
   // rows that tie with the least, which the step takes to exactly zero.
-  if (rows_made_ + ratios_.size() > kMaxRows) return Verdict::Unknown;
-  exact_x_.clear();
-  exact_a_.clear();
-  for (const Ratio& r : ratios_) {
-    exact_x_.push_back(exact_value(r.position));
-    exact_a_.push_back(exact_alpha(r.position, col));
+  if (!lifted_ratios(col)) {
+    if (rows_made_ + ratios_.size() > kMaxRows) return Verdict::Unknown;
+    exact_x_.clear();
+    exact_a_.clear();
+    for (const Ratio& r : ratios_) {
+      exact_x_.push_back(exact_value(r.position));
+      exact_a_.push_back(exact_alpha(r.position, col));
+    }
+    size_rows();
   }
   auto compare = [&](std::size_t k, std::size_t l, int& order) {
     const auto sign = exact_x_[k] * exact_a_[l] <=> exact_x_[l] * exact_a_[k];
@@ -365,6 +376,35 @@ RevisedSimplex::Verdict RevisedSimplex::exact_ratios(bool bland, std::size_t col
   theta_ = Bound::of(exact_x_[k_best] / exact_a_[k_best]);
   theta_known_ = true;
   return Verdict::Found;
+}
+
+bool RevisedSimplex::lifted_ratios(std::size_t col) {
+  // Lifting pays where the numbers are big: its steps grow with their
+  // bits, while exact rows (after an exact factorization, unless that is
+  // current) pay a gcd per operation, which grows faster. The size seen at
+  // the last tie decides, as each way measures it: the lifting's steps, or
+  // the words of the exact rows' entries.
+  const Lifting mode = lifting_mode;
+  if (mode == Lifting::Never || (mode == Lifting::Auto && (factor_current_ || !lift_ties_))) return false;
+  contenders_.clear();
+  for (const Ratio& r : ratios_) contenders_.push_back(r.position);
+  if (!lifted_.values(*form_, basis_, col, contenders_, exact_x_, exact_a_)) {
+    lift_ties_ = false;
+    return false;
+  }
+  lift_ties_ = lifted_.steps() >= kLiftSteps;
+  for (std::size_t k = 0; k < contenders_.size(); ++k) alpha_b_[contenders_[k]] = Bound::of(exact_a_[k]);
+  return true;
+}
+
+void RevisedSimplex::size_rows() {
+  std::size_t words = 0, entries = 0;
+  for (const Ratio& r : ratios_) {
+    const ExactRow& row = exact_rows_[r.position];
+    for (const Rational& v : row.value) words += v.extra_words();
+    entries += row.index.size();
+  }
+  lift_ties_ = words >= kLiftWords * entries;
 }
 
 void RevisedSimplex::pivot_bounds(std::size_t position, std::size_t col) {

@@ -27,6 +27,7 @@
 #include "lp/factor/basis_factor.hpp"
 #include "lp/factor/bound.hpp"
 #include "lp/factor/bound_factor.hpp"
+#include "lp/factor/lifted_solves.hpp"
 #include "lp/simplex/pivot_log.hpp"
 #include "lp/simplex/price_bounds.hpp"
 #include "lp/factor/standard_form.hpp"
@@ -85,6 +86,13 @@ class RevisedSimplex {
   static void set_lattice_default(Lattice mode);
   static std::size_t lattice_answers_everywhere();
   static std::size_t lattice_refusals_everywhere();
+  // Whether ties in the ratio test are settled by lifting (lifted_solves.hpp)
+  // instead of exact rows: where the numbers are big (Auto), whenever it
+  // can, or never, as tests ask, for every solver of the process; and how
+  // often it answered (for tests).
+  enum class Lifting : std::uint8_t { Never, Auto, Always };
+  static void set_lifting_default(Lifting mode);
+  static std::size_t lifted_ties_everywhere();
   // Pivots whose leaving choice the bounds alone could not make (exact rows
   // or exact values decided it), by every solver of the process (for tests
   // and benchmarks).
@@ -172,6 +180,8 @@ class RevisedSimplex {
   bool least_ratio(bool bland, Compare&& compare, std::size_t& k_best);
   bool exact_double_ratios(bool bland, std::size_t& best);
   Verdict exact_ratios(bool bland, std::size_t col, std::size_t& best);
+  // exact_x_ and exact_a_ of the contenders by lifting, where it serves.
+  bool lifted_ratios(std::size_t col);
   // Exact rows of the basis inverse, kept while they stay exact (a pivot
   // changes row p unless alpha_p = 0), and the exact alpha_p and x_p read
   // off them; exact_alpha also narrows alpha_b_[p] to its image.
@@ -315,6 +325,10 @@ class RevisedSimplex {
   std::vector<std::uint32_t> ties_;      // rows the step takes to exactly zero besides the leaving one
   std::vector<Rational> exact_x_, exact_a_;  // ratio test scratch
   linear::ProductSum sum_;                // exact_value and exact_alpha
+  LiftedSolves lifted_;                   // exact x_p and alpha_p at ties, without the exact factor
+  std::vector<std::uint32_t> contenders_;  // lifted_ratios scratch
+  bool lift_ties_ = false;                // the next tie goes to lifted_ (size_rows)
+  void size_rows();                       // the exact rows of a tie just settled: lift_ties_
   Bound theta_;                          // the step length, when the ratio test made it exact
   bool theta_known_ = false;
   std::vector<ExactRow> exact_rows_;     // by position
