@@ -402,13 +402,15 @@ TEST(LpEngines, LiftedTiesPivotAlike) {
   } always;
   const std::size_t before = RevisedSimplex::lifted_ties_everywhere();
   std::mt19937_64 rng(support::soak_seed(1012));
-  for (int round = 0; round < support::soak_rounds(1200) && !HasFailure(); ++round) {
+  const int rounds = support::soak_rounds(1200);
+  for (int round = 0; round < rounds && !HasFailure(); ++round) {
     expect_same(mixed_lp(rng, round), 1 + static_cast<std::size_t>(round % 9));
   }
-  corpus_pivot_alike(43);
+  // About one generated program in fifteen meets a tie there.
   const std::size_t lifted = RevisedSimplex::lifted_ties_everywhere() - before;
   std::printf("ties settled by lifting: %zu\n", lifted);
-  EXPECT_GT(lifted, 300u);
+  EXPECT_GT(lifted, static_cast<std::size_t>(rounds / 24));
+  corpus_pivot_alike(43);
 }
 
 // A basis of 13,000 rows takes more updates between refactorizations than a

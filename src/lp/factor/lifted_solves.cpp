@@ -71,11 +71,11 @@ void grow(std::vector<__mpz_struct>& v, std::size_t size) {
 }  // namespace
 
 LiftedSolves::LiftedSolves() : lu_(kPrime) {
-  for (mpz_ptr z : {q_, modulus_, bound_, half_, w_, r0_, r1_, t0_, t1_, quotient_}) mpz_init(z);
+  for (mpz_ptr z : {q_, modulus_, bound_, half_, w_, r0_, r1_, t0_, t1_, quotient_, lehmer_[0], lehmer_[1]}) mpz_init(z);
 }
 
 LiftedSolves::~LiftedSolves() {
-  for (mpz_ptr z : {q_, modulus_, bound_, half_, w_, r0_, r1_, t0_, t1_, quotient_}) mpz_clear(z);
+  for (mpz_ptr z : {q_, modulus_, bound_, half_, w_, r0_, r1_, t0_, t1_, quotient_, lehmer_[0], lehmer_[1]}) mpz_clear(z);
   for (__mpz_struct& z : n_) mpz_clear(&z);
   for (__mpz_struct& z : acc_) mpz_clear(&z);
 }
@@ -168,9 +168,10 @@ bool LiftedSolves::lift(const std::vector<std::int64_t>& v) {
   grow(acc_, m);
   for (std::size_t pos = 0; pos < m; ++pos) mpz_set_ui(&acc_[pos], 0);
   mpz_set_ui(modulus_, 1);
-  // Attempts start a step before the last answer needed: neighbouring
-  // bases have numbers of about the same size.
-  const std::size_t first_try = std::max<std::size_t>(3, steps_needed_ > 0 ? steps_needed_ - 1 : 0);
+  // Attempts start at the steps the last answer needed (neighbouring bases
+  // have numbers of about the same size), and at three at the least: the
+  // bounds prove an answer only past 2^127.
+  const std::size_t first_try = std::max<std::size_t>(3, steps_needed_);
   for (std::size_t step = 1; step <= kMaxSteps; ++step) {
     work_.resize(m);
     for (std::size_t i = 0; i < m; ++i) work_[i] = residue(rest_[i]);
@@ -265,7 +266,10 @@ bool LiftedSolves::fraction(mpz_srcptr u) {
   mpz_set(r0_, modulus_);
   mpz_set_ui(t0_, 0);
   mpz_set_ui(t1_, 1);
+  // Far above the bound, quotients come in batches off the leading words.
+  const std::size_t batch_bits = mpz_sizeinbase(bound_, 2) + 64;
   while (mpz_cmp(r1_, bound_) > 0) {
+    if (mpz_sizeinbase(r1_, 2) > batch_bits && batch()) continue;
     mpz_fdiv_qr(quotient_, r0_, r0_, r1_);
     mpz_swap(r0_, r1_);
     mpz_submul(t0_, quotient_, t1_);
@@ -276,6 +280,58 @@ bool LiftedSolves::fraction(mpz_srcptr u) {
     mpz_neg(t1_, t1_);
     mpz_neg(r1_, r1_);
   }
+  return true;
+}
+
+namespace {
+
+// out = a x + b y.
+void combine(mpz_ptr out, std::int64_t a, mpz_srcptr x, std::int64_t b, mpz_srcptr y) {
+  mpz_mul_si(out, x, a);
+  if (b >= 0) {
+    mpz_addmul_ui(out, y, static_cast<unsigned long>(b));
+  } else {
+    mpz_submul_ui(out, y, static_cast<unsigned long>(-static_cast<i128>(b)));
+  }
+}
+
+}  // namespace
+
+bool LiftedSolves::batch() {
+  // Lehmer: the Euclidean steps of the leading 62 bits of r0_ and r1_, as
+  // long as they are surely the whole numbers' steps (Knuth's test: the
+  // same quotient for both ends of the leading words' range), applied at
+  // once as a 2 x 2 matrix. Any such matrix keeps r = t u modulo p^steps,
+  // which is all the answer's proof rests on; the test only keeps the
+  // steps Euclid's. False when no step is sure (one division then).
+  const std::size_t shift = mpz_sizeinbase(r0_, 2) - 62;
+  mpz_fdiv_q_2exp(w_, r0_, shift);
+  i128 x = static_cast<i128>(mpz_get_ui(w_));
+  mpz_fdiv_q_2exp(w_, r1_, shift);
+  i128 y = static_cast<i128>(mpz_get_ui(w_));
+  i128 a = 1, b = 0, c = 0, d = 1;
+  while (y + c > 0 && y + d > 0) {
+    const i128 q = (x + a) / (y + c);
+    if (q != (x + b) / (y + d)) break;
+    const i128 na = c, nb = d, nc = a - q * c, nd = b - q * d;
+    if (nc >= kWordLimit || nc <= -kWordLimit || nd >= kWordLimit || nd <= -kWordLimit) break;
+    a = na, b = nb, c = nc, d = nd;
+    const i128 t = x - q * y;
+    x = y;
+    y = t;
+  }
+  if (b == 0) return false;
+  const auto w = [](i128 v) { return static_cast<std::int64_t>(v); };
+  combine(lehmer_[0], w(a), r0_, w(b), r1_);
+  combine(lehmer_[1], w(c), r0_, w(d), r1_);
+  // Euclid's remainders stay 0 <= r1 < r0; anything else is not taken.
+  if (mpz_sgn(lehmer_[1]) < 0 || mpz_cmp(lehmer_[1], lehmer_[0]) >= 0) return false;
+  mpz_swap(r0_, lehmer_[0]);
+  mpz_swap(r1_, lehmer_[1]);
+  combine(lehmer_[0], w(a), t0_, w(b), t1_);
+  combine(lehmer_[1], w(c), t0_, w(d), t1_);
+  mpz_swap(t0_, lehmer_[0]);
+  mpz_swap(t1_, lehmer_[1]);
   return true;
 }
 

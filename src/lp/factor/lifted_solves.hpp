@@ -63,6 +63,7 @@ class LiftedSolves {
   // entry has none within the bounds yet.
   bool reconstruct();
   bool fraction(mpz_srcptr u);
+  bool batch();  // fraction's Euclidean steps, several at once
   void hand_out(const std::vector<std::uint32_t>& positions, std::vector<Rational>& out);
 
   // The scaled form (for `form_`; usable_ false when a number does not fit).
@@ -88,6 +89,7 @@ class LiftedSolves {
   std::size_t steps_needed_ = 0;  // by the last answer
   std::vector<__mpz_struct> n_;
   mpz_t q_, modulus_, bound_, half_, w_, r0_, r1_, t0_, t1_, quotient_;
+  mpz_t lehmer_[2];
 };
 
 }  // namespace mivex::lp
