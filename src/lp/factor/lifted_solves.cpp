@@ -86,11 +86,11 @@ bool LiftedSolves::values(const StandardForm& form, const std::vector<std::uint3
                           const std::vector<std::uint32_t>& positions, std::vector<Rational>& x,
                           std::vector<Rational>& alpha) {
   if (!scale(form) || !factor(basis)) return false;
-  if (!lift(rhs_)) return false;
+  if (!lift(rhs_, memory_[0])) return false;
   hand_out(positions, x);
   column_.assign(basis.size(), 0);
   for_column(col, [&](std::uint32_t row, std::int64_t v) { column_[row] = v; });
-  if (!lift(column_)) return false;
+  if (!lift(column_, memory_[1])) return false;
   hand_out(positions, alpha);
   ++solves;
   return true;
@@ -160,7 +160,7 @@ bool LiftedSolves::factor(const std::vector<std::uint32_t>& basis) {
   return factored_;
 }
 
-bool LiftedSolves::lift(const std::vector<std::int64_t>& v) {
+bool LiftedSolves::lift(const std::vector<std::int64_t>& v, Memory& memory) {
   // v = B (sum of d_k p^k, k < steps) + p^steps rest_, always.
   const std::size_t m = basis_.size();
   const u64 p = kPrime.modulus();
@@ -171,7 +171,7 @@ bool LiftedSolves::lift(const std::vector<std::int64_t>& v) {
   // Attempts start at the steps the last answer needed (neighbouring bases
   // have numbers of about the same size), and at three at the least: the
   // bounds prove an answer only past 2^127.
-  const std::size_t first_try = std::max<std::size_t>(3, steps_needed_);
+  const std::size_t first_try = std::max<std::size_t>(3, memory.steps);
   for (std::size_t step = 1; step <= kMaxSteps; ++step) {
     work_.resize(m);
     for (std::size_t i = 0; i < m; ++i) work_[i] = residue(rest_[i]);
@@ -197,12 +197,12 @@ bool LiftedSolves::lift(const std::vector<std::int64_t>& v) {
       zero = zero && rest_[i] == 0;
     }
     if (zero) return integers();
-    if (step >= first_try && reconstruct()) {
-      steps_needed_ = step;
+    if (step >= first_try && reconstruct(memory.hard)) {
+      memory.steps = step;
       return true;
     }
   }
-  steps_needed_ = 0;
+  memory.steps = 0;
   return false;
 }
 
@@ -215,7 +215,7 @@ bool LiftedSolves::integers() {
   return true;
 }
 
-bool LiftedSolves::reconstruct() {
+bool LiftedSolves::reconstruct(std::size_t& hard) {
   // A common denominator q grows entry by entry: q x_pos, taken modulo
   // p^steps, is most often an integer already (an entry over q's own
   // denominator); else it is reconstructed as n' / q' and q takes q'.
@@ -225,7 +225,7 @@ bool LiftedSolves::reconstruct() {
   mpz_sqrt(bound_, half_);
   mpz_set_ui(q_, 1);
   for (std::size_t k = 0; k < m; ++k) {
-    const std::size_t pos = (hard_ + k) % m;
+    const std::size_t pos = (hard + k) % m;
     mpz_set(w_, &acc_[pos]);
     if (mpz_sgn(w_) != 0 && mpz_cmp_ui(q_, 1) != 0) {
       mpz_mul(w_, w_, q_);
@@ -237,16 +237,16 @@ bool LiftedSolves::reconstruct() {
       continue;
     }
     if (!fraction(w_)) {
-      hard_ = pos;
+      hard = pos;
       return false;
     }
     mpz_mul(q_, q_, t1_);
     if (mpz_cmp(q_, bound_) > 0) {
-      hard_ = pos;
+      hard = pos;
       return false;
     }
     for (std::size_t e = 0; e < k; ++e) {
-      mpz_ptr n = &n_[(hard_ + e) % m];
+      mpz_ptr n = &n_[(hard + e) % m];
       mpz_mul(n, n, t1_);
       if (mpz_cmpabs(n, bound_) > 0) return false;
     }

@@ -14,6 +14,7 @@
 
 #include <gmp.h>
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -41,7 +42,8 @@ class LiftedSolves {
               const std::vector<std::uint32_t>& positions, std::vector<Rational>& x, std::vector<Rational>& alpha);
   // Answers given, by every instance of the process (for tests).
   static std::size_t solves_everywhere();
-  std::size_t steps() const { return steps_needed_; }
+  // Lifting steps the last answer needed (the larger of its two solves).
+  std::size_t steps() const { return std::max(memory_[0].steps, memory_[1].steps); }
 
  private:
   using i128 = __int128;
@@ -56,12 +58,18 @@ class LiftedSolves {
   void for_column(std::size_t j, F&& f) const;
   bool factor(const std::vector<std::uint32_t>& basis);
   // n / q = B^-1 v (n by position); false when the lifting gives up.
-  bool lift(const std::vector<std::int64_t>& v);
+  // What one kind of solve (the right-hand side, a column) remembers from
+  // the last: where its reconstruction failed, and how many steps it took.
+  struct Memory {
+    std::size_t hard = 0;
+    std::size_t steps = 0;
+  };
+  bool lift(const std::vector<std::int64_t>& v, Memory& memory);
   // The answer when the remainder reached zero: the digits themselves.
   bool integers();
   // A proposal n / q from the solution modulo p^steps; false when some
   // entry has none within the bounds yet.
-  bool reconstruct();
+  bool reconstruct(std::size_t& hard);
   bool fraction(mpz_srcptr u);
   bool batch();  // fraction's Euclidean steps, several at once
   void hand_out(const std::vector<std::uint32_t>& positions, std::vector<Rational>& out);
@@ -85,8 +93,7 @@ class LiftedSolves {
   std::vector<i128> product_;
   std::vector<std::uint64_t> work_, solved_;
   std::vector<__mpz_struct> acc_;
-  std::size_t hard_ = 0;          // the position whose reconstruction failed last
-  std::size_t steps_needed_ = 0;  // by the last answer
+  Memory memory_[2];  // of the right-hand side's solves, and the columns'
   std::vector<__mpz_struct> n_;
   mpz_t q_, modulus_, bound_, half_, w_, r0_, r1_, t0_, t1_, quotient_;
   mpz_t lehmer_[2];
