@@ -353,8 +353,9 @@ bool RevisedSimplex::likely_tie() const {
 
 RevisedSimplex::Verdict RevisedSimplex::exact_ratios(bool bland, std::size_t col, std::size_t& best) {
   // Several ratios within the roundings of the least: compare them exactly
-  // (x_p and alpha_p from exact rows of the basis inverse) and keep the
-  // rows that tie with the least, which the step takes to exactly zero.
+  // (x_p and alpha_p by lifting where the numbers are big, else from exact
+  // rows of the basis inverse) and keep the rows that tie with the least,
+  // which the step takes to exactly zero.
   if (!lifted_ratios(col)) {
     if (rows_made_ + ratios_.size() > kMaxRows) return Verdict::Unknown;
     exact_x_.clear();
