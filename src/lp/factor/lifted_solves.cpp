@@ -172,8 +172,8 @@ bool LiftedSolves::lift(const std::vector<std::int64_t>& v, Memory& memory) {
   // have numbers of about the same size), and at three at the least: the
   // bounds prove an answer only past 2^127.
   const std::size_t first_try = std::max<std::size_t>(3, memory.steps);
+  work_.resize(m);
   for (std::size_t step = 1; step <= kMaxSteps; ++step) {
-    work_.resize(m);
     for (std::size_t i = 0; i < m; ++i) work_[i] = residue(rest_[i]);
     lu_.solve(work_, solved_);
     product_.assign(m, 0);

@@ -57,13 +57,13 @@ class LiftedSolves {
   template <class F>
   void for_column(std::size_t j, F&& f) const;
   bool factor(const std::vector<std::uint32_t>& basis);
-  // n / q = B^-1 v (n by position); false when the lifting gives up.
   // What one kind of solve (the right-hand side, a column) remembers from
   // the last: where its reconstruction failed, and how many steps it took.
   struct Memory {
     std::size_t hard = 0;
     std::size_t steps = 0;
   };
+  // n / q = B^-1 v (n by position); false when the lifting gives up.
   bool lift(const std::vector<std::int64_t>& v, Memory& memory);
   // The answer when the remainder reached zero: the digits themselves.
   bool integers();

@@ -25,7 +25,6 @@ class ResidueLu {
   };
 
   explicit ResidueLu(const linear::ResiduePrime& prime) : p_(prime) {}
-  const linear::ResiduePrime& prime() const { return p_; }
 
   // Factor the m x m matrix given by its columns (one per position; cells
   // by row, none zero). False when it is singular modulo the prime.
@@ -33,7 +32,6 @@ class ResidueLu {
   // v (by row) becomes z (by position) with B z = v modulo the prime; v is
   // used up. Both in Montgomery form.
   void solve(std::vector<u64>& v, std::vector<u64>& z) const;
-  std::size_t size() const { return l_.size() + u_.size(); }
 
  private:
   struct Step {
