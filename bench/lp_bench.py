@@ -8,6 +8,7 @@ generated here, in one run, and print the time ratios.
     python bench/lp_bench.py --scale [--models ring,pack20k] [--limit 60] [--timeout 60]
     python bench/lp_bench.py --scale --shrink 100     # the same models, about 100x fewer variables
     python bench/lp_bench.py --no-scale               # the corpus only
+    python bench/lp_bench.py --unseen [DIR] --repeat 3  # LP models the corpus lacks (see UNSEEN_DIR)
     python bench/lp_bench.py --json FILE              # also every time per model, for bench/plots.py
 
 Corpus: mivex is timed on solve_lp_text(text) (reading included); glpsol and
@@ -50,6 +51,9 @@ import mivex
 import results as saved
 
 DEFAULT_CORPUS = Path(__file__).resolve().parents[1].parent / "shared" / "corpus"
+# Netlib and other sample models that Debian's coinor-libcoinutils-dev installs
+# (a dependency of coinor-libclp-dev, which the build needs).
+UNSEEN_DIR = Path("/usr/share/coin/Data/Sample")
 
 
 def best_of(repeat, fn):
@@ -155,8 +159,40 @@ def corpus_bench(args, wanted, runs):
         return
     with open(args.corpus / "index.csv", newline="") as f:
         rows = [r for r in csv.DictReader(f) if r["family"] == "lp" and (not wanted or r["file"][:-3] in wanted)]
-    if not rows:
+    models = [(r["file"][:-3], (args.corpus / "lp" / r["file"]).read_text(), args.corpus / "mps" / r["source"])
+              for r in rows]
+    time_models(args, models, "corpus", runs)
+
+
+def unseen_bench(args, wanted, runs):
+    """LP models of --unseen's folder that the corpus does not hold, converted
+    by mps_text.py as a user would."""
+    import mps_text
+    known = set()
+    if (args.corpus / "index.csv").exists():
+        with open(args.corpus / "index.csv", newline="") as f:
+            known = {Path(r["source"].strip()).stem.lower() for r in csv.DictReader(f)}
+    models = []
+    for mps in sorted(args.unseen.glob("*.mps")):
+        name = mps.stem
+        if name.lower() in known or (wanted and name not in wanted):
+            continue
+        model = mps_text.read_mps(mps.read_text())
+        # Copies of corpus models under other file names count as seen.
+        if model.integer or model.other or not model.rows or model.name.lower() in known:
+            continue
+        text, rounded = mps_text.to_text(model)
+        if rounded:
+            print(f"{name}: {rounded} numbers rounded to nine decimals")
+        models.append((name, text, mps))
+    if not models:
+        print(f"no LP models outside the corpus in {args.unseen}")
         return
+    time_models(args, models, "unseen", runs)
+
+
+def time_models(args, models, group, runs):
+    """Times (name, text, MPS path) models: mivex on the text, the peers on the MPS."""
     have_glpsol = shutil.which("glpsol") is not None
     try:
         import highspy  # noqa: F401
@@ -171,9 +207,7 @@ def corpus_bench(args, wanted, runs):
     print(header)
     print("-" * len(header))
     totals = [0.0, 0.0, 0.0, 0.0]
-    for row in rows:
-        text = (args.corpus / "lp" / row["file"]).read_text()
-        mps = args.corpus / "mps" / row["source"]
+    for name, text, mps in models:
         t_mivex, result = best_of(args.repeat, lambda: mivex.solve_lp_text(text))
         t_glp, glp = best_of(args.repeat, lambda: run_glpsol(mps, args.timeout)) if have_glpsol else (float("nan"), ("-", None))
         t_highs, highs = best_of(args.repeat, lambda: run_highs(mps)) if have_highs else (float("nan"), ("-", None))
@@ -197,13 +231,13 @@ def corpus_bench(args, wanted, runs):
         for solver, seconds, status in (("mivex", t_mivex, ours), ("glpsol", t_glp, glp[0]),
                                         ("esolver", t_es, es[0]), ("HiGHS", t_highs, highs[0])):
             if status != "-":
-                runs.append({"instance": row["file"][:-3], "group": "corpus", "solver": solver, "status": status,
+                runs.append({"instance": name, "group": group, "solver": solver, "status": status,
                              "seconds": seconds if answered(status) else None})
         totals[0] += t_mivex
         totals[1] += t_glp
         totals[2] += t_highs
         totals[3] += t_es
-        print(f"{row['file'][:-3]:14s} {result['status']:10s} {t_mivex:9.3f} {t_glp:9.3f} {t_es:9.3f} {t_highs:9.3f} "
+        print(f"{name:14s} {result['status']:10s} {t_mivex:9.3f} {t_glp:9.3f} {t_es:9.3f} {t_highs:9.3f} "
               f"{t_mivex / t_glp:8.2f} {t_mivex / t_es:8.2f} {t_mivex / t_highs:8.1f}  {path:9s}  {' '.join(agree)}",
               flush=True)
     print("-" * len(header))
@@ -553,6 +587,9 @@ def main():
     which = parser.add_mutually_exclusive_group()
     which.add_argument("--scale", action="store_true", help="run only the scale set")
     which.add_argument("--no-scale", action="store_true", help="run only the corpus")
+    which.add_argument("--unseen", type=Path, nargs="?", const=UNSEEN_DIR, metavar="DIR",
+                       help=f"run only the LP models of DIR (default {UNSEEN_DIR}) that the corpus lacks, "
+                            "converted by bench/mps_text.py")
     parser.add_argument("--limit", type=float, default=60.0, help="scale set: seconds before mivex is stopped")
     parser.add_argument("--shrink", type=float, default=1.0,
                         help="scale set: build every model with about this many times fewer variables")
@@ -564,9 +601,11 @@ def main():
 
     wanted = {m[:-3] if m.endswith(".lp") else m for m in args.models.split(",") if m}
     runs = []
-    if not args.scale:
+    if args.unseen:
+        unseen_bench(args, wanted, runs)
+    elif not args.scale:
         corpus_bench(args, wanted, runs)
-    if not args.no_scale:
+    if not args.no_scale and not args.unseen:
         if not args.scale:
             print()
         scale_bench(args, wanted, runs)

@@ -1,12 +1,14 @@
 // Branch and bound solved three ways on LP text files, one JSON line per
 // file and way:
-//   milp_paths [--node-limit N] FILE...
+//   milp_paths [--node-limit N] [--way pivots|fast|measured] FILE...
 // "measured" is the search as the module runs it (each node's way chosen by
 // timing), "fast" takes the certified fast path first on every node, and
 // "pivots" the exact pivots alone. Each line gives the seconds, the node LPs
 // by way with their seconds, and whether the answer and tree equal those of
 // the pivots alone. For the time a node LP takes each way, and for how close
-// the measured choice comes to the better fixed way.
+// the measured choice comes to the better fixed way. --way runs one way
+// alone ("same" is null without the pivots' run): the pivots and fast ways
+// are deterministic, so their instruction counts compare builds.
 #include <cstdio>
 #include <cstdlib>
 #include <chrono>
@@ -20,9 +22,14 @@
 int main(int argc, char** argv) {
   using namespace mivex;
   std::size_t limit = milp::MAX_NODES;
+  std::string only;
   for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], "--node-limit") == 0 && i + 1 < argc) {
       limit = std::strtoull(argv[++i], nullptr, 10);
+      continue;
+    }
+    if (std::strcmp(argv[i], "--way") == 0 && i + 1 < argc) {
+      only = argv[++i];
       continue;
     }
     auto parsed = support::read_lp_file(argv[i]);
@@ -37,6 +44,7 @@ int main(int argc, char** argv) {
     std::string reference;
     std::size_t reference_nodes = 0;
     for (const auto& [name, way] : ways) {
+      if (!only.empty() && only != name) continue;
       milp::BranchAndBound bb(system, limit, way);
       const auto start = std::chrono::steady_clock::now();
       LpResult result = bb.solve();
@@ -55,7 +63,7 @@ int main(int argc, char** argv) {
           "\"fast_answered_seconds\": %.6f, \"fast_missed_seconds\": %.6f, \"same\": %s}\n",
           argv[i], name, result.status().c_str(), s.nodes, seconds, s.pivots_only, s.fast_answered, s.fast_missed,
           s.pivots_only_seconds, s.fast_answered_seconds, s.fast_missed_seconds,
-          answer == reference && s.lp_solves == reference_nodes ? "true" : "false");
+          reference.empty() ? "null" : (answer == reference && s.lp_solves == reference_nodes ? "true" : "false"));
       std::fflush(stdout);
     }
   }
