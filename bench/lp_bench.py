@@ -159,6 +159,8 @@ def corpus_bench(args, wanted, runs):
         return
     with open(args.corpus / "index.csv", newline="") as f:
         rows = [r for r in csv.DictReader(f) if r["family"] == "lp" and (not wanted or r["file"][:-3] in wanted)]
+    if not rows:
+        return
     models = [(r["file"][:-3], (args.corpus / "lp" / r["file"]).read_text(), args.corpus / "mps" / r["source"])
               for r in rows]
     time_models(args, models, "corpus", runs)

@@ -30,6 +30,10 @@ int main(int argc, char** argv) {
     }
     if (std::strcmp(argv[i], "--way") == 0 && i + 1 < argc) {
       only = argv[++i];
+      if (only != "pivots" && only != "fast" && only != "measured") {
+        std::fprintf(stderr, "milp_paths: --way takes pivots, fast or measured, not %s\n", only.c_str());
+        return 2;
+      }
       continue;
     }
     auto parsed = support::read_lp_file(argv[i]);
