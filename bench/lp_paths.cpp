@@ -1,11 +1,13 @@
 // Which path answers each LP and how long each takes: the certified fast
 // path first (as solve_lp_text runs), and the pivots alone.
 //
-//   lp_paths [--no-pivots] [--repeat N] file.lp...
+//   lp_paths [--no-pivots] [--repeat N] [--bounds|--lifting auto|always|never] file.lp...
 //
 // With --repeat each way runs N times, the two ways taking turns, and the
 // median of each is printed (a single run of a model of a few milliseconds
-// swings by a fifth).
+// swings by a fifth). --bounds and --lifting set how the pivots decide (from
+// bounds where numbers grow big, and ties by lifting where they are big, by
+// default) for the files after them.
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
@@ -15,6 +17,7 @@
 #include <variant>
 #include <vector>
 
+#include "lp/simplex/revised_simplex.hpp"
 #include "lp/solver.hpp"
 #include "parser/lp_format.hpp"
 #include "support/lp_files.hpp"
@@ -28,6 +31,20 @@ int main(int argc, char** argv) {
   for (int k = 1; k < argc; ++k) {
     if (std::strcmp(argv[k], "--no-pivots") == 0) {
       pivots = false;
+      continue;
+    }
+    if (std::strcmp(argv[k], "--bounds") == 0 && k + 1 < argc) {
+      const std::string mode = argv[++k];
+      lp::RevisedSimplex::set_bounds_default(mode == "always"  ? lp::RevisedSimplex::Bounds::Always
+                                             : mode == "never" ? lp::RevisedSimplex::Bounds::Never
+                                                               : lp::RevisedSimplex::Bounds::Auto);
+      continue;
+    }
+    if (std::strcmp(argv[k], "--lifting") == 0 && k + 1 < argc) {
+      const std::string mode = argv[++k];
+      lp::RevisedSimplex::set_lifting_default(mode == "always"  ? lp::RevisedSimplex::Lifting::Always
+                                              : mode == "never" ? lp::RevisedSimplex::Lifting::Never
+                                                                : lp::RevisedSimplex::Lifting::Auto);
       continue;
     }
     if (std::strcmp(argv[k], "--repeat") == 0 && k + 1 < argc) {

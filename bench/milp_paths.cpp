@@ -1,6 +1,7 @@
 // Branch and bound solved three ways on LP text files, one JSON line per
 // file and way:
-//   milp_paths [--node-limit N] [--way pivots|fast|measured] FILE...
+//   milp_paths [--node-limit N] [--way pivots|fast|measured] [--bounds auto|always|never]
+//              [--no-floors] FILE...
 // "measured" is the search as the module runs it (each node's way chosen by
 // timing), "fast" takes the certified fast path first on every node, and
 // "pivots" the exact pivots alone. Each line gives the seconds, the node LPs
@@ -8,13 +9,17 @@
 // the pivots alone. For the time a node LP takes each way, and for how close
 // the measured choice comes to the better fixed way. --way runs one way
 // alone ("same" is null without the pivots' run): the pivots and fast ways
-// are deterministic, so their instruction counts compare builds.
+// are deterministic, so their instruction counts compare builds. --bounds
+// sets when node LPs decide from bounds, --no-floors runs them without their
+// parent's optimum as a floor; the lines count the pivots, those repeated
+// from a log, and the node LPs whose first run of phase 2 a floor cut short.
 #include <cstdio>
 #include <cstdlib>
 #include <chrono>
 #include <cstring>
 #include <string>
 
+#include "lp/simplex/revised_simplex.hpp"
 #include "milp/solver.hpp"
 #include "parser/lp_format.hpp"
 #include "support/lp_files.hpp"
@@ -23,9 +28,21 @@ int main(int argc, char** argv) {
   using namespace mivex;
   std::size_t limit = milp::MAX_NODES;
   std::string only;
+  bool floors = true;
   for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], "--node-limit") == 0 && i + 1 < argc) {
       limit = std::strtoull(argv[++i], nullptr, 10);
+      continue;
+    }
+    if (std::strcmp(argv[i], "--no-floors") == 0) {
+      floors = false;
+      continue;
+    }
+    if (std::strcmp(argv[i], "--bounds") == 0 && i + 1 < argc) {
+      const std::string mode = argv[++i];
+      lp::RevisedSimplex::set_bounds_default(mode == "always"  ? lp::RevisedSimplex::Bounds::Always
+                                             : mode == "never" ? lp::RevisedSimplex::Bounds::Never
+                                                               : lp::RevisedSimplex::Bounds::Auto);
       continue;
     }
     if (std::strcmp(argv[i], "--way") == 0 && i + 1 < argc) {
@@ -50,6 +67,7 @@ int main(int argc, char** argv) {
     for (const auto& [name, way] : ways) {
       if (!only.empty() && only != name) continue;
       milp::BranchAndBound bb(system, limit, way);
+      bb.set_floors(floors);
       const auto start = std::chrono::steady_clock::now();
       LpResult result = bb.solve();
       const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
@@ -64,9 +82,10 @@ int main(int argc, char** argv) {
       std::printf(
           "{\"file\": \"%s\", \"way\": \"%s\", \"status\": \"%s\", \"nodes\": %zu, \"seconds\": %.6f, "
           "\"pivots_only\": %zu, \"fast_answered\": %zu, \"fast_missed\": %zu, \"pivots_only_seconds\": %.6f, "
-          "\"fast_answered_seconds\": %.6f, \"fast_missed_seconds\": %.6f, \"same\": %s}\n",
+          "\"fast_answered_seconds\": %.6f, \"fast_missed_seconds\": %.6f, \"pivots\": %zu, \"repeated\": %zu, \"below_floor\": %zu, "
+          "\"same\": %s}\n",
           argv[i], name, result.status().c_str(), s.nodes, seconds, s.pivots_only, s.fast_answered, s.fast_missed,
-          s.pivots_only_seconds, s.fast_answered_seconds, s.fast_missed_seconds,
+          s.pivots_only_seconds, s.fast_answered_seconds, s.fast_missed_seconds, s.pivots, s.repeated, s.below_floor,
           reference.empty() ? "null" : (answer == reference && s.lp_solves == reference_nodes ? "true" : "false"));
       std::fflush(stdout);
     }

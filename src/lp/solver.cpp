@@ -40,18 +40,21 @@ LpResult LpSolver::solve(Cancel& cancel) {
   if (!form_) form_ = StandardForm::of(*system_);
   require_memory_for(*form_);
   if (fast_path_ == FastPath::Always || (fast_path_ == FastPath::Auto && fast_path_pays(*form_, extra_))) {
-    auto answer = fast_solve_ ? fast_solve_(cancel) : fast_path_solve(*system_, extra_, cancel);
+    FloorSource floor;
+    auto answer = fast_solve_ ? fast_solve_(cancel) : fast_path_solve(*system_, extra_, cancel, &floor);
     if (answer) return take(std::move(*answer));
+    return pivots(cancel, std::move(floor));
   }
   return pivots(cancel);
 }
 
-LpResult LpSolver::pivots(Cancel& cancel) {
+LpResult LpSolver::pivots(Cancel& cancel, FloorSource floor) {
   TwoPhase run(form_);
   run.record_trace(trace_);
   run.verify_updates(verify_);
   run.record_log(log_);
   run.repeat_from(base_.get(), repeat_, second_run_repeat_);
+  run.set_floor(floor_, std::move(floor));
   PivotsEnd end = run.run(cancel);
   static_cast<PivotStats&>(stats_) = run.stats();
   switch (end.kind) {

@@ -93,9 +93,16 @@ class LpSolver {
     repeat_ = pivots;
     second_run_repeat_ = second_run_pivots;
   }
+  // Branch and bound: the program's optimum in the minimised form (the
+  // objective, negated when maximising, without its constant) is known not
+  // to be below `floor`, the parent's. The pivots then cut short a run that
+  // is bound to be thrown away (TwoPhase::set_floor); the answer is the same.
+  // Where fast_path_solve misses, it may offer another floor (most often
+  // the optimum itself), which solve() gives the pivots too.
+  void set_floor(Rational floor) { floor_ = std::move(floor); }
 
  private:
-  LpResult pivots(Cancel& cancel);  // the pivot-rule path (TwoPhase)
+  LpResult pivots(Cancel& cancel, FloorSource floor = {});  // the pivot-rule path (TwoPhase)
   LpResult take(FastAnswer answer);
   LpResult finish(const std::vector<Rational>& basic_values, const std::vector<std::uint32_t>& basis);
   // The same from the value of every variable.
@@ -114,6 +121,7 @@ class LpSolver {
   std::shared_ptr<const PivotLog> base_;
   std::size_t repeat_ = 0;
   std::size_t second_run_repeat_ = 0;
+  std::optional<Rational> floor_;
   FastPath fast_path_ = FastPath::Auto;
   FastSolve fast_solve_;
 };

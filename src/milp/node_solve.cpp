@@ -1,5 +1,6 @@
 #include "milp/node_solve.hpp"
 
+#include <algorithm>
 #include <chrono>
 #include <utility>
 
@@ -9,18 +10,28 @@ namespace mivex::milp {
 
 namespace {
 
+// Whether `cut` is `full` with one run of pivots left out (or all of it).
+bool one_gap(const lp::LpSolver::Trace& full, const lp::LpSolver::Trace& cut) {
+  if (cut.size() > full.size()) return false;
+  std::size_t k = 0;
+  while (k < cut.size() && cut[k] == full[k]) ++k;
+  return std::equal(cut.begin() + static_cast<std::ptrdiff_t>(k), cut.end(),
+                    full.end() - static_cast<std::ptrdiff_t>(cut.size() - k));
+}
+
 // A node LP against the same LP from scratch, with no pivots taken from a
-// log: the same pivots and the same
-// answer, or a stop.
+// log and no floor: the same pivots, but for the rest of a first run of
+// phase 2 that the floor cut short, and the same answer, or a stop.
 void check_node(const std::shared_ptr<const lp::StandardForm>& form, const linear::LinearSystem& system,
                 const std::vector<linear::LinearConstraint>& extra, const lp::LpSolver::Trace& trace,
-                const LpResult& result, const std::vector<linear::Rational>& exact, Cancel& cancel) {
+                const LpResult& result, const std::vector<linear::Rational>& exact, bool cut_short, Cancel& cancel) {
   lp::LpSolver fresh(form, system, &extra);
   fresh.set_fast_path(lp::LpSolver::FastPath::Off);
   lp::LpSolver::Trace fresh_trace;
   fresh.record_trace(&fresh_trace);
   LpResult again = fresh.solve(cancel);
-  if (fresh_trace != trace || again.kind() != result.kind() ||
+  const bool same_pivots = cut_short ? one_gap(fresh_trace, trace) : fresh_trace == trace;
+  if (!same_pivots || again.kind() != result.kind() ||
       (result.kind() == LpResult::Kind::Optimal && fresh.exact_values() != exact)) {
     stop("a node LP differs from its solve from scratch");
   }
@@ -38,6 +49,7 @@ NodeSolve solve_node(const NodeJob& job, const linear::LinearSystem& system, Can
   solver.set_fast_path(lp::LpSolver::FastPath::Off);
   // The opening pivots this LP is sure to share with an ancestor's.
   if (job.repeat > 0) solver.repeat_from(job.base, job.repeat, job.second_run_repeat);
+  if (job.floor) solver.set_floor(*job.floor);
   out.log = std::make_unique<lp::PivotLog>();
   if (job.record_log) solver.record_log(out.log.get());
   lp::LpSolver::Trace trace;
@@ -48,7 +60,7 @@ NodeSolve solve_node(const NodeJob& job, const linear::LinearSystem& system, Can
   out.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   if (out.result.kind() == LpResult::Kind::Optimal) out.exact = solver.exact_values();
   out.stats = solver.stats();
-  if (job.check && !out.stats.fast_path) check_node(job.form, system, job.extra, trace, out.result, out.exact, cancel);
+  if (job.check && !out.stats.fast_path) check_node(job.form, system, job.extra, trace, out.result, out.exact, out.stats.below_floor, cancel);
   return out;
 }
 

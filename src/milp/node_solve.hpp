@@ -43,6 +43,7 @@ struct NodeJob {
   bool record_log = false;
   bool check = false;  // solve again from scratch and stop unless the same
   std::shared_ptr<const lp::WarmBasis> warm_start;  // handed on unchanged
+  std::shared_ptr<const linear::Rational> floor;     // lp::LpSolver::set_floor, when known
 };
 
 // Solve `job` (it only reads `system` and the job): by the

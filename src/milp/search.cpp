@@ -99,7 +99,7 @@ std::optional<LpResult> Search::solve_root() {
   auto first = branching_variable(result.assignment(), integers_);
   if (!first) stop("fractional LP solution without a branching variable");
   add_children(nullptr, std::nullopt, *first, result.objective(), root_basis,
-               logs_.for_children(std::move(log), nullptr, 0));
+               logs_.for_children(std::move(log), nullptr, 0), floor_of(solver.exact_values()));
   return std::nullopt;
 }
 
@@ -133,6 +133,7 @@ NodeJob Search::job_for(std::size_t id) const {
   job.record_log = options_.repeats;
   job.check = options_.check_nodes;
   job.warm_start = node.warm_start;
+  if (options_.floors) job.floor = node.floor;
   return job;
 }
 
@@ -156,6 +157,7 @@ NodeSolve Search::solve(std::size_t id) {
 void Search::count(const NodeSolve& solved) {
   choice_[solved.repeat_class].record(solved.mode, solved.seconds);
   stats_.pivots += solved.stats.pivots;
+  if (solved.stats.below_floor) ++stats_.below_floor;
   if (!solved.stats.fast_path) {
     stats_.repeated += solved.repeat + solved.stats.second_run_repeated;
     stats_.second_run_repeated += solved.stats.second_run_repeated;
@@ -184,14 +186,21 @@ void Search::settle(std::size_t id, NodeSolve solved) {
   // `nodes_` grows below: copy what the children need first.
   Node parent = nodes_[id];
   add_children(&parent, z, *branch, z, solved.warm_start,
-               logs_.for_children(std::move(solved.log), &parent, solved.stats.fast_path ? 0 : solved.repeat));
+               logs_.for_children(std::move(solved.log), &parent, solved.stats.fast_path ? 0 : solved.repeat),
+               floor_of(solved.exact));
+}
+
+std::shared_ptr<const Rational> Search::floor_of(const std::vector<Rational>& point) const {
+  if (point.size() != root_form_->num_structural()) return nullptr;
+  return std::make_shared<const Rational>(root_form_->objective_at(point));
 }
 
 void Search::add_children(const Node* parent, std::optional<double> lp_bound, const Branch& branch, double key,
-                          const std::shared_ptr<const lp::WarmBasis>& warm_start, const ChildLog& log) {
+                          const std::shared_ptr<const lp::WarmBasis>& warm_start, const ChildLog& log,
+                          std::shared_ptr<const Rational> floor) {
   const std::uint64_t depth = parent ? parent->depth + 1 : 1;
   for (int up = 0; up < 2; ++up) {
-    Node child{lp_bound, parent ? parent->bounds : std::vector<VarBound>{}, depth, warm_start, log.log, log.bounds};
+    Node child{lp_bound, parent ? parent->bounds : std::vector<VarBound>{}, depth, warm_start, log.log, log.bounds, floor};
     Rational bound = Rational::from_f64(up ? std::ceil(branch.value) : std::floor(branch.value));
     child.bounds.push_back(up ? VarBound{branch.var, std::move(bound), std::nullopt}
                               : VarBound{branch.var, std::nullopt, std::move(bound)});

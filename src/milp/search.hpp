@@ -29,6 +29,7 @@ struct SearchOptions {
   std::size_t node_limit;
   NodeLpWay ways;
   bool repeats;
+  bool floors;
   bool check_nodes;
 };
 
@@ -58,7 +59,10 @@ class Search {
  private:
   NodeJob job_for(std::size_t id) const;
   void add_children(const Node* parent, std::optional<double> lp_bound, const Branch& branch, double key,
-                    const std::shared_ptr<const lp::WarmBasis>& warm_start, const ChildLog& log);
+                    const std::shared_ptr<const lp::WarmBasis>& warm_start, const ChildLog& log,
+                    std::shared_ptr<const Rational> floor);
+  // An optimal LP point's objective in the minimised form: its children's floor.
+  std::shared_ptr<const Rational> floor_of(const std::vector<Rational>& point) const;
 
   const linear::LinearSystem& system_;
   const SearchOptions options_;

@@ -39,6 +39,9 @@ struct Node {
   // included), and how many of `bounds` it had.
   std::shared_ptr<const lp::PivotLog> log;
   std::size_t log_bounds = 0;
+  // The parent's optimum in the LP's minimised form (exactly): no child's
+  // is below it. Null when the parent's LP gave none.
+  std::shared_ptr<const Rational> floor;
 };
 
 inline constexpr std::size_t MAX_NODES = 1000;
@@ -57,6 +60,7 @@ struct SearchStats {
   // repeated from an ancestor's log.
   std::size_t pivots = 0, repeated = 0;
   std::size_t second_run_repeated = 0;  // of them, in phase 2's second runs
+  std::size_t below_floor = 0;  // node LPs whose first run of phase 2 the floor cut short
 };
 
 // How node LPs are solved. Every real search measures which way is faster
@@ -80,10 +84,13 @@ class BranchAndBound {
   const SearchStats& stats() const { return stats_; }
 
   // For tests and benchmarks: whether node LPs may take the pivots they
-  // repeat from an ancestor's log (on by default); and whether every node
-  // LP the pivots solve is solved again from scratch, stopping unless both
-  // made the same pivots and gave the same answer.
+  // repeat from an ancestor's log (on by default); whether they take their
+  // parent's optimum as a floor (lp::LpSolver::set_floor; on by default);
+  // and whether every node LP the pivots solve is solved again from scratch,
+  // with neither, stopping unless both made the same pivots (but for a run
+  // the floor cut short) and gave the same answer.
   void set_repeats(bool on) { repeats_ = on; }
+  void set_floors(bool on) { floors_ = on; }
   void check_nodes(bool on) { check_nodes_ = on; }
 
  private:
@@ -92,6 +99,7 @@ class BranchAndBound {
   NodeLpWay ways_;
   SearchStats stats_;
   bool repeats_ = true;
+  bool floors_ = true;
   bool check_nodes_ = false;
 };
 

@@ -470,3 +470,92 @@ void corpus_pivot_alike(std::size_t verify_every) {
 }
 
 }  // namespace
+
+namespace {
+
+// Whether `cut` is `full` with one stretch of pivots left out (or none).
+bool one_gap(const LpSolver::Trace& full, const LpSolver::Trace& cut) {
+  if (cut.size() > full.size()) return false;
+  std::size_t k = 0;
+  while (k < cut.size() && cut[k] == full[k]) ++k;
+  return std::equal(cut.begin() + static_cast<std::ptrdiff_t>(k), cut.end(),
+                    full.end() - static_cast<std::ptrdiff_t>(cut.size() - k));
+}
+
+// The program solved plainly, then with a floor below or at its optimum
+// (in the minimised form): the same answer, and the plain pivots but for a
+// first run of phase 2 cut short. Whether the floor cut one.
+bool expect_floor_alike(const std::string& text, std::size_t verify_every) {
+  LpSolver plain(read(text));
+  plain.set_fast_path(LpSolver::FastPath::Off);
+  LpSolver::Trace full;
+  plain.record_trace(&full);
+  const LpResult a = plain.solve();
+  if (a.kind() != LpResult::Kind::Optimal) return false;
+  const Rational optimum = StandardForm::of(read(text))->objective_at(plain.exact_values());
+  bool cut = false;
+  for (const Rational& floor : {optimum, optimum - Rational(1, 3)}) {
+    LpSolver floored(read(text));
+    floored.set_fast_path(LpSolver::FastPath::Off);
+    floored.set_floor(floor);
+    floored.verify_updates(verify_every);
+    LpSolver::Trace trace;
+    floored.record_trace(&trace);
+    const LpResult b = floored.solve();
+    EXPECT_EQ(a.text(), b.text()) << text;
+    EXPECT_EQ(plain.exact_values(), floored.exact_values()) << text;
+    EXPECT_TRUE(floored.stats().below_floor ? one_gap(full, trace) : full == trace) << text;
+    // Only a run that lifts an artificial can go below the optimum.
+    if (floored.stats().below_floor) {
+      EXPECT_TRUE(plain.stats().second_run) << text;
+    }
+    cut = cut || floored.stats().below_floor;
+  }
+  return cut;
+}
+
+}  // namespace
+
+// The objective a phase follows for its floor is a proven bound, in exact
+// steps and in steps from bounds alike: no run is cut that would have ended
+// with every artificial at zero, and the cuts do come.
+TEST(LpEngines, FloorsCutOnlyRunsThrownAway) {
+  for (RevisedSimplex::Bounds mode : {RevisedSimplex::Bounds::Auto, RevisedSimplex::Bounds::Always}) {
+    RevisedSimplex::set_bounds_default(mode);
+    std::mt19937_64 rng(support::soak_seed(1210));
+    int cut = 0;
+    for (int round = 0; round < support::soak_rounds(1600) && !HasFailure(); ++round) {
+      cut += expect_floor_alike(mixed_lp(rng, round), 1 + static_cast<std::size_t>(round % 7));
+    }
+    std::printf("%d programs had phase 2's first run cut short\n", cut);
+    EXPECT_GT(cut, 10);
+  }
+  RevisedSimplex::set_bounds_default(RevisedSimplex::Bounds::Auto);
+}
+
+// The floor a fast path miss offers is a proof: never above the optimum
+// the pivots reach, and most often that optimum.
+TEST(LpEngines, FastPathFloorsHoldTheOptimum) {
+  std::mt19937_64 rng(support::soak_seed(1211));
+  int offered = 0, optimum_itself = 0;
+  for (int round = 0; round < support::soak_rounds(1600) && !HasFailure(); ++round) {
+    const std::string text = mixed_lp(rng, round);
+    const LinearSystem system = read(text);
+    FloorSource source;
+    if (fast_path_solve(system, nullptr, Cancel::none(), &source) || !source) continue;
+    const std::optional<Rational> floor = source();
+    if (!floor) continue;
+    LpSolver plain(read(text));
+    plain.set_fast_path(LpSolver::FastPath::Off);
+    // Feasible duals bound every feasible point: none, if there is none.
+    const LpResult::Kind kind = plain.solve().kind();
+    EXPECT_NE(kind, LpResult::Kind::Unbounded) << text;
+    if (kind != LpResult::Kind::Optimal) continue;
+    ++offered;
+    const Rational optimum = StandardForm::of(system)->objective_at(plain.exact_values());
+    EXPECT_LE(*floor, optimum) << text;
+    optimum_itself += *floor == optimum;
+  }
+  std::printf("%d floors offered, %d of them the optimum\n", offered, optimum_itself);
+  EXPECT_GT(optimum_itself, 20);
+}

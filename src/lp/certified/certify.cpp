@@ -247,6 +247,21 @@ void Certifier::compute_duals() {
   duals_ = true;
 }
 
+std::optional<Rational> Certifier::dual_bound() {
+  // c x = (c - A^T y) x + sum_i y_i a_i x >= sum_i y_i b_i, term by term.
+  compute_duals();
+  for (std::size_t j = 0; j < f_.n; ++j) {
+    if (d_[j].is_negative()) return std::nullopt;
+  }
+  Rational bound;
+  for (std::size_t i = 0; i < f_.m; ++i) {
+    if (f_.ops[i] == CmpOp::Le && y_[i].is_positive()) return std::nullopt;
+    if (f_.ops[i] == CmpOp::Ge && y_[i].is_negative()) return std::nullopt;
+    if (!y_[i].is_zero()) bound = bound + f_.rhs[i] * y_[i];
+  }
+  return bound;
+}
+
 std::optional<std::vector<Rational>> Certifier::feasible_point() const {
   if (!primal_feasible()) return std::nullopt;
   return std::vector<Rational>(value_.begin(), value_.begin() + static_cast<std::ptrdiff_t>(f_.n));

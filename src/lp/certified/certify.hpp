@@ -74,6 +74,10 @@ class Certifier {
   std::optional<std::vector<linear::Rational>> feasible_point() const;
   // The row multipliers of the basis: B^T y = costs of the basic variables.
   const std::vector<linear::Rational>& duals();
+  // b^T y for those multipliers when they are dual feasible (c - A^T y >= 0,
+  // signs by row side): no feasible point's objective is below it (it is
+  // the optimum when the basic point is feasible too). None otherwise.
+  std::optional<linear::Rational> dual_bound();
   // The basic point is feasible and a nonbasic move improves forever.
   std::optional<Certificate> unbounded();
 

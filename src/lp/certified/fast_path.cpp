@@ -1,5 +1,7 @@
 #include "lp/certified/fast_path.hpp"
 
+#include <memory>
+
 #include "lp/certified/column_form.hpp"
 #include "lp/certified/float_propose.hpp"
 #include "lp/factor/solution.hpp"
@@ -11,10 +13,14 @@ using linear::Rational;
 
 namespace {
 
+// `floor`: fast_path_solve's, with `owner` the form's owner, which the
+// source keeps alive.
 std::optional<FastAnswer> certified(const linear::LinearSystem& system, const ColumnForm& form,
-                                    const Proposal& proposal, Cancel& cancel) {
+                                    const Proposal& proposal, Cancel& cancel, FloorSource* floor = nullptr,
+                                    const std::shared_ptr<const ColumnForm>& owner = nullptr) {
   if (proposal.status == Proposal::Status::Failed) return std::nullopt;
-  Certifier certifier(form, cancel);
+  auto kept = std::make_shared<Certifier>(form, cancel);
+  Certifier& certifier = *kept;
   if (!certifier.load(proposal.basis)) return std::nullopt;
   switch (proposal.status) {
     case Proposal::Status::Optimal: {
@@ -22,7 +28,10 @@ std::optional<FastAnswer> certified(const linear::LinearSystem& system, const Co
         return find_weights(k, free, cancel);
       };
       auto c = certifier.unique_optimum(search, &proposal.reduced);
-      if (!c) return std::nullopt;
+      if (!c) {
+        if (floor != nullptr && owner != nullptr) *floor = [owner, kept] { return kept->dual_bound(); };
+        return std::nullopt;
+      }
       Rational objective = system.objective ? system.objective->expr.evaluate(c->x) : Rational();
       LpResult result = optimal_result(system, c->x, objective);
       std::vector<Rational> values = c->x;
@@ -113,9 +122,10 @@ namespace {
 // The proposals of `engine` (a model of `form`) run on and certified: the
 // dual simplex, then what its verdict calls for.
 std::optional<FastAnswer> propose_and_certify(const linear::LinearSystem& system, const ColumnForm& form,
-                                              FloatSimplex& engine, Cancel& cancel) {
+                                              FloatSimplex& engine, Cancel& cancel, FloorSource* floor = nullptr,
+                                              const std::shared_ptr<const ColumnForm>& owner = nullptr) {
   Proposal proposal = engine.dual();
-  if (auto answer = certified(system, form, proposal, cancel)) return answer;
+  if (auto answer = certified(system, form, proposal, cancel, floor, owner)) return answer;
   // A claim of infeasibility or unboundedness that did not certify: the
   // dual simplex's verdict on a dual infeasible start can be either, so the
   // primal simplex goes on from its basis. (An optimum that did not certify
@@ -135,13 +145,16 @@ std::optional<FastAnswer> propose_and_certify(const linear::LinearSystem& system
 }  // namespace
 
 std::optional<FastAnswer> fast_path_solve(const linear::LinearSystem& system,
-                                          const std::vector<linear::LinearConstraint>* extra, Cancel& cancel) {
-  std::optional<ColumnForm> form = column_form(system, extra);
-  if (!form) return std::nullopt;
+                                          const std::vector<linear::LinearConstraint>* extra, Cancel& cancel,
+                                          FloorSource* floor) {
+  std::optional<ColumnForm> made = column_form(system, extra);
+  if (!made) return std::nullopt;
+  // Shared: a floor source may outlive this call.
+  const auto form = std::make_shared<const ColumnForm>(std::move(*made));
   if (auto answer = empty_improving_column(*form, cancel)) return answer;
   FloatSimplex engine(*form, cancel);
   if (!engine.loaded()) return std::nullopt;
-  return propose_and_certify(system, *form, engine, cancel);
+  return propose_and_certify(system, *form, engine, cancel, floor, form);
 }
 
 NodeFastPath::NodeFastPath(const linear::LinearSystem& system, Cancel& cancel)

@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -31,10 +32,19 @@ struct FastAnswer {
   Certificate certificate;
 };
 
+// A number the optimum (in the minimised form: the objective, negated when
+// maximising, without its constant) is proven not to be below, made only
+// when asked for (it costs an exact solve); none when no proof is at hand.
+// Valid while the cancel of the solve that gave it is.
+using FloorSource = std::function<std::optional<linear::Rational>()>;
+
 // A certified result for `system` with the `extra` constraints (if any)
-// after its own, or nothing when none was found.
+// after its own, or nothing when none was found. Then `floor`, when given,
+// is set where the proposal was an optimum that did not certify (one of
+// several, most often): its duals, if feasible, bound the optimum.
 std::optional<FastAnswer> fast_path_solve(const linear::LinearSystem& system,
-                                          const std::vector<linear::LinearConstraint>* extra, Cancel& cancel);
+                                          const std::vector<linear::LinearConstraint>* extra, Cancel& cancel,
+                                          FloorSource* floor = nullptr);
 inline std::optional<FastAnswer> fast_path_solve(const linear::LinearSystem& system, Cancel& cancel) {
   return fast_path_solve(system, nullptr, cancel);
 }

@@ -23,6 +23,14 @@ std::shared_ptr<const StandardForm> StandardForm::of(const LinearSystem& system)
   return form;
 }
 
+Rational StandardForm::objective_at(const std::vector<Rational>& x) const {
+  Rational sum;
+  for (std::size_t j = 0; j < n_ && j < x.size(); ++j) {
+    if (!cost_[j].is_zero() && !x[j].is_zero()) sum = sum + cost_[j] * x[j];
+  }
+  return sum;
+}
+
 std::shared_ptr<const StandardForm> StandardForm::extend(std::shared_ptr<const StandardForm> base,
                                                          const std::vector<LinearConstraint>& extra) {
   auto form = std::make_shared<StandardForm>();

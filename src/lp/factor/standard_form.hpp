@@ -69,6 +69,8 @@ class StandardForm {
   // maximising); auxiliary columns cost nothing.
   const std::vector<Rational>& cost() const { return cost_; }
   bool maximize() const { return maximize_; }
+  // The minimised objective at `x`, a value per structural column.
+  Rational objective_at(const std::vector<Rational>& x) const;
 
   // Structural entries of column j < n, and of row i.
   template <class F>

@@ -70,6 +70,37 @@ void RevisedSimplex::compute_multipliers(std::vector<Rational>& y, const BasisFa
   lu.btran(y);
 }
 
+Rational RevisedSimplex::objective() const {
+  Rational sum;
+  for (std::size_t p = 0; p < m_; ++p) {
+    const Rational c = cost_of(basis_[p]);
+    if (!c.is_zero()) sum = sum + c * x_[p];
+  }
+  return sum;
+}
+
+void RevisedSimplex::follow_objective(Bound& objective, std::size_t position, const Bound& cost, bool bounded) const {
+  // The entering column rose by the step length, now its basic value, and
+  // the objective moved by that times its d_j.
+  const Bound step = bounded ? xb_[position] : Bound::of(x_[position]);
+  sub_mul(objective, step, -cost);
+}
+
+bool RevisedSimplex::artificial_lifted() const {
+  for (std::size_t p = 0; p < m_; ++p) {
+    if (form_->is_artificial(basis_[p]) && !x_[p].is_zero()) return true;
+  }
+  return false;
+}
+
+bool RevisedSimplex::step_lifted_artificial(bool bounded) const {
+  // Zeros are exact in both ways (tracked where values are bounds).
+  for (std::uint32_t p : bounded ? alpha_b_nz_ : alpha_nz_) {
+    if (form_->is_artificial(basis_[p]) && !(bounded ? xb_[p].zero() : x_[p].is_zero())) return true;
+  }
+  return false;
+}
+
 Rational RevisedSimplex::artificial_sum() const {
   Rational sum;
   for (std::size_t p = 0; p < m_; ++p) {
@@ -114,7 +145,24 @@ PhaseEnd RevisedSimplex::run_phase(bool skip_artificial, Cancel& cancel, const R
   if (bounded) start_bounds();
   // Under Bland's rule pricing reads no bounds: every column counts as close.
   bool close_all = false;
+  // stop_below: the objective in doubles, within a proven radius, and the
+  // floor once an artificial is lifted.
+  bool watch = floor_ && costs_ == Costs::Objective;
+  Bound z = watch ? Bound::of(objective()) : Bound{};
+  double floor = -HUGE_VAL;
+  bool lifted = false;
+  auto lift = [&] {
+    lifted = true;
+    const std::optional<Rational> f = floor_();
+    watch = f.has_value();
+    if (watch) floor = Bound::of(*f).low();
+  };
+  if (watch && artificial_lifted()) lift();
   for (;;) {
+    if (watch && lifted && z.high() < floor) {
+      end.below_floor = true;
+      break;
+    }
     cancel.check();
     if (end.bland && !close_all && log_ != nullptr && costs_ == Costs::SumOfArtificials) {
       close_all = true;
@@ -128,6 +176,8 @@ PhaseEnd RevisedSimplex::run_phase(bool skip_artificial, Cancel& cancel, const R
     }
     bool moves = false;
     std::size_t left = 0;
+    // Its d_j before the step: the step moves the multipliers.
+    const Bound cost = watch ? entering_bound(*entering) : Bound{};
     auto leaving = bounded ? step_bounds(*entering, end.bland, moves, left)
                            : step_exact(*entering, end.bland, moves, left);
     if (!leaving) {
@@ -135,6 +185,10 @@ PhaseEnd RevisedSimplex::run_phase(bool skip_artificial, Cancel& cancel, const R
       break;
     }
     ++end.pivots;
+    if (watch && moves) {
+      follow_objective(z, *leaving, cost, bounded);
+      if (!lifted && step_lifted_artificial(bounded)) lift();
+    }
     if (may_switch && !bounded && bounds_pay()) {
       bounded = true;
       start_bounds();
@@ -142,7 +196,14 @@ PhaseEnd RevisedSimplex::run_phase(bool skip_artificial, Cancel& cancel, const R
     if (end.bland) continue;
     if (guard.pivot(*leaving, left, *entering, moves)) end.bland = true;
   }
-  if (bounded) finish_bounds(end);
+  if (bounded) {
+    // A phase stopped below the floor is abandoned: nothing reads its end.
+    if (end.below_floor) {
+      bounded_ = false;
+    } else {
+      finish_bounds(end);
+    }
+  }
   return end;
 }
 

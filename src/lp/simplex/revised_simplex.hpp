@@ -16,6 +16,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <utility>
@@ -49,6 +50,7 @@ struct PhaseEnd {
   std::size_t entering = 0;   // otherwise: the column no row bounds
   std::size_t pivots = 0;
   bool bland = false;         // whether a revisited basis switched the rule
+  bool below_floor = false;   // stopped: the objective was proven below the floor (stop_below)
 };
 
 class RevisedSimplex {
@@ -100,6 +102,13 @@ class RevisedSimplex {
 
   // Price the current basis with these costs (multipliers from scratch).
   void set_costs(Costs costs);
+  // Phases on the objective stop as soon as it is proven below the floor
+  // (none: they run to their end). The objective never rises in a phase,
+  // so such a phase could only end below the floor. Until a step lifts an
+  // artificial above zero the point is the program's own, not below its
+  // optimum: `floor` is asked for then, and only then.
+  using Floor = std::function<std::optional<Rational>()>;
+  void stop_below(Floor floor) { floor_ = std::move(floor); }
   // Pivot until optimal for the current costs or an entering column is
   // unbounded; artificial columns never enter when `skip_artificial`.
   // With `repeated`, the phase's first pivots are repeated (counted, traced
@@ -223,6 +232,14 @@ class RevisedSimplex {
   Rational cost_of(std::size_t col) const;
   void reset_bounds();  // every pricing bound from the exact y
   PhaseEnd repeat(CycleGuard& guard, const RepeatedSteps& repeated);
+  // The objective c_B^T x_B (x_ current); and `objective` moved by the
+  // step just made at `position`, given the entering column's d_j.
+  Rational objective() const;
+  void follow_objective(Bound& objective, std::size_t position, const Bound& cost, bool bounded) const;
+  // Whether an artificial is basic above zero: anywhere (x_ current), or
+  // among the rows the step just made moved.
+  bool artificial_lifted() const;
+  bool step_lifted_artificial(bool bounded) const;
   // log_: x of the structural columns that rose in the pivot just made.
   void log_values(std::size_t position, std::size_t col);
 
@@ -341,6 +358,7 @@ class RevisedSimplex {
   bool exact_used_ = false;              // the exact factor was asked for since the last refresh
   double exact_share_ = 0.0;             // of recent refreshes, those followed by that
 
+  Floor floor_;                           // stop_below
   std::vector<std::pair<std::size_t, std::size_t>>* trace_ = nullptr;
   std::size_t verify_ = 0;
   PivotLog* log_ = nullptr;

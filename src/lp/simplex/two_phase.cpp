@@ -154,6 +154,12 @@ PivotsEnd TwoPhase::second_run(RevisedSimplex& simplex, const RepeatPlan& plan, 
   return {PivotsEnd::Kind::Optimal, simplex.values(), simplex.basis()};
 }
 
+std::optional<Rational> TwoPhase::floor() {
+  std::optional<Rational> more = more_floor_ ? more_floor_() : std::nullopt;
+  if (!more || (floor_ && !(*floor_ < *more))) return floor_;
+  return more;
+}
+
 PivotsEnd TwoPhase::run(Cancel& cancel) {
   stats_ = PivotStats();
   RevisedSimplex simplex(form_);
@@ -165,8 +171,12 @@ PivotsEnd TwoPhase::run(Cancel& cancel) {
   start_log(simplex, plan);
   std::optional<Columns> after_phase1;
   if (any_artificial && !phase1(simplex, plan, cancel, after_phase1)) return PivotsEnd{PivotsEnd::Kind::Infeasible, {}, {}};
+  // Only artificials left basic can take the first run below the optimum.
+  if (after_phase1 && (floor_ || more_floor_)) simplex.stop_below([this] { return floor(); });
   const PhaseEnd end = phase2(simplex, plan, cancel);
-  if (sound(simplex, end)) {
+  simplex.stop_below({});
+  stats_.below_floor = end.below_floor;
+  if (!end.below_floor && sound(simplex, end)) {
     if (!end.optimal) return PivotsEnd{PivotsEnd::Kind::Unbounded, {}, {}};
     if (log_ != nullptr) log_->finish();
     return {PivotsEnd::Kind::Optimal, simplex.values(), simplex.basis()};

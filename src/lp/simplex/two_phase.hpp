@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <utility>
@@ -25,6 +26,7 @@ struct PivotStats {
   std::size_t pivots = 0;     // all pivots, both phases and any second run
   bool bland = false;         // a revisited basis switched a phase to Bland's rule
   bool second_run = false;     // phase 2 ran again after driving out artificials
+  bool below_floor = false;    // its first run stopped below the floor (TwoPhase::set_floor)
   std::size_t second_run_repeated = 0;  // pivots of that second run taken from a log
 };
 
@@ -54,6 +56,18 @@ class TwoPhase {
     second_run_repeat_ = second_run_pivots;
   }
 
+  // The program's optimum is known not to be below `floor` (branch and
+  // bound: the parent's). Where phase 1 leaves artificials basic, phase 2's
+  // first run may lift one above zero, and it then ends on a point that is
+  // not the program's, below its optimum, and runs again. Such a run stops
+  // once its objective is below the floor: the second run's answer is the
+  // same, and it skips the rest of a run that would be thrown away. `more`
+  // offers another floor, asked for only then; the higher one serves.
+  void set_floor(std::optional<linear::Rational> floor, std::function<std::optional<linear::Rational>()> more = {}) {
+    floor_ = std::move(floor);
+    more_floor_ = std::move(more);
+  }
+
   PivotsEnd run(Cancel& cancel);
   const PivotStats& stats() const { return stats_; }
 
@@ -76,6 +90,9 @@ class TwoPhase {
   const PivotLog* base_ = nullptr;
   std::size_t repeat_ = 0;
   std::size_t second_run_repeat_ = 0;
+  std::optional<linear::Rational> floor_;
+  std::function<std::optional<linear::Rational>()> more_floor_;
+  std::optional<linear::Rational> floor();  // the higher of the two, when after phase 1 artificials are basic
   PivotStats stats_;
 };
 
