@@ -29,6 +29,7 @@ tests=(
   LpEngines.NearTiesAreDecidedExactly LpEngines.ThroughResiduesPivotAlike
   LpEngines.FromBoundsPivotAlike LpEngines.FromBoundsInDoublesPivotAlike LpEngines.SecondRunsPivotAlike
   LpEngines.LatticeSolvesPivotAlike LpEngines.LiftedTiesPivotAlike LiftedSolves.EqualTheRationalSolvesThroughBasisChanges
+  LpEngines.FloorsCutOnlyRunsThrownAway LpEngines.FastPathFloorsHoldTheOptimum
   Bounds.HoldTheirExactValuesThroughChains BoundFactor.OwnEliminationHoldsEveryExactSolve
   LpFastPath.SameAnswerAsThePivotsOnGeneratedPrograms LpFastPath.NodeProgramsAnswerAlike
   BranchAndBound.NodeLimitNeverTurnsAGuessIntoAnOptimum

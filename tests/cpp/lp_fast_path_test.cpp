@@ -250,6 +250,30 @@ TEST(LpFastPath, SameAnswerOnHandPickedCases) {
   }
 }
 
+// Entries from 1e-9 to 1e23 (a generated program): CLP's primal simplex,
+// run after its dual, wrote outside its arrays here. Such ranges are left to
+// the exact pivots, which answer as always.
+TEST(LpFastPath, ExtremeRangesAreLeftToThePivots) {
+  const std::string text =
+      "max -2*x0 + 1.000000002*x1 + 123456789012345678901235*x2 + 0.000000002*x3 + 100000000000000002*x4 + 123456789012345678901235*x5 + -100000000000000001*x6 + -100000000000000001*x7\n"
+      "100000000000000000*x1 + -1*x2 + 100000000000000001*x3 + -3*x4 + 1.000000001*x7 <= 2\n"
+      "0.000000001*x0 + 0.000000001*x1 + 0.000000002*x2 + 1*x4 + 0.000000001*x5 + -123456789012345678901234*x7 = 123456789012345678901234\n"
+      "-0.000000002*x1 + 123456789012345678901235*x2 + 1.000000001*x4 + 1.000000001*x5 + -1*x6 + 1.000000002*x7 >= -123456789012345678901235\n"
+      "-100000000000000002*x0 + 1.000000002*x2 + -1.000000001*x4 + 0.000000002*x5 + -0.000000002*x6 + 2*x7 = 100000000000000002\n"
+      "1.000000002*x1 + 123456789012345678901234*x2 + 123456789012345678901235*x5 + 0.000000002*x6 + 0.000000001*x7 >= 1\n"
+      "0.000000002*x0 + 100000000000000001*x1 + 100000000000000002*x2 + 0.000000001*x5 + -1*x6 <= 0\n"
+      "100000000000000001*x0 + 0.000000001*x1 + 123456789012345678901234*x3 + 1.000000001*x5 + 0.000000001*x6 <= 100000000000000000\n"
+      "x2 <= 0.000000002\n"
+      "x3 <= 0.000000001\n"
+      "x5 <= 100000000000000000\n"
+      "x7 <= 0.000000001";
+  EXPECT_FALSE(fast_path_solve(read(text), Cancel::none()));
+  LpSolver first(read(text)), pivots(read(text));
+  first.set_fast_path(LpSolver::FastPath::Always);
+  pivots.set_fast_path(LpSolver::FastPath::Off);
+  EXPECT_EQ(first.solve().text(), pivots.solve().text());
+}
+
 TEST(LpFastPath, NoAnswerWhenSeveralPointsAreOptimal) {
   // An edge of optima, a face with a degenerate corner, a free direction of
   // zero cost, and a system without objective with many feasible points.

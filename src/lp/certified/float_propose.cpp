@@ -1,5 +1,6 @@
 #include "lp/certified/float_propose.hpp"
 
+#include <algorithm>
 #include <cmath>
 #include <exception>
 #include <limits>
@@ -14,6 +15,8 @@ namespace mivex::lp {
 namespace {
 
 constexpr double kInf = std::numeric_limits<double>::infinity();
+// The widest ratio of the largest to the smallest matrix entry handed to CLP.
+constexpr double kMaxRange = 1e20;
 
 // Polls the Cancel object once per simplex iteration. An interrupt cannot be
 // thrown through the engine, so it stops the run and is rethrown afterwards.
@@ -140,10 +143,13 @@ FloatSimplex::FloatSimplex(const ColumnForm& f, Cancel& cancel)
   model.col_lower.assign(f.n, 0.0);
   model.col_upper.assign(f.n, kInf);
   model.cost.resize(f.n);
+  double least = kInf, most = 0.0;
   for (std::size_t j = 0; j < f.n; ++j) {
     for (const auto& [i, a] : f.columns[j]) {
       double v = a.to_f64();
       if (!std::isfinite(v)) return;
+      least = std::min(least, std::fabs(v));
+      most = std::max(most, std::fabs(v));
       model.index.push_back(static_cast<int>(i));
       model.value.push_back(v);
     }
@@ -151,6 +157,10 @@ FloatSimplex::FloatSimplex(const ColumnForm& f, Cancel& cancel)
     model.cost[j] = f.cost[j].to_f64();
     if (!std::isfinite(model.cost[j])) return;
   }
+  // Entries over a range no double arithmetic can keep apart have made
+  // CLP's primal simplex write outside its arrays: such programs are left
+  // to the exact pivots.
+  if (most > kMaxRange * least) return;
   if (!row_bounds(f, 0, model.row_lower, model.row_upper)) return;
   load(engine_->clp, model, static_cast<int>(f.m), cancel, engine_->pending);
   engine_->loaded = true;
