@@ -30,6 +30,13 @@ void require_memory_for(const StandardForm& form) {
                             std::to_string(form.num_cols()) + " columns");
 }
 
+bool has_artificial(const StandardForm& form) {
+  for (const auto& aux : form.aux()) {
+    if (aux.kind == StandardForm::AuxKind::Artificial) return true;
+  }
+  return false;
+}
+
 }  // namespace
 
 LpResult LpSolver::solve(Cancel& cancel) {
@@ -40,8 +47,11 @@ LpResult LpSolver::solve(Cancel& cancel) {
   if (!form_) form_ = StandardForm::of(*system_);
   require_memory_for(*form_);
   if (fast_path_ == FastPath::Always || (fast_path_ == FastPath::Auto && fast_path_pays(*form_, extra_))) {
+    // A floor serves only where phase 1 may leave artificials basic; it
+    // keeps the fast path's form and factor until the pivots end.
     FloorSource floor;
-    auto answer = fast_solve_ ? fast_solve_(cancel) : fast_path_solve(*system_, extra_, cancel, &floor);
+    FloorSource* wanted = has_artificial(*form_) ? &floor : nullptr;
+    auto answer = fast_solve_ ? fast_solve_(cancel) : fast_path_solve(*system_, extra_, cancel, wanted);
     if (answer) return take(std::move(*answer));
     return pivots(cancel, std::move(floor));
   }
