@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "lp/simplex/revised_simplex.hpp"
+#include "modes.hpp"
 #include "lp/solver.hpp"
 #include "parser/lp_format.hpp"
 #include "support/lp_files.hpp"
@@ -34,17 +35,11 @@ int main(int argc, char** argv) {
       continue;
     }
     if (std::strcmp(argv[k], "--bounds") == 0 && k + 1 < argc) {
-      const std::string mode = argv[++k];
-      lp::RevisedSimplex::set_bounds_default(mode == "always"  ? lp::RevisedSimplex::Bounds::Always
-                                             : mode == "never" ? lp::RevisedSimplex::Bounds::Never
-                                                               : lp::RevisedSimplex::Bounds::Auto);
+      lp::RevisedSimplex::set_bounds_default(mode_named<lp::RevisedSimplex::Bounds>(argv[++k]));
       continue;
     }
     if (std::strcmp(argv[k], "--lifting") == 0 && k + 1 < argc) {
-      const std::string mode = argv[++k];
-      lp::RevisedSimplex::set_lifting_default(mode == "always"  ? lp::RevisedSimplex::Lifting::Always
-                                              : mode == "never" ? lp::RevisedSimplex::Lifting::Never
-                                                                : lp::RevisedSimplex::Lifting::Auto);
+      lp::RevisedSimplex::set_lifting_default(mode_named<lp::RevisedSimplex::Lifting>(argv[++k]));
       continue;
     }
     if (std::strcmp(argv[k], "--repeat") == 0 && k + 1 < argc) {

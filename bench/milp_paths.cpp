@@ -20,6 +20,7 @@
 #include <string>
 
 #include "lp/simplex/revised_simplex.hpp"
+#include "modes.hpp"
 #include "milp/solver.hpp"
 #include "parser/lp_format.hpp"
 #include "support/lp_files.hpp"
@@ -39,10 +40,7 @@ int main(int argc, char** argv) {
       continue;
     }
     if (std::strcmp(argv[i], "--bounds") == 0 && i + 1 < argc) {
-      const std::string mode = argv[++i];
-      lp::RevisedSimplex::set_bounds_default(mode == "always"  ? lp::RevisedSimplex::Bounds::Always
-                                             : mode == "never" ? lp::RevisedSimplex::Bounds::Never
-                                                               : lp::RevisedSimplex::Bounds::Auto);
+      lp::RevisedSimplex::set_bounds_default(mode_named<lp::RevisedSimplex::Bounds>(argv[++i]));
       continue;
     }
     if (std::strcmp(argv[i], "--way") == 0 && i + 1 < argc) {

@@ -1,5 +1,6 @@
 #include "lp/solver.hpp"
 
+#include <algorithm>
 #include <optional>
 #include <string>
 
@@ -30,14 +31,15 @@ void require_memory_for(const StandardForm& form) {
                             std::to_string(form.num_cols()) + " columns");
 }
 
-bool has_artificial(const StandardForm& form) {
-  for (const auto& aux : form.aux()) {
-    if (aux.kind == StandardForm::AuxKind::Artificial) return true;
-  }
-  return false;
-}
-
 }  // namespace
+
+bool one_gap(const LpSolver::Trace& full, const LpSolver::Trace& cut) {
+  if (cut.size() > full.size()) return false;
+  std::size_t k = 0;
+  while (k < cut.size() && cut[k] == full[k]) ++k;
+  return std::equal(cut.begin() + static_cast<std::ptrdiff_t>(k), cut.end(),
+                    full.end() - static_cast<std::ptrdiff_t>(cut.size() - k));
+}
 
 LpResult LpSolver::solve(Cancel& cancel) {
   values_.clear();
@@ -50,7 +52,7 @@ LpResult LpSolver::solve(Cancel& cancel) {
     // A floor serves only where phase 1 may leave artificials basic; it
     // keeps the fast path's form and factor until the pivots end.
     FloorSource floor;
-    FloorSource* wanted = has_artificial(*form_) ? &floor : nullptr;
+    FloorSource* wanted = form_->has_artificial() ? &floor : nullptr;
     auto answer = fast_solve_ ? fast_solve_(cancel) : fast_path_solve(*system_, extra_, cancel, wanted);
     if (answer) return take(std::move(*answer));
     return pivots(cancel, std::move(floor));

@@ -126,4 +126,9 @@ class LpSolver {
   FastSolve fast_solve_;
 };
 
+// Whether trace `cut` is trace `full` with one stretch of pivots left out
+// (or none): a run whose first run of phase 2 a floor cut short, against the
+// same program's run without one.
+bool one_gap(const LpSolver::Trace& full, const LpSolver::Trace& cut);
+
 }  // namespace mivex::lp

@@ -1,6 +1,5 @@
 #include "milp/node_solve.hpp"
 
-#include <algorithm>
 #include <chrono>
 #include <utility>
 
@@ -9,15 +8,6 @@
 namespace mivex::milp {
 
 namespace {
-
-// Whether `cut` is `full` with one run of pivots left out (or all of it).
-bool one_gap(const lp::LpSolver::Trace& full, const lp::LpSolver::Trace& cut) {
-  if (cut.size() > full.size()) return false;
-  std::size_t k = 0;
-  while (k < cut.size() && cut[k] == full[k]) ++k;
-  return std::equal(cut.begin() + static_cast<std::ptrdiff_t>(k), cut.end(),
-                    full.end() - static_cast<std::ptrdiff_t>(cut.size() - k));
-}
 
 // A node LP against the same LP from scratch, with no pivots taken from a
 // log and no floor: the same pivots, but for the rest of a first run of
@@ -30,7 +20,7 @@ void check_node(const std::shared_ptr<const lp::StandardForm>& form, const linea
   lp::LpSolver::Trace fresh_trace;
   fresh.record_trace(&fresh_trace);
   LpResult again = fresh.solve(cancel);
-  const bool same_pivots = cut_short ? one_gap(fresh_trace, trace) : fresh_trace == trace;
+  const bool same_pivots = cut_short ? lp::one_gap(fresh_trace, trace) : fresh_trace == trace;
   if (!same_pivots || again.kind() != result.kind() ||
       (result.kind() == LpResult::Kind::Optimal && fresh.exact_values() != exact)) {
     stop("a node LP differs from its solve from scratch");

@@ -473,15 +473,6 @@ void corpus_pivot_alike(std::size_t verify_every) {
 
 namespace {
 
-// Whether `cut` is `full` with one stretch of pivots left out (or none).
-bool one_gap(const LpSolver::Trace& full, const LpSolver::Trace& cut) {
-  if (cut.size() > full.size()) return false;
-  std::size_t k = 0;
-  while (k < cut.size() && cut[k] == full[k]) ++k;
-  return std::equal(cut.begin() + static_cast<std::ptrdiff_t>(k), cut.end(),
-                    full.end() - static_cast<std::ptrdiff_t>(cut.size() - k));
-}
-
 // The program solved plainly, then with a floor below or at its optimum
 // (in the minimised form): the same answer, and the plain pivots but for a
 // first run of phase 2 cut short. Whether the floor cut one.

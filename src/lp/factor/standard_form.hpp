@@ -11,6 +11,7 @@
 // after the base's, as if the extra constraints had been appended.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -59,6 +60,10 @@ class StandardForm {
   std::size_t num_cols() const { return n_ + aux_.size(); }
   bool is_artificial(std::size_t col) const {
     return col >= n_ && aux_[col - n_].kind == AuxKind::Artificial;
+  }
+  // Whether some row has an artificial column (then phase 1 runs).
+  bool has_artificial() const {
+    return std::any_of(aux_.begin(), aux_.end(), [](const Aux& a) { return a.kind == AuxKind::Artificial; });
   }
   const std::vector<Aux>& aux() const { return aux_; }
   const Aux& aux_of(std::size_t col) const { return aux_[col - n_]; }

@@ -165,8 +165,7 @@ PivotsEnd TwoPhase::run(Cancel& cancel) {
   RevisedSimplex simplex(form_);
   simplex.record_trace(trace_);
   simplex.verify_updates(verify_);
-  bool any_artificial = false;
-  for (const auto& aux : form_->aux()) any_artificial = any_artificial || aux.kind == StandardForm::AuxKind::Artificial;
+  const bool any_artificial = form_->has_artificial();
   const RepeatPlan plan = plan_repeats(any_artificial);
   start_log(simplex, plan);
   std::optional<Columns> after_phase1;
