@@ -1,7 +1,7 @@
 // Branch and bound solved three ways on LP text files, one JSON line per
 // file and way:
 //   milp_paths [--node-limit N] [--way pivots|fast|measured] [--bounds auto|always|never]
-//              [--no-floors] FILE...
+//              [--lifting auto|always|never] [--start measured|always|never] [--no-floors] FILE...
 // "measured" is the search as the module runs it (each node's way chosen by
 // timing), "fast" takes the certified fast path first on every node, and
 // "pivots" the exact pivots alone. Each line gives the seconds, the node LPs
@@ -9,15 +9,19 @@
 // the pivots alone. For the time a node LP takes each way, and for how close
 // the measured choice comes to the better fixed way. --way runs one way
 // alone ("same" is null without the pivots' run): the pivots and fast ways
-// are deterministic, so their instruction counts compare builds. --bounds
-// sets when node LPs decide from bounds, --no-floors runs them without their
+// are deterministic with --start never or always, so their instruction
+// counts compare builds. --bounds sets when node LPs decide from bounds,
+// --start whether they do so from the first where an ancestor's numbers
+// grew big (measured by default), --no-floors runs them without their
 // parent's optimum as a floor; the lines count the pivots, those repeated
-// from a log, and the node LPs whose first run of phase 2 a floor cut short.
+// from a log, the node LPs whose first run of phase 2 a floor cut short,
+// and those that decided from bounds from the first.
 #include <cstdio>
 #include <cstdlib>
 #include <chrono>
 #include <cstring>
 #include <string>
+#include <string_view>
 
 #include "lp/simplex/revised_simplex.hpp"
 #include "modes.hpp"
@@ -30,6 +34,7 @@ int main(int argc, char** argv) {
   std::size_t limit = milp::MAX_NODES;
   std::string only;
   bool floors = true;
+  milp::BoundsStart start_from_bounds = milp::BoundsStart::Measured;
   for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], "--node-limit") == 0 && i + 1 < argc) {
       limit = std::strtoull(argv[++i], nullptr, 10);
@@ -41,6 +46,17 @@ int main(int argc, char** argv) {
     }
     if (std::strcmp(argv[i], "--bounds") == 0 && i + 1 < argc) {
       lp::RevisedSimplex::set_bounds_default(mode_named<lp::RevisedSimplex::Bounds>(argv[++i]));
+      continue;
+    }
+    if (std::strcmp(argv[i], "--start") == 0 && i + 1 < argc) {
+      const std::string_view name = argv[++i];
+      start_from_bounds = name == "always"  ? milp::BoundsStart::Always
+                          : name == "never" ? milp::BoundsStart::Never
+                                            : milp::BoundsStart::Measured;
+      continue;
+    }
+    if (std::strcmp(argv[i], "--lifting") == 0 && i + 1 < argc) {
+      lp::RevisedSimplex::set_lifting_default(mode_named<lp::RevisedSimplex::Lifting>(argv[++i]));
       continue;
     }
     if (std::strcmp(argv[i], "--way") == 0 && i + 1 < argc) {
@@ -66,6 +82,7 @@ int main(int argc, char** argv) {
       if (!only.empty() && only != name) continue;
       milp::BranchAndBound bb(system, limit, way);
       bb.set_floors(floors);
+      bb.set_bounds_start(start_from_bounds);
       const auto start = std::chrono::steady_clock::now();
       LpResult result = bb.solve();
       const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
@@ -81,10 +98,10 @@ int main(int argc, char** argv) {
           "{\"file\": \"%s\", \"way\": \"%s\", \"status\": \"%s\", \"nodes\": %zu, \"seconds\": %.6f, "
           "\"pivots_only\": %zu, \"fast_answered\": %zu, \"fast_missed\": %zu, \"pivots_only_seconds\": %.6f, "
           "\"fast_answered_seconds\": %.6f, \"fast_missed_seconds\": %.6f, \"pivots\": %zu, \"repeated\": %zu, \"below_floor\": %zu, "
-          "\"same\": %s}\n",
+          "\"from_bounds\": %zu, \"same\": %s}\n",
           argv[i], name, result.status().c_str(), s.nodes, seconds, s.pivots_only, s.fast_answered, s.fast_missed,
           s.pivots_only_seconds, s.fast_answered_seconds, s.fast_missed_seconds, s.pivots, s.repeated, s.below_floor,
-          reference.empty() ? "null" : (answer == reference && s.lp_solves == reference_nodes ? "true" : "false"));
+          s.from_bounds, reference.empty() ? "null" : (answer == reference && s.lp_solves == reference_nodes ? "true" : "false"));
       std::fflush(stdout);
     }
   }

@@ -67,6 +67,7 @@ LpResult LpSolver::pivots(Cancel& cancel, FloorSource floor) {
   run.record_log(log_);
   run.repeat_from(base_.get(), repeat_, second_run_repeat_);
   run.set_floor(floor_, std::move(floor));
+  run.start_from_bounds(start_bounded_);
   PivotsEnd end = run.run(cancel);
   static_cast<PivotStats&>(stats_) = run.stats();
   switch (end.kind) {

@@ -100,6 +100,9 @@ class LpSolver {
   // Where fast_path_solve misses, it may offer another floor (most often
   // the optimum itself), which solve() gives the pivots too.
   void set_floor(Rational floor) { floor_ = std::move(floor); }
+  // The pivots decide from bounds from the first (TwoPhase::start_from_bounds):
+  // an LP of the same matrix found its exact numbers big (stats().bounds_paid).
+  void start_from_bounds(bool on) { start_bounded_ = on; }
 
  private:
   LpResult pivots(Cancel& cancel, FloorSource floor = {});  // the pivot-rule path (TwoPhase)
@@ -122,6 +125,7 @@ class LpSolver {
   std::size_t repeat_ = 0;
   std::size_t second_run_repeat_ = 0;
   std::optional<Rational> floor_;
+  bool start_bounded_ = false;
   FastPath fast_path_ = FastPath::Auto;
   FastSolve fast_solve_;
 };

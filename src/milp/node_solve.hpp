@@ -28,6 +28,10 @@ struct NodeSolve {
   std::size_t repeat_class = 0;  // which way choice measures this node (see Search)
   lp::SolveStats stats;
   lp::LpSolver::FastPath mode = lp::LpSolver::FastPath::Off;
+  // Whether the pivots' start was chosen (an ancestor's numbers were big),
+  // and whether they started from bounds (lp::LpSolver::start_from_bounds).
+  bool start_chosen = false;
+  bool start_from_bounds = false;
   double seconds = 0.0;
 };
 

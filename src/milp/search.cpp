@@ -99,7 +99,8 @@ std::optional<LpResult> Search::solve_root() {
   auto first = branching_variable(result.assignment(), integers_);
   if (!first) stop("fractional LP solution without a branching variable");
   add_children(nullptr, std::nullopt, *first, result.objective(), root_basis,
-               logs_.for_children(std::move(log), nullptr, 0), floor_of(solver.exact_values()));
+               logs_.for_children(std::move(log), nullptr, 0), floor_of(solver.exact_values()),
+               solver.stats().bounds_paid);
   return std::nullopt;
 }
 
@@ -140,6 +141,10 @@ NodeJob Search::job_for(std::size_t id) const {
 NodeSolve Search::solve(std::size_t id) {
   const NodeJob job = job_for(id);
   return solve_node(job, system_, cancel_, [&](lp::LpSolver& solver, NodeSolve& out) {
+    out.start_chosen = nodes_[id].bounds_paid && options_.bounds_start != BoundsStart::Never;
+    out.start_from_bounds =
+        out.start_chosen && (options_.bounds_start == BoundsStart::Always || start_choice_.second());
+    solver.start_from_bounds(out.start_from_bounds);
     out.mode = choice_[out.repeat_class].next();
     solver.set_fast_path(out.mode);
     // The children start from this node's final basis if it has one, else
@@ -156,6 +161,10 @@ NodeSolve Search::solve(std::size_t id) {
 
 void Search::count(const NodeSolve& solved) {
   choice_[solved.repeat_class].record(solved.mode, solved.seconds);
+  if (solved.start_chosen && !solved.stats.fast_path) {
+    start_choice_.record(solved.start_from_bounds, solved.seconds);
+    if (solved.start_from_bounds) ++stats_.from_bounds;
+  }
   stats_.pivots += solved.stats.pivots;
   if (solved.stats.below_floor) ++stats_.below_floor;
   if (!solved.stats.fast_path) {
@@ -187,7 +196,7 @@ void Search::settle(std::size_t id, NodeSolve solved) {
   Node parent = nodes_[id];
   add_children(&parent, z, *branch, z, solved.warm_start,
                logs_.for_children(std::move(solved.log), &parent, solved.stats.fast_path ? 0 : solved.repeat),
-               floor_of(solved.exact));
+               floor_of(solved.exact), solved.stats.fast_path ? parent.bounds_paid : solved.stats.bounds_paid);
 }
 
 std::shared_ptr<const Rational> Search::floor_of(const std::vector<Rational>& point) const {
@@ -197,10 +206,10 @@ std::shared_ptr<const Rational> Search::floor_of(const std::vector<Rational>& po
 
 void Search::add_children(const Node* parent, std::optional<double> lp_bound, const Branch& branch, double key,
                           const std::shared_ptr<const lp::WarmBasis>& warm_start, const ChildLog& log,
-                          std::shared_ptr<const Rational> floor) {
+                          std::shared_ptr<const Rational> floor, bool bounds_paid) {
   const std::uint64_t depth = parent ? parent->depth + 1 : 1;
   for (int up = 0; up < 2; ++up) {
-    Node child{lp_bound, parent ? parent->bounds : std::vector<VarBound>{}, depth, warm_start, log.log, log.bounds, floor};
+    Node child{lp_bound, parent ? parent->bounds : std::vector<VarBound>{}, depth, warm_start, log.log, log.bounds, floor, bounds_paid};
     Rational bound = Rational::from_f64(up ? std::ceil(branch.value) : std::floor(branch.value));
     child.bounds.push_back(up ? VarBound{branch.var, std::move(bound), std::nullopt}
                               : VarBound{branch.var, std::nullopt, std::move(bound)});

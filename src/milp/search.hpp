@@ -31,6 +31,7 @@ struct SearchOptions {
   bool repeats;
   bool floors;
   bool check_nodes;
+  BoundsStart bounds_start;
 };
 
 class Search {
@@ -60,7 +61,7 @@ class Search {
   NodeJob job_for(std::size_t id) const;
   void add_children(const Node* parent, std::optional<double> lp_bound, const Branch& branch, double key,
                     const std::shared_ptr<const lp::WarmBasis>& warm_start, const ChildLog& log,
-                    std::shared_ptr<const Rational> floor);
+                    std::shared_ptr<const Rational> floor, bool bounds_paid);
   // An optimal LP point's objective in the minimised form: its children's floor.
   std::shared_ptr<const Rational> floor_of(const std::vector<Rational>& point) const;
 
@@ -79,6 +80,10 @@ class Search {
   // Nodes that repeat most of an ancestor's pivots make few of their own:
   // their pivots and the rest's are measured apart.
   WayChoice choice_[2];
+  // Where an ancestor's exact numbers grew big (Node::bounds_paid), whether
+  // the pivots decide from bounds from the first: that pays on some
+  // programs (pk1, mod008) and not on others (noswot), so it is measured.
+  MeasuredChoice start_choice_{false, 2};
   LogStore logs_;  // before the nodes, whose logs point back to it
   std::vector<Node> nodes_;
   NodeHeap open_;

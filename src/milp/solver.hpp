@@ -42,6 +42,9 @@ struct Node {
   // The parent's optimum in the LP's minimised form (exactly): no child's
   // is below it. Null when the parent's LP gave none.
   std::shared_ptr<const Rational> floor;
+  // The nearest ancestor's pivots (the root's included) decided from
+  // bounds, its numbers being big: this LP's start so.
+  bool bounds_paid = false;
 };
 
 inline constexpr std::size_t MAX_NODES = 1000;
@@ -61,12 +64,18 @@ struct SearchStats {
   std::size_t pivots = 0, repeated = 0;
   std::size_t second_run_repeated = 0;  // of them, in phase 2's second runs
   std::size_t below_floor = 0;  // node LPs whose first run of phase 2 the floor cut short
+  std::size_t from_bounds = 0;  // node LPs whose pivots decided from bounds from the first
 };
 
 // How node LPs are solved. Every real search measures which way is faster
 // (WayChoice); tests fix one way for the whole search, the root
 // included: the fast path first at any size, or the pivots alone.
 enum class NodeLpWay : std::uint8_t { Measured, FastFirst, PivotsOnly };
+
+// Where an ancestor's exact numbers grew big, whether a node LP's pivots
+// decide from bounds from the first: as measured (every real search), or,
+// for benchmarks that compare builds by instruction counts, never or always.
+enum class BoundsStart : std::uint8_t { Measured, Never, Always };
 
 class BranchAndBound {
  public:
@@ -92,6 +101,7 @@ class BranchAndBound {
   void set_repeats(bool on) { repeats_ = on; }
   void set_floors(bool on) { floors_ = on; }
   void check_nodes(bool on) { check_nodes_ = on; }
+  void set_bounds_start(BoundsStart start) { bounds_start_ = start; }
 
  private:
   const LinearSystem& system_;
@@ -101,6 +111,7 @@ class BranchAndBound {
   bool repeats_ = true;
   bool floors_ = true;
   bool check_nodes_ = false;
+  BoundsStart bounds_start_ = BoundsStart::Measured;
 };
 
 }  // namespace mivex::milp

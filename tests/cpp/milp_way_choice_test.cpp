@@ -60,3 +60,21 @@ TEST(WayChoice, RetriesTheSlowerWayWithinATimeShare) {
     EXPECT_GT(last_try, 1000u);
   }
 }
+
+// Two choices measured on the same nodes alternate with different strides
+// during their trials, so neither's ways pair with the other's.
+TEST(MeasuredChoice, StridesKeepTwoTrialsApart) {
+  MeasuredChoice ways, starts(false, 2);
+  std::size_t pairs[2][2] = {{0, 0}, {0, 0}};
+  for (std::size_t node = 0; node < 8; ++node) {
+    const bool a = ways.second(), b = starts.second();
+    EXPECT_EQ(b, (node / 2) % 2 == 1) << node;
+    ++pairs[a][b];
+    ways.record(a, 1.0);
+    starts.record(b, b ? 0.5 : 1.0);
+  }
+  for (const auto& row : pairs) {
+    for (std::size_t count : row) EXPECT_EQ(count, 2u);
+  }
+  EXPECT_TRUE(starts.prefers_second());
+}

@@ -74,8 +74,9 @@ bool RevisedSimplex::bounds_pay() {
 std::size_t RevisedSimplex::exact_choices_everywhere() { return exact_choices; }
 
 void RevisedSimplex::start_bounds() {
-  // Every exact value is current here (a phase starts from them).
-  refactor();
+  // Every exact value is current here (a phase starts from them), and the
+  // factor is of the basis: the bounds take its image once it has no etas.
+  if (factor_.updates() > 0) refactor();
   bound_factor_.take(factor_);
   factor_current_ = x_current_ = y_current_ = true;
   alpha_current_ = false;

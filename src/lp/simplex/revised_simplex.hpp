@@ -75,6 +75,11 @@ class RevisedSimplex {
   void use_bounds(Bounds mode) { bounds_mode_ = mode; }
   static void set_bounds_default(Bounds mode);
   static Bounds bounds_default();
+  // Under Auto: whether bounds were found to pay (the exact numbers grew
+  // big), so that phases start from bounds; or make them start so, where
+  // an LP of the same matrix found that (branch and bound's node LPs).
+  bool bounds_paid() const { return bounds_paid_; }
+  void start_from_bounds() { bounds_paid_ = true; }
   // How a refresh of the bounds factors the basis: exactly, in doubles
   // where that is likely to pay (Auto), or in doubles whenever it can, as
   // tests ask, for every solver of the process.

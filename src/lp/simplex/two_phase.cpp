@@ -163,6 +163,13 @@ std::optional<Rational> TwoPhase::floor() {
 PivotsEnd TwoPhase::run(Cancel& cancel) {
   stats_ = PivotStats();
   RevisedSimplex simplex(form_);
+  if (start_bounded_) simplex.start_from_bounds();
+  PivotsEnd end = run_phases(simplex, cancel);
+  stats_.bounds_paid = simplex.bounds_paid();
+  return end;
+}
+
+PivotsEnd TwoPhase::run_phases(RevisedSimplex& simplex, Cancel& cancel) {
   simplex.record_trace(trace_);
   simplex.verify_updates(verify_);
   const bool any_artificial = form_->has_artificial();

@@ -28,6 +28,7 @@ struct PivotStats {
   bool second_run = false;     // phase 2 ran again after driving out artificials
   bool below_floor = false;    // its first run stopped below the floor (TwoPhase::set_floor)
   std::size_t second_run_repeated = 0;  // pivots of that second run taken from a log
+  bool bounds_paid = false;    // its phases decided from bounds from the start, or came to (RevisedSimplex::bounds_paid)
 };
 
 // How the pivots ended; when optimal, the basis and its basic values.
@@ -68,6 +69,9 @@ class TwoPhase {
     more_floor_ = std::move(more);
   }
 
+  // Every phase decides from bounds from its first pivot (RevisedSimplex::start_from_bounds).
+  void start_from_bounds(bool on) { start_bounded_ = on; }
+
   PivotsEnd run(Cancel& cancel);
   const PivotStats& stats() const { return stats_; }
 
@@ -82,6 +86,7 @@ class TwoPhase {
   // Phase 2 again from `after_phase1`, its artificials driven out first.
   PivotsEnd second_run(RevisedSimplex& simplex, const RepeatPlan& plan, const Columns& after_phase1, Cancel& cancel);
   PhaseEnd counted(const PhaseEnd& end);  // added to the stats
+  PivotsEnd run_phases(RevisedSimplex& simplex, Cancel& cancel);
 
   std::shared_ptr<const StandardForm> form_;
   Trace* trace_ = nullptr;
@@ -92,6 +97,7 @@ class TwoPhase {
   std::size_t second_run_repeat_ = 0;
   std::optional<linear::Rational> floor_;
   std::function<std::optional<linear::Rational>()> more_floor_;
+  bool start_bounded_ = false;
   std::optional<linear::Rational> floor();  // the higher of the two, when after phase 1 artificials are basic
   PivotStats stats_;
 };
