@@ -1,7 +1,8 @@
 // Branch and bound solved three ways on LP text files, one JSON line per
 // file and way:
 //   milp_paths [--node-limit N] [--way pivots|fast|measured] [--bounds auto|always|never]
-//              [--lifting auto|always|never] [--start measured|always|never] [--no-floors] FILE...
+//              [--lifting auto|always|never] [--start measured|always|never]
+//              [--lift measured|always|never] [--no-floors] FILE...
 // "measured" is the search as the module runs it (each node's way chosen by
 // timing), "fast" takes the certified fast path first on every node, and
 // "pivots" the exact pivots alone. Each line gives the seconds, the node LPs
@@ -9,13 +10,14 @@
 // the pivots alone. For the time a node LP takes each way, and for how close
 // the measured choice comes to the better fixed way. --way runs one way
 // alone ("same" is null without the pivots' run): the pivots and fast ways
-// are deterministic with --start never or always, so their instruction
-// counts compare builds. --bounds sets when node LPs decide from bounds,
-// --start whether they do so from the first where an ancestor's numbers
-// grew big (measured by default), --no-floors runs them without their
-// parent's optimum as a floor; the lines count the pivots, those repeated
-// from a log, the node LPs whose first run of phase 2 a floor cut short,
-// and those that decided from bounds from the first.
+// are deterministic with --start and --lift never or always, so their
+// instruction counts compare builds. --bounds sets when node LPs decide
+// from bounds, --lifting when they settle ties by lifting, --start and
+// --lift whether, where an ancestor's numbers grew big, they decide from
+// bounds from the first and lift wherever they can (measured by default),
+// --no-floors runs them without their parent's optimum as a floor; the
+// lines count the pivots, those repeated from a log, the node LPs whose first run of phase 2 a floor cut short,
+// those that decided from bounds from the first and those that lifted.
 #include <cstdio>
 #include <cstdlib>
 #include <chrono>
@@ -29,12 +31,21 @@
 #include "parser/lp_format.hpp"
 #include "support/lp_files.hpp"
 
+namespace {
+
+mivex::milp::Tuning tuning_named(std::string_view name) {
+  using mivex::milp::Tuning;
+  return name == "always" ? Tuning::Always : name == "never" ? Tuning::Never : Tuning::Measured;
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
   using namespace mivex;
   std::size_t limit = milp::MAX_NODES;
   std::string only;
   bool floors = true;
-  milp::BoundsStart start_from_bounds = milp::BoundsStart::Measured;
+  milp::Tuning start_from_bounds = milp::Tuning::Measured, lift_ties = milp::Tuning::Measured;
   for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], "--node-limit") == 0 && i + 1 < argc) {
       limit = std::strtoull(argv[++i], nullptr, 10);
@@ -49,10 +60,11 @@ int main(int argc, char** argv) {
       continue;
     }
     if (std::strcmp(argv[i], "--start") == 0 && i + 1 < argc) {
-      const std::string_view name = argv[++i];
-      start_from_bounds = name == "always"  ? milp::BoundsStart::Always
-                          : name == "never" ? milp::BoundsStart::Never
-                                            : milp::BoundsStart::Measured;
+      start_from_bounds = tuning_named(argv[++i]);
+      continue;
+    }
+    if (std::strcmp(argv[i], "--lift") == 0 && i + 1 < argc) {
+      lift_ties = tuning_named(argv[++i]);
       continue;
     }
     if (std::strcmp(argv[i], "--lifting") == 0 && i + 1 < argc) {
@@ -83,6 +95,7 @@ int main(int argc, char** argv) {
       milp::BranchAndBound bb(system, limit, way);
       bb.set_floors(floors);
       bb.set_bounds_start(start_from_bounds);
+      bb.set_tie_lifting(lift_ties);
       const auto start = std::chrono::steady_clock::now();
       LpResult result = bb.solve();
       const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
@@ -98,10 +111,10 @@ int main(int argc, char** argv) {
           "{\"file\": \"%s\", \"way\": \"%s\", \"status\": \"%s\", \"nodes\": %zu, \"seconds\": %.6f, "
           "\"pivots_only\": %zu, \"fast_answered\": %zu, \"fast_missed\": %zu, \"pivots_only_seconds\": %.6f, "
           "\"fast_answered_seconds\": %.6f, \"fast_missed_seconds\": %.6f, \"pivots\": %zu, \"repeated\": %zu, \"below_floor\": %zu, "
-          "\"from_bounds\": %zu, \"same\": %s}\n",
+          "\"from_bounds\": %zu, \"lifted\": %zu, \"same\": %s}\n",
           argv[i], name, result.status().c_str(), s.nodes, seconds, s.pivots_only, s.fast_answered, s.fast_missed,
           s.pivots_only_seconds, s.fast_answered_seconds, s.fast_missed_seconds, s.pivots, s.repeated, s.below_floor,
-          s.from_bounds, reference.empty() ? "null" : (answer == reference && s.lp_solves == reference_nodes ? "true" : "false"));
+          s.from_bounds, s.lifted, reference.empty() ? "null" : (answer == reference && s.lp_solves == reference_nodes ? "true" : "false"));
       std::fflush(stdout);
     }
   }

@@ -1,6 +1,7 @@
 #include "lp/solver.hpp"
 
 #include <algorithm>
+#include <chrono>
 #include <optional>
 #include <string>
 
@@ -68,8 +69,11 @@ LpResult LpSolver::pivots(Cancel& cancel, FloorSource floor) {
   run.repeat_from(base_.get(), repeat_, second_run_repeat_);
   run.set_floor(floor_, std::move(floor));
   run.start_from_bounds(start_bounded_);
+  run.lift_ties(lift_ties_);
+  const auto start = std::chrono::steady_clock::now();
   PivotsEnd end = run.run(cancel);
   static_cast<PivotStats&>(stats_) = run.stats();
+  stats_.pivots_seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   switch (end.kind) {
     case PivotsEnd::Kind::Infeasible: return LpResult::infeasible();
     case PivotsEnd::Kind::Unbounded: return LpResult::unbounded();

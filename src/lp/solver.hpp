@@ -27,6 +27,7 @@ using linear::Rational;
 // How the last solve went (for tests and benchmarks).
 struct SolveStats : PivotStats {
   bool fast_path = false;  // the certified fast path answered (no pivots made)
+  double pivots_seconds = 0.0;  // the time the pivots took
 };
 
 // Below this many rows plus columns the pivots take a few microseconds,
@@ -103,6 +104,8 @@ class LpSolver {
   // The pivots decide from bounds from the first (TwoPhase::start_from_bounds):
   // an LP of the same matrix found its exact numbers big (stats().bounds_paid).
   void start_from_bounds(bool on) { start_bounded_ = on; }
+  // Ties in the ratio test are settled by lifting wherever it can (TwoPhase::lift_ties).
+  void lift_ties(bool on) { lift_ties_ = on; }
 
  private:
   LpResult pivots(Cancel& cancel, FloorSource floor = {});  // the pivot-rule path (TwoPhase)
@@ -126,6 +129,7 @@ class LpSolver {
   std::size_t second_run_repeat_ = 0;
   std::optional<Rational> floor_;
   bool start_bounded_ = false;
+  bool lift_ties_ = false;
   FastPath fast_path_ = FastPath::Auto;
   FastSolve fast_solve_;
 };

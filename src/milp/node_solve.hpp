@@ -28,10 +28,11 @@ struct NodeSolve {
   std::size_t repeat_class = 0;  // which way choice measures this node (see Search)
   lp::SolveStats stats;
   lp::LpSolver::FastPath mode = lp::LpSolver::FastPath::Off;
-  // Whether the pivots' start was chosen (an ancestor's numbers were big),
-  // and whether they started from bounds (lp::LpSolver::start_from_bounds).
-  bool start_chosen = false;
+  // Whether the search tuned the pivots (an ancestor's numbers were big),
+  // and how (lp::LpSolver::start_from_bounds, lp::LpSolver::lift_ties).
+  bool tuned = false;
   bool start_from_bounds = false;
+  bool lift_ties = false;
   double seconds = 0.0;
 };
 

@@ -1,5 +1,6 @@
 #include "milp/search.hpp"
 
+#include <algorithm>
 #include <cmath>
 #include <utility>
 
@@ -15,6 +16,11 @@ using linear::LinearExpr;
 using linear::ObjectiveSense;
 
 namespace {
+
+// Whether a node takes the second way of a choice the search may measure.
+bool take(Tuning tuning, const MeasuredChoice& choice) {
+  return tuning == Tuning::Always || (tuning == Tuning::Measured && choice.second());
+}
 
 // Each bound of the node as a constraint (lower first, then upper), to be
 // appended to the system as read.
@@ -141,10 +147,11 @@ NodeJob Search::job_for(std::size_t id) const {
 NodeSolve Search::solve(std::size_t id) {
   const NodeJob job = job_for(id);
   return solve_node(job, system_, cancel_, [&](lp::LpSolver& solver, NodeSolve& out) {
-    out.start_chosen = nodes_[id].bounds_paid && options_.bounds_start != BoundsStart::Never;
-    out.start_from_bounds =
-        out.start_chosen && (options_.bounds_start == BoundsStart::Always || start_choice_.second());
+    out.tuned = nodes_[id].bounds_paid;
+    out.start_from_bounds = out.tuned && take(options_.bounds_start, start_choice_);
+    out.lift_ties = out.tuned && take(options_.tie_lifting, lift_choice_);
     solver.start_from_bounds(out.start_from_bounds);
+    solver.lift_ties(out.lift_ties);
     out.mode = choice_[out.repeat_class].next();
     solver.set_fast_path(out.mode);
     // The children start from this node's final basis if it has one, else
@@ -161,9 +168,15 @@ NodeSolve Search::solve(std::size_t id) {
 
 void Search::count(const NodeSolve& solved) {
   choice_[solved.repeat_class].record(solved.mode, solved.seconds);
-  if (solved.start_chosen && !solved.stats.fast_path) {
-    start_choice_.record(solved.start_from_bounds, solved.seconds);
+  if (solved.tuned && !solved.stats.fast_path) {
+    // Per pivot made: the tuning leaves the pivots as they are, and nodes
+    // differ most in how many they make.
+    const std::size_t repeated = solved.repeat + solved.stats.second_run_repeated;
+    const double made = static_cast<double>(std::max<std::size_t>(1, solved.stats.pivots - std::min(repeated, solved.stats.pivots)));
+    start_choice_.record(solved.start_from_bounds, solved.stats.pivots_seconds, made);
+    lift_choice_.record(solved.lift_ties, solved.stats.pivots_seconds, made);
     if (solved.start_from_bounds) ++stats_.from_bounds;
+    if (solved.lift_ties) ++stats_.lifted;
   }
   stats_.pivots += solved.stats.pivots;
   if (solved.stats.below_floor) ++stats_.below_floor;

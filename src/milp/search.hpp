@@ -31,7 +31,8 @@ struct SearchOptions {
   bool repeats;
   bool floors;
   bool check_nodes;
-  BoundsStart bounds_start;
+  Tuning bounds_start;
+  Tuning tie_lifting;
 };
 
 class Search {
@@ -81,9 +82,11 @@ class Search {
   // their pivots and the rest's are measured apart.
   WayChoice choice_[2];
   // Where an ancestor's exact numbers grew big (Node::bounds_paid), whether
-  // the pivots decide from bounds from the first: that pays on some
-  // programs (pk1, mod008) and not on others (noswot), so it is measured.
+  // the pivots decide from bounds from the first, and whether they settle
+  // ties by lifting wherever it can: each pays on some programs (pk1,
+  // mod008; pk1) and not on others (noswot), so they are measured.
   MeasuredChoice start_choice_{false, 2};
+  MeasuredChoice lift_choice_{false, 4};
   LogStore logs_;  // before the nodes, whose logs point back to it
   std::vector<Node> nodes_;
   NodeHeap open_;

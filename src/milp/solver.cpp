@@ -8,7 +8,7 @@ namespace mivex::milp {
 
 LpResult BranchAndBound::solve(Cancel& cancel) {
   stats_ = SearchStats();
-  Search search(system_, {node_limit_, ways_, repeats_, floors_, check_nodes_, bounds_start_}, stats_, cancel);
+  Search search(system_, {node_limit_, ways_, repeats_, floors_, check_nodes_, bounds_start_, tie_lifting_}, stats_, cancel);
   if (auto answer = search.solve_root()) return std::move(*answer);
   while (auto id = search.next_node()) {
     NodeSolve solved = search.solve(*id);

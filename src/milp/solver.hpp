@@ -65,6 +65,7 @@ struct SearchStats {
   std::size_t second_run_repeated = 0;  // of them, in phase 2's second runs
   std::size_t below_floor = 0;  // node LPs whose first run of phase 2 the floor cut short
   std::size_t from_bounds = 0;  // node LPs whose pivots decided from bounds from the first
+  std::size_t lifted = 0;       // node LPs that settled ties by lifting wherever it could
 };
 
 // How node LPs are solved. Every real search measures which way is faster
@@ -73,9 +74,10 @@ struct SearchStats {
 enum class NodeLpWay : std::uint8_t { Measured, FastFirst, PivotsOnly };
 
 // Where an ancestor's exact numbers grew big, whether a node LP's pivots
-// decide from bounds from the first: as measured (every real search), or,
-// for benchmarks that compare builds by instruction counts, never or always.
-enum class BoundsStart : std::uint8_t { Measured, Never, Always };
+// decide from bounds from the first, and whether they settle ties by
+// lifting wherever it can: as measured (every real search), or, for
+// benchmarks that compare builds by instruction counts, never or always.
+enum class Tuning : std::uint8_t { Measured, Never, Always };
 
 class BranchAndBound {
  public:
@@ -101,7 +103,8 @@ class BranchAndBound {
   void set_repeats(bool on) { repeats_ = on; }
   void set_floors(bool on) { floors_ = on; }
   void check_nodes(bool on) { check_nodes_ = on; }
-  void set_bounds_start(BoundsStart start) { bounds_start_ = start; }
+  void set_bounds_start(Tuning tuning) { bounds_start_ = tuning; }
+  void set_tie_lifting(Tuning tuning) { tie_lifting_ = tuning; }
 
  private:
   const LinearSystem& system_;
@@ -111,7 +114,8 @@ class BranchAndBound {
   bool repeats_ = true;
   bool floors_ = true;
   bool check_nodes_ = false;
-  BoundsStart bounds_start_ = BoundsStart::Measured;
+  Tuning bounds_start_ = Tuning::Measured;
+  Tuning tie_lifting_ = Tuning::Measured;
 };
 
 }  // namespace mivex::milp

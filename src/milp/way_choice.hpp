@@ -37,19 +37,21 @@ class MeasuredChoice {
   // first nodes still alternate).
   bool prefers_second() const { return always_ || (count_ >= 2 * kTrial && second_cheaper()); }
 
-  void record(bool second, double seconds) {
+  // A node took `seconds` the given way, for `work` units of work (the
+  // ways are compared by seconds per unit: by default, per node).
+  void record(bool second, double seconds, double work = 1.0) {
     const int k = second ? 1 : 0;
     if (count_ >= 2 * kTrial) {
       if (second != second_cheaper()) probe_seconds_ += seconds;
       since_trial_ += seconds;
     }
     seconds_[k] += seconds;
-    ++runs_[k];
+    work_[k] += work;
     ++count_;
   }
 
  private:
-  bool second_cheaper() const { return seconds_[1] * runs_[0] < seconds_[0] * runs_[1]; }
+  bool second_cheaper() const { return seconds_[1] * work_[0] < seconds_[0] * work_[1]; }
 
   static constexpr std::size_t kTrial = 4;       // nodes of each way before choosing
   static constexpr double kProbeShare = 0.05;  // then at most this share of the time tries the other
@@ -58,7 +60,7 @@ class MeasuredChoice {
   std::size_t stride_;
   std::size_t count_ = 0;
   double seconds_[2] = {0.0, 0.0};  // total time of each way
-  std::size_t runs_[2] = {0, 0};
+  double work_[2] = {0.0, 0.0};
   double since_trial_ = 0.0;    // all node time after the trial
   double probe_seconds_ = 0.0;  // of which on the way that was the slower one
 };

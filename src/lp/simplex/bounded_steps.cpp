@@ -56,6 +56,7 @@ void RevisedSimplex::set_bounds_default(Bounds mode) { bounds_on = mode; }
 RevisedSimplex::Bounds RevisedSimplex::bounds_default() { return bounds_on; }
 void RevisedSimplex::set_refresh_default(RefreshFactor mode) { refresh_mode = mode; }
 void RevisedSimplex::set_lifting_default(Lifting mode) { lifting_mode = mode; }
+RevisedSimplex::Lifting RevisedSimplex::lifting_default() { return lifting_mode; }
 std::size_t RevisedSimplex::lifted_ties_everywhere() { return LiftedSolves::solves_everywhere(); }
 
 bool RevisedSimplex::bounds_pay() {
@@ -386,7 +387,7 @@ bool RevisedSimplex::lifted_ratios(std::size_t col) {
   // current) pay a gcd per operation, which grows faster. The size seen at
   // the last tie decides, as each way measures it: the lifting's steps, or
   // the words of the exact rows' entries.
-  const Lifting mode = lifting_mode;
+  const Lifting mode = lifting_mode_;
   if (mode == Lifting::Never || (mode == Lifting::Auto && (factor_current_ || !lift_ties_))) return false;
   contenders_.clear();
   for (const Ratio& r : ratios_) contenders_.push_back(r.position);

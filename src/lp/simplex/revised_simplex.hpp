@@ -99,6 +99,9 @@ class RevisedSimplex {
   // often it answered (for tests).
   enum class Lifting : std::uint8_t { Never, Auto, Always };
   static void set_lifting_default(Lifting mode);
+  static Lifting lifting_default();
+  // For this solver only (branch and bound measures which serves).
+  void use_lifting(Lifting mode) { lifting_mode_ = mode; }
   static std::size_t lifted_ties_everywhere();
   // Pivots whose leaving choice the bounds alone could not make (exact rows
   // or exact values decided it), by every solver of the process (for tests
@@ -350,6 +353,7 @@ class RevisedSimplex {
   LiftedSolves lifted_;                   // exact x_p and alpha_p at ties, without the exact factor
   std::vector<std::uint32_t> contenders_;  // lifted_ratios scratch
   bool lift_ties_ = false;                // the next tie goes to lifted_ (size_rows)
+  Lifting lifting_mode_ = lifting_default();
   void size_rows();                       // the exact rows of a tie just settled: lift_ties_
   Bound theta_;                          // the step length, when the ratio test made it exact
   bool theta_known_ = false;

@@ -164,6 +164,7 @@ PivotsEnd TwoPhase::run(Cancel& cancel) {
   stats_ = PivotStats();
   RevisedSimplex simplex(form_);
   if (start_bounded_) simplex.start_from_bounds();
+  if (lift_ties_) simplex.use_lifting(RevisedSimplex::Lifting::Always);
   PivotsEnd end = run_phases(simplex, cancel);
   stats_.bounds_paid = simplex.bounds_paid();
   return end;

@@ -71,6 +71,8 @@ class TwoPhase {
 
   // Every phase decides from bounds from its first pivot (RevisedSimplex::start_from_bounds).
   void start_from_bounds(bool on) { start_bounded_ = on; }
+  // Ties in the ratio test are settled by lifting wherever it can (RevisedSimplex::use_lifting).
+  void lift_ties(bool on) { lift_ties_ = on; }
 
   PivotsEnd run(Cancel& cancel);
   const PivotStats& stats() const { return stats_; }
@@ -98,6 +100,7 @@ class TwoPhase {
   std::optional<linear::Rational> floor_;
   std::function<std::optional<linear::Rational>()> more_floor_;
   bool start_bounded_ = false;
+  bool lift_ties_ = false;
   std::optional<linear::Rational> floor();  // the higher of the two, when after phase 1 artificials are basic
   PivotStats stats_;
 };
