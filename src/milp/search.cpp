@@ -171,8 +171,8 @@ void Search::count(const NodeSolve& solved) {
   if (solved.tuned && !solved.stats.fast_path) {
     // Per pivot made: the tuning leaves the pivots as they are, and nodes
     // differ most in how many they make.
-    const std::size_t repeated = solved.repeat + solved.stats.second_run_repeated;
-    const double made = static_cast<double>(std::max<std::size_t>(1, solved.stats.pivots - std::min(repeated, solved.stats.pivots)));
+    const std::size_t repeated = std::min(solved.repeat + solved.stats.second_run_repeated, solved.stats.pivots);
+    const double made = static_cast<double>(std::max<std::size_t>(1, solved.stats.pivots - repeated));
     start_choice_.record(solved.start_from_bounds, solved.stats.pivots_seconds, made);
     lift_choice_.record(solved.lift_ties, solved.stats.pivots_seconds, made);
     if (solved.start_from_bounds) ++stats_.from_bounds;

@@ -42,8 +42,9 @@ struct Node {
   // The parent's optimum in the LP's minimised form (exactly): no child's
   // is below it. Null when the parent's LP gave none.
   std::shared_ptr<const Rational> floor;
-  // The nearest ancestor's pivots (the root's included) decided from
-  // bounds, its numbers being big: this LP's start so.
+  // The nearest ancestor solved by the pivots (the root included) found
+  // its exact numbers big (lp::PivotStats::bounds_paid): this LP's pivots
+  // are tuned (Search::start_choice_, Search::lift_choice_).
   bool bounds_paid = false;
 };
 
@@ -103,6 +104,8 @@ class BranchAndBound {
   void set_repeats(bool on) { repeats_ = on; }
   void set_floors(bool on) { floors_ = on; }
   void check_nodes(bool on) { check_nodes_ = on; }
+  // For benchmarks: the tuning of node LPs whose numbers grew big, fixed
+  // (Tuning; measured by default).
   void set_bounds_start(Tuning tuning) { bounds_start_ = tuning; }
   void set_tie_lifting(Tuning tuning) { tie_lifting_ = tuning; }
 
