@@ -1,7 +1,7 @@
 // Branch and bound solved three ways on LP text files, one JSON line per
 // file and way:
 //   milp_paths [--node-limit N] [--way pivots|fast|measured] [--bounds auto|always|never]
-//              [--lifting auto|always|never] [--start measured|always|never]
+//              [--lifting auto|always|never] [--lattice auto|always|never] [--start measured|always|never]
 //              [--lift measured|always|never] [--no-floors] FILE...
 // "measured" is the search as the module runs it (each node's way chosen by
 // timing), "fast" takes the certified fast path first on every node, and
@@ -12,12 +12,14 @@
 // alone ("same" is null without the pivots' run): the pivots and fast ways
 // are deterministic with --start and --lift never or always, so their
 // instruction counts compare builds. --bounds sets when node LPs decide
-// from bounds, --lifting when they settle ties by lifting, --start and
-// --lift whether, where an ancestor's numbers grew big, they decide from
-// bounds from the first and lift wherever they can (measured by default),
-// --no-floors runs them without their parent's optimum as a floor; the
-// lines count the pivots, those repeated from a log, the node LPs whose first run of phase 2 a floor cut short,
-// those that decided from bounds from the first and those that lifted.
+// from bounds, --lifting when they settle ties by lifting, --lattice when
+// they read entering images off doubles; --start and --lift whether, where
+// an ancestor's numbers grew big, they decide from bounds from the first
+// and lift wherever they can (measured by default); --no-floors runs them
+// without their parent's optimum as a floor. The lines count the pivots,
+// those repeated from a log, the node LPs whose first run of phase 2 a
+// floor cut short, those that decided from bounds from the first and those
+// that lifted.
 #include <cstdio>
 #include <cstdlib>
 #include <chrono>
@@ -65,6 +67,10 @@ int main(int argc, char** argv) {
     }
     if (std::strcmp(argv[i], "--lift") == 0 && i + 1 < argc) {
       lift_ties = tuning_named(argv[++i]);
+      continue;
+    }
+    if (std::strcmp(argv[i], "--lattice") == 0 && i + 1 < argc) {
+      lp::RevisedSimplex::set_lattice_default(mode_named<lp::RevisedSimplex::Lattice>(argv[++i]));
       continue;
     }
     if (std::strcmp(argv[i], "--lifting") == 0 && i + 1 < argc) {
