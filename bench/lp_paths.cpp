@@ -1,13 +1,14 @@
 // Which path answers each LP and how long each takes: the certified fast
 // path first (as solve_lp_text runs), and the pivots alone.
 //
-//   lp_paths [--no-pivots] [--repeat N] [--bounds|--lifting auto|always|never] file.lp...
+//   lp_paths [--no-pivots] [--repeat N] [--bounds|--lifting|--lattice auto|always|never] file.lp...
 //
 // With --repeat each way runs N times, the two ways taking turns, and the
 // median of each is printed (a single run of a model of a few milliseconds
-// swings by a fifth). --bounds and --lifting set how the pivots decide (from
-// bounds where numbers grow big, and ties by lifting where they are big, by
-// default) for the files after them.
+// swings by a fifth). --bounds, --lifting and --lattice set how the pivots
+// decide (from bounds where numbers grow big, ties by lifting where they are
+// big, entering images off doubles where the determinant suits, by default)
+// for the files after them.
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
@@ -17,7 +18,6 @@
 #include <variant>
 #include <vector>
 
-#include "lp/simplex/revised_simplex.hpp"
 #include "modes.hpp"
 #include "lp/solver.hpp"
 #include "parser/lp_format.hpp"
@@ -34,12 +34,8 @@ int main(int argc, char** argv) {
       pivots = false;
       continue;
     }
-    if (std::strcmp(argv[k], "--bounds") == 0 && k + 1 < argc) {
-      lp::RevisedSimplex::set_bounds_default(mode_named<lp::RevisedSimplex::Bounds>(argv[++k]));
-      continue;
-    }
-    if (std::strcmp(argv[k], "--lifting") == 0 && k + 1 < argc) {
-      lp::RevisedSimplex::set_lifting_default(mode_named<lp::RevisedSimplex::Lifting>(argv[++k]));
+    if (k + 1 < argc && simplex_mode_flag(argv[k], argv[k + 1])) {
+      ++k;
       continue;
     }
     if (std::strcmp(argv[k], "--repeat") == 0 && k + 1 < argc) {

@@ -25,22 +25,11 @@
 #include <chrono>
 #include <cstring>
 #include <string>
-#include <string_view>
 
-#include "lp/simplex/revised_simplex.hpp"
 #include "modes.hpp"
 #include "milp/solver.hpp"
 #include "parser/lp_format.hpp"
 #include "support/lp_files.hpp"
-
-namespace {
-
-mivex::milp::Tuning tuning_named(std::string_view name) {
-  using mivex::milp::Tuning;
-  return name == "always" ? Tuning::Always : name == "never" ? Tuning::Never : Tuning::Measured;
-}
-
-}  // namespace
 
 int main(int argc, char** argv) {
   using namespace mivex;
@@ -57,24 +46,16 @@ int main(int argc, char** argv) {
       floors = false;
       continue;
     }
-    if (std::strcmp(argv[i], "--bounds") == 0 && i + 1 < argc) {
-      lp::RevisedSimplex::set_bounds_default(mode_named<lp::RevisedSimplex::Bounds>(argv[++i]));
+    if (i + 1 < argc && simplex_mode_flag(argv[i], argv[i + 1])) {
+      ++i;
       continue;
     }
     if (std::strcmp(argv[i], "--start") == 0 && i + 1 < argc) {
-      start_from_bounds = tuning_named(argv[++i]);
+      start_from_bounds = mode_named(argv[++i], milp::Tuning::Measured);
       continue;
     }
     if (std::strcmp(argv[i], "--lift") == 0 && i + 1 < argc) {
-      lift_ties = tuning_named(argv[++i]);
-      continue;
-    }
-    if (std::strcmp(argv[i], "--lattice") == 0 && i + 1 < argc) {
-      lp::RevisedSimplex::set_lattice_default(mode_named<lp::RevisedSimplex::Lattice>(argv[++i]));
-      continue;
-    }
-    if (std::strcmp(argv[i], "--lifting") == 0 && i + 1 < argc) {
-      lp::RevisedSimplex::set_lifting_default(mode_named<lp::RevisedSimplex::Lifting>(argv[++i]));
+      lift_ties = mode_named(argv[++i], milp::Tuning::Measured);
       continue;
     }
     if (std::strcmp(argv[i], "--way") == 0 && i + 1 < argc) {

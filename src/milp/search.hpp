@@ -83,8 +83,9 @@ class Search {
   WayChoice choice_[2];
   // Where an ancestor's exact numbers grew big (Node::bounds_paid), whether
   // the pivots decide from bounds from the first, and whether they settle
-  // ties by lifting wherever it can: each pays on some programs (pk1,
-  // mod008; pk1) and not on others (noswot), so they are measured.
+  // ties by lifting wherever it can: each pays on some programs (the first
+  // on pk1 and mod008, the second on pk1) and not on others (noswot), so
+  // they are measured.
   MeasuredChoice start_choice_{false, 2};
   MeasuredChoice lift_choice_{false, 4};
   LogStore logs_;  // before the nodes, whose logs point back to it
