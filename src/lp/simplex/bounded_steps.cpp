@@ -150,7 +150,15 @@ std::optional<std::size_t> RevisedSimplex::step_bounds(std::size_t col, bool bla
   if (verdict == Verdict::Unknown && !fresh_) {
     // Carried bounds widen pivot by pivot: fresh ones may decide. Likely
     // ties went to exact rows already, so a factor in doubles may serve.
-    refresh_bounds();
+    // Where a refresh would factor exactly anyway, that factor alone
+    // serves: the entering image through it sheds the etas' roundings
+    // (most undecided signs are exact zeros those hid), and exact rows are
+    // then at hand for what it leaves open.
+    if (refresh_factors_exactly()) {
+      ensure_factor();
+    } else {
+      refresh_bounds();
+    }
     load_bounds(col);
     verdict = find_leaving_bounds(bland, col, leaving);
   }
@@ -556,15 +564,19 @@ bool RevisedSimplex::factor_in_doubles() {
   // the refresh's bounds are all the next pivots need. That is likely
   // where most recent refreshes needed no exact factor before the next.
   exact_share_ = 0.875 * exact_share_ + (exact_used_ ? 0.125 : 0.0);
+  return !refresh_factors_exactly();
+}
+
+bool RevisedSimplex::refresh_factors_exactly() const {
   switch (refresh_mode) {
     case RefreshFactor::Exact:
-      return false;
-    case RefreshFactor::Doubles:
       return true;
+    case RefreshFactor::Doubles:
+      return false;
     case RefreshFactor::Auto:
       break;
   }
-  return exact_share_ < 0.5;
+  return exact_share_ >= 0.5;
 }
 
 void RevisedSimplex::verify_bounds() {

@@ -190,9 +190,10 @@ class RevisedSimplex {
   // the lower position, or under Bland's rule the lower basic column.
   bool leaves_before(std::size_t p, std::size_t q, bool bland) const { return bland ? basis_[p] < basis_[q] : p < q; }
   Verdict find_leaving_bounds(bool bland, std::size_t col, std::size_t& best);
-  // Whether an exact alpha_p is worth making now: its row is kept, or the
-  // bounds are fresh (so they cannot decide, and the factor is current).
-  bool resolvable(std::size_t p) const { return fresh_ || exact_rows_[p].valid; }
+  // Whether an exact alpha_p is worth making now: its row is kept, the
+  // exact factor is current (a row costs one solve), or the bounds are
+  // fresh (so they cannot decide).
+  bool resolvable(std::size_t p) const { return fresh_ || factor_current_ || exact_rows_[p].valid; }
   template <class Compare>
   bool least_ratio(bool bland, Compare&& compare, std::size_t& k_best);
   bool exact_double_ratios(bool bland, std::size_t& best);
@@ -215,6 +216,7 @@ class RevisedSimplex {
   void pivot_bounds(std::size_t position, std::size_t col);
   void refresh_bounds();
   bool factor_in_doubles();
+  bool refresh_factors_exactly() const;  // as the next refresh would, by the share so far
   void verify_bounds();
   // log_: the step just made, and the values that rose in it (from bounds).
   void log_step(std::size_t position, std::size_t col, std::size_t left, bool moves);
