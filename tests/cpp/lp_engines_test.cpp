@@ -129,6 +129,34 @@ std::string degenerate_lp(std::mt19937_64& rng) {
   return text;
 }
 
+// Rows repeated, scaled by positive whole numbers, more times than the
+// ratio test settles ties by exact rows: its ties then go to the exact
+// image, and the steps between are mostly degenerate.
+std::string tied_rows_lp(std::mt19937_64& rng) {
+  auto pick = [&](int lo, int hi) { return lo + static_cast<int>(rng() % static_cast<unsigned>(hi - lo + 1)); };
+  int n = pick(3, 8), m = pick(2, 5);
+  std::string text = pick(0, 1) ? "max " : "min ";
+  for (int j = 0; j < n; ++j) text += (j ? " + " : "") + std::to_string(pick(-3, 3)) + "*x" + std::to_string(j);
+  for (int i = 0; i < m; ++i) {
+    std::vector<std::pair<int, int>> terms;
+    for (int j = 0; j < n; ++j) {
+      if (pick(0, 2) == 0) terms.emplace_back(j, pick(-2, 3));
+    }
+    if (terms.empty()) terms.emplace_back(pick(0, n - 1), 1);
+    // Tenths: their doubles are inexact, so only exact values tell ties.
+    const int rhs = pick(0, 2) == 0 ? 0 : pick(1, 60);
+    for (int copy = pick(17, 20); copy > 0; --copy) {
+      const int scale = pick(1, 3);
+      auto tenths = [](int v) { return (v < 0 ? "-" : "") + std::to_string(std::abs(v) / 10) + "." + std::to_string(std::abs(v) % 10); };
+      std::string line;
+      for (const auto& [j, a] : terms) line += (line.empty() ? "" : " + ") + tenths(scale * (10 * a + 3)) + "*x" + std::to_string(j);
+      text += "\n" + line + " <= " + tenths(scale * rhs);
+    }
+  }
+  for (int j = 0; j < n; ++j) text += "\nx" + std::to_string(j) + " <= " + std::to_string(pick(1, 5));
+  return text;
+}
+
 // Numbers whose double images coincide while the numbers differ (a large
 // common part plus small offsets, beyond 2^53 and beyond 64 bits), so that
 // the floating-point bounds in pricing and the ratio test cannot decide and
@@ -311,6 +339,31 @@ TEST(LpEngines, FromBoundsInDoublesPivotAlike) {
     expect_same(mixed_lp(rng, round), 1 + static_cast<std::size_t>(round % 7));
   }
   corpus_pivot_alike(29);
+}
+
+// Exact pivots where the ties are too many for exact rows, after
+// degenerate steps from bounds and refreshes in doubles: those leave the
+// exact values current and the exact factor behind the basis, and the
+// exact image must come from a factor of the basis itself. The fixed
+// program is one such (it once stopped with a zero pivot).
+TEST(LpEngines, ManyTiesInDoublesPivotAlike) {
+  BoundsAlways on;
+  struct InDoubles {
+    InDoubles() { RevisedSimplex::set_refresh_default(RevisedSimplex::RefreshFactor::Doubles); }
+    ~InDoubles() { RevisedSimplex::set_refresh_default(RevisedSimplex::RefreshFactor::Auto); }
+  } doubles;
+  std::string text = "max 0*x0 + -3*x1 + -1*x2 + 3*x3 + -3*x4 + 0*x5 + 3*x6";
+  for (int scale : {3, 3, 2, 3, 2, 2, 3, 3, 3, 1, 2, 2, 1, 1, 3, 3, 1}) {
+    const std::string a = std::to_string(23 * scale), b = std::to_string(13 * scale);
+    text += "\n" + a.substr(0, a.size() - 1) + "." + a.back() + "*x1 + " + a.substr(0, a.size() - 1) + "." + a.back() +
+            "*x3 + " + b.substr(0, b.size() - 1) + "." + b.back() + "*x6 <= 0." + std::to_string(scale);
+  }
+  text += "\n2.6*x3 + -1.4*x6 <= 0.0";
+  for (std::size_t every = 1; every <= 5; ++every) expect_same(text, every);
+  std::mt19937_64 rng(support::soak_seed(1210));
+  for (int round = 0; round < support::soak_rounds(300) && !HasFailure(); ++round) {
+    expect_same(tied_rows_lp(rng), 1 + static_cast<std::size_t>(round % 5));
+  }
 }
 
 TEST(LpEngines, FromBoundsCyclingAndSecondRunsPivotAlike) {
@@ -550,3 +603,4 @@ TEST(LpEngines, FastPathFloorsHoldTheOptimum) {
   std::printf("%d floors offered, %d of them the optimum\n", offered, optimum_itself);
   EXPECT_GT(optimum_itself, 20);
 }
+

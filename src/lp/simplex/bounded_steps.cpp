@@ -98,6 +98,10 @@ void RevisedSimplex::start_bounds() {
 }
 
 void RevisedSimplex::finish_bounds(const PhaseEnd& end) {
+  // Exact pivots solve through factor_ as it stands, and x_ and y_ may be
+  // current while it is behind the basis (a step of zero length from
+  // bounds changes the basis and no value).
+  ensure_factor();
   ensure_values();
   ensure_multipliers();
   if (!end.optimal && !alpha_current_) load_column(end.entering);
@@ -147,21 +151,7 @@ std::optional<std::size_t> RevisedSimplex::step_bounds(std::size_t col, bool bla
   std::size_t leaving = m_;
   theta_known_ = false;
   Verdict verdict = find_leaving_bounds(bland, col, leaving);
-  if (verdict == Verdict::Unknown && !fresh_) {
-    // Carried bounds widen pivot by pivot: fresh ones may decide. Likely
-    // ties went to exact rows already, so a factor in doubles may serve.
-    // Where a refresh would factor exactly anyway, that factor alone
-    // serves: the entering image through it sheds the etas' roundings
-    // (most undecided signs are exact zeros those hid), and exact rows are
-    // then at hand for what it leaves open.
-    if (refresh_factors_exactly()) {
-      ensure_factor();
-    } else {
-      refresh_bounds();
-    }
-    load_bounds(col);
-    verdict = find_leaving_bounds(bland, col, leaving);
-  }
+  if (verdict == Verdict::Unknown && !fresh_) verdict = decide_again(bland, col, leaving);
   if (rows_made_ > 0 || verdict == Verdict::Unknown) ++exact_choices;
   switch (verdict) {
     case Verdict::Unbounded:
@@ -175,7 +165,10 @@ std::optional<std::size_t> RevisedSimplex::step_bounds(std::size_t col, bool bla
     case Verdict::Unknown:
       break;
   }
-  ensure_values();  // the factor too
+  // x_ stays current through steps of zero length from bounds, which
+  // leave the exact factor behind the basis: the image wants it current.
+  ensure_factor();
+  ensure_values();
   load_column(col);
   alpha_current_ = true;
   auto exact = find_leaving(bland);
@@ -187,6 +180,22 @@ std::optional<std::size_t> RevisedSimplex::step_bounds(std::size_t col, bool bla
   pivot_bounds(*exact, col);
   log_step(*exact, col, left, moves);
   return exact;
+}
+
+RevisedSimplex::Verdict RevisedSimplex::decide_again(bool bland, std::size_t col, std::size_t& leaving) {
+  // Carried bounds widen pivot by pivot: fresh ones may decide. Likely
+  // ties went to exact rows already, so a factor in doubles may serve.
+  // Where a refresh would factor exactly anyway, that factor alone
+  // serves: the entering image through it sheds the etas' roundings (most
+  // undecided signs are exact zeros those hid), and exact rows are then
+  // at hand for what it leaves open.
+  if (refresh_factors_exactly()) {
+    ensure_factor();
+  } else {
+    refresh_bounds();
+  }
+  load_bounds(col);
+  return find_leaving_bounds(bland, col, leaving);
 }
 
 const RevisedSimplex::ExactRow& RevisedSimplex::exact_row(std::size_t position) {

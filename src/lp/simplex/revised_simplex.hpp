@@ -190,6 +190,7 @@ class RevisedSimplex {
   // the lower position, or under Bland's rule the lower basic column.
   bool leaves_before(std::size_t p, std::size_t q, bool bland) const { return bland ? basis_[p] < basis_[q] : p < q; }
   Verdict find_leaving_bounds(bool bland, std::size_t col, std::size_t& best);
+  Verdict decide_again(bool bland, std::size_t col, std::size_t& leaving);  // after carried bounds could not
   // Whether an exact alpha_p is worth making now: its row is kept, the
   // exact factor is current (a row costs one solve), or the bounds are
   // fresh (so they cannot decide).
