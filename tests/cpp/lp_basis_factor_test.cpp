@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "lp/factor/basis_factor.hpp"
+#include "support/pick.hpp"
 
 using namespace mivex;
 using namespace mivex::lp;
@@ -135,7 +136,7 @@ TEST(BasisFactorSparse, SolvesMatchTheBasisAndTheDenseSolvesThroughUpdates) {
 // ones are refused.
 TEST(BasisFactor, SolvesExactlyAndRefusesSingularMatrices) {
   std::mt19937_64 rng(7);
-  auto pick = [&](int lo, int hi) { return lo + static_cast<int>(rng() % static_cast<unsigned>(hi - lo + 1)); };
+  support::Pick pick{rng};
   int singular = 0, solved = 0;
   for (int round = 0; round < 300; ++round) {
     std::size_t m = static_cast<std::size_t>(pick(1, 25));

@@ -17,12 +17,25 @@
 #include "parser/lp_format.hpp"
 #include "support/tableau_solver.hpp"
 #include "support/lp_files.hpp"
+#include "support/pick.hpp"
 #include "support/soak.hpp"
 
 using namespace mivex;
 using namespace mivex::lp;
 
 namespace {
+
+// "max " or "min " and n coefficients drawn from [lo, hi], over x0..x(n-1).
+std::string objective(support::Pick& pick, int n, int lo, int hi) {
+  std::string text = pick(0, 1) ? "max " : "min ";
+  for (int j = 0; j < n; ++j) text += (j ? " + " : "") + std::to_string(pick(lo, hi)) + "*x" + std::to_string(j);
+  return text;
+}
+
+// v / 10 written with one decimal.
+std::string tenths(int v) {
+  return (v < 0 ? "-" : "") + std::to_string(std::abs(v) / 10) + "." + std::to_string(std::abs(v) % 10);
+}
 
 LinearSystem read(const std::string& text) { return support::parse_lp(text); }
 
@@ -55,7 +68,7 @@ bool expect_same(const std::string& text, std::size_t verify_every = 3,
 // Degenerate, redundant and badly scaled rows on purpose: zero right-hand
 // sides, repeated rows, nine-decimal coefficients, every comparison.
 std::string random_lp(std::mt19937_64& rng) {
-  auto pick = [&](int lo, int hi) { return lo + static_cast<int>(rng() % static_cast<unsigned>(hi - lo + 1)); };
+  support::Pick pick{rng};
   auto number = [&]() -> std::string {
     switch (pick(0, 5)) {
       case 0: return "0";
@@ -100,10 +113,9 @@ std::string random_lp(std::mt19937_64& rng) {
 // rows and columns, equalities that make some rows redundant, small integer
 // data so that ratios and reduced costs tie often.
 std::string degenerate_lp(std::mt19937_64& rng) {
-  auto pick = [&](int lo, int hi) { return lo + static_cast<int>(rng() % static_cast<unsigned>(hi - lo + 1)); };
+  support::Pick pick{rng};
   int n = pick(3, 24), m = pick(2, 20);
-  std::string text = pick(0, 1) ? "max " : "min ";
-  for (int j = 0; j < n; ++j) text += (j ? " + " : "") + std::to_string(pick(-3, 3)) + "*x" + std::to_string(j);
+  std::string text = objective(pick, n, -3, 3);
   std::vector<std::string> lines;
   for (int i = 0; i < m; ++i) {
     if (!lines.empty() && pick(0, 6) == 0) {
@@ -133,10 +145,9 @@ std::string degenerate_lp(std::mt19937_64& rng) {
 // ratio test settles ties by exact rows: its ties then go to the exact
 // image, and the steps between are mostly degenerate.
 std::string tied_rows_lp(std::mt19937_64& rng) {
-  auto pick = [&](int lo, int hi) { return lo + static_cast<int>(rng() % static_cast<unsigned>(hi - lo + 1)); };
+  support::Pick pick{rng};
   int n = pick(3, 8), m = pick(2, 5);
-  std::string text = pick(0, 1) ? "max " : "min ";
-  for (int j = 0; j < n; ++j) text += (j ? " + " : "") + std::to_string(pick(-3, 3)) + "*x" + std::to_string(j);
+  std::string text = objective(pick, n, -3, 3);
   for (int i = 0; i < m; ++i) {
     std::vector<std::pair<int, int>> terms;
     for (int j = 0; j < n; ++j) {
@@ -147,7 +158,6 @@ std::string tied_rows_lp(std::mt19937_64& rng) {
     const int rhs = pick(0, 2) == 0 ? 0 : pick(1, 60);
     for (int copy = pick(17, 20); copy > 0; --copy) {
       const int scale = pick(1, 3);
-      auto tenths = [](int v) { return (v < 0 ? "-" : "") + std::to_string(std::abs(v) / 10) + "." + std::to_string(std::abs(v) % 10); };
       std::string line;
       for (const auto& [j, a] : terms) line += (line.empty() ? "" : " + ") + tenths(scale * (10 * a + 3)) + "*x" + std::to_string(j);
       text += "\n" + line + " <= " + tenths(scale * rhs);
@@ -162,7 +172,7 @@ std::string tied_rows_lp(std::mt19937_64& rng) {
 // the floating-point bounds in pricing and the ratio test cannot decide and
 // the exact comparison must.
 std::string near_tie_lp(std::mt19937_64& rng) {
-  auto pick = [&](int lo, int hi) { return lo + static_cast<int>(rng() % static_cast<unsigned>(hi - lo + 1)); };
+  support::Pick pick{rng};
   const char* numbers[] = {"100000000000000000", "100000000000000001", "100000000000000002",
                            "123456789012345678901234", "123456789012345678901235", "1", "1.000000001",
                            "1.000000002", "0.000000001", "0.000000002", "2", "3"};
@@ -222,10 +232,9 @@ TEST(LpEngines, AgreesWithTheRationalCellTableau) {
 // go through residues. Forced on for every basis here, through refactors
 // and updates, and beside the rational solves where a check fails.
 std::string dense_integer_lp(std::mt19937_64& rng) {
-  auto pick = [&](int lo, int hi) { return lo + static_cast<int>(rng() % static_cast<unsigned>(hi - lo + 1)); };
+  support::Pick pick{rng};
   int n = pick(4, 16), m = pick(3, 12);
-  std::string text = pick(0, 1) ? "max " : "min ";
-  for (int j = 0; j < n; ++j) text += (j ? " + " : "") + std::to_string(pick(-9, 30)) + "*x" + std::to_string(j);
+  std::string text = objective(pick, n, -9, 30);
   for (int i = 0; i < m; ++i) {
     text += "\n";
     for (int j = 0; j < n; ++j) text += (j ? " + " : "") + std::to_string(pick(0, 60)) + "*x" + std::to_string(j);
@@ -300,6 +309,12 @@ struct BoundsAlways {
   ~BoundsAlways() { RevisedSimplex::set_bounds_default(RevisedSimplex::Bounds::Auto); }
 };
 
+// Every refresh of the bounds factored in doubles where it can be.
+struct RefreshInDoubles {
+  RefreshInDoubles() { RevisedSimplex::set_refresh_default(RevisedSimplex::RefreshFactor::Doubles); }
+  ~RefreshInDoubles() { RevisedSimplex::set_refresh_default(RevisedSimplex::RefreshFactor::Auto); }
+};
+
 void corpus_pivot_alike(std::size_t verify_every);
 
 // The generated families in turn.
@@ -330,10 +345,7 @@ TEST(LpEngines, FromBoundsPivotAlike) {
 // factor gave.
 TEST(LpEngines, FromBoundsInDoublesPivotAlike) {
   BoundsAlways on;
-  struct InDoubles {
-    InDoubles() { RevisedSimplex::set_refresh_default(RevisedSimplex::RefreshFactor::Doubles); }
-    ~InDoubles() { RevisedSimplex::set_refresh_default(RevisedSimplex::RefreshFactor::Auto); }
-  } doubles;
+  RefreshInDoubles doubles;
   std::mt19937_64 rng(support::soak_seed(1209));
   for (int round = 0; round < support::soak_rounds(800) && !HasFailure(); ++round) {
     expect_same(mixed_lp(rng, round), 1 + static_cast<std::size_t>(round % 7));
@@ -348,15 +360,11 @@ TEST(LpEngines, FromBoundsInDoublesPivotAlike) {
 // program is one such (it once stopped with a zero pivot).
 TEST(LpEngines, ManyTiesInDoublesPivotAlike) {
   BoundsAlways on;
-  struct InDoubles {
-    InDoubles() { RevisedSimplex::set_refresh_default(RevisedSimplex::RefreshFactor::Doubles); }
-    ~InDoubles() { RevisedSimplex::set_refresh_default(RevisedSimplex::RefreshFactor::Auto); }
-  } doubles;
+  RefreshInDoubles doubles;
   std::string text = "max 0*x0 + -3*x1 + -1*x2 + 3*x3 + -3*x4 + 0*x5 + 3*x6";
   for (int scale : {3, 3, 2, 3, 2, 2, 3, 3, 3, 1, 2, 2, 1, 1, 3, 3, 1}) {
-    const std::string a = std::to_string(23 * scale), b = std::to_string(13 * scale);
-    text += "\n" + a.substr(0, a.size() - 1) + "." + a.back() + "*x1 + " + a.substr(0, a.size() - 1) + "." + a.back() +
-            "*x3 + " + b.substr(0, b.size() - 1) + "." + b.back() + "*x6 <= 0." + std::to_string(scale);
+    const std::string a = tenths(23 * scale);
+    text += "\n" + a + "*x1 + " + a + "*x3 + " + tenths(13 * scale) + "*x6 <= " + tenths(scale);
   }
   text += "\n2.6*x3 + -1.4*x6 <= 0.0";
   for (std::size_t every = 1; every <= 5; ++every) expect_same(text, every);
@@ -395,7 +403,7 @@ namespace {
 // doubles, scaled by the determinant, is often a unit or more off and the
 // exact check must refuse it.
 std::string wide_integer_lp(std::mt19937_64& rng) {
-  auto pick = [&](int lo, int hi) { return lo + static_cast<int>(rng() % static_cast<unsigned>(hi - lo + 1)); };
+  support::Pick pick{rng};
   auto number = [&]() -> std::string {
     const int sign = pick(0, 3) == 0 ? -1 : 1;
     return std::to_string(sign * (pick(0, 2) == 0 ? pick(100000, 600000) : pick(1, 9)));
@@ -603,4 +611,3 @@ TEST(LpEngines, FastPathFloorsHoldTheOptimum) {
   std::printf("%d floors offered, %d of them the optimum\n", offered, optimum_itself);
   EXPECT_GT(optimum_itself, 20);
 }
-

@@ -5,11 +5,13 @@
 #include <random>
 #include <string>
 
+#include "support/pick.hpp"
+
 namespace mivex::support {
 
 struct MilpGen {
   std::mt19937_64 rng;
-  int pick(int lo, int hi) { return lo + static_cast<int>(rng() % static_cast<unsigned>(hi - lo + 1)); }
+  int pick(int lo, int hi) { return Pick{rng}(lo, hi); }
 };
 
 std::string generated_milp(MilpGen& g);
