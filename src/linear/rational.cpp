@@ -300,8 +300,7 @@ Rational Rational::exact_f64(double x) {
   return out;
 }
 
-double Rational::to_f64() const {
-  if (den_ != 0) return static_cast<double>(num_) / static_cast<double>(den_);
+double Rational::big_to_f64() const {
   // Round |num| / den to 53 bits: take a quotient of 55 or 56 bits, then round
   // it with the remainder as a sticky bit.
   Scratch& s = scratch();

@@ -56,7 +56,11 @@ class Rational {
   static Rational exact_f64(double x);
   // Small values: num / den, each converted to the nearest double. Larger
   // ones: the double nearest to the exact value.
-  double to_f64() const;
+  double to_f64() const {
+    // Words: both exact below 2^53, else each rounded once before the division.
+    if (den_ != 0) return static_cast<double>(num_) / static_cast<double>(den_);
+    return big_to_f64();
+  }
 
   // Whether the value lives in the two words (then num() and den() are valid).
   bool is_small() const { return den_ != 0; }
@@ -116,6 +120,7 @@ class Rational {
   friend struct WideOps;
   int big_sign() const;
   void sub_mul_general(const Rational& f, const Rational& x);
+  double big_to_f64() const;  // correctly rounded
   void copy_big(const Rational& other);
   Rational& assign_slow(const Rational& other);
   void free_big();

@@ -36,6 +36,14 @@ constexpr std::int64_t kMaxEntry = std::int64_t{1} << 50;
 std::atomic<RevisedSimplex::Lattice> lattice_mode{RevisedSimplex::Lattice::Auto};
 std::atomic<std::size_t> lattice_answers{0}, lattice_refusals{0};
 
+// x rounded to a whole number, ties to even (as nearbyint in the default
+// rounding mode, without the library call): below 2^51 in size, adding and
+// taking away 1.5 * 2^52 leaves no fraction bits.
+double nearest_whole(double x) {
+  constexpr double kShift = 0x1.8p52;
+  return std::fabs(x) < 0x1p51 ? (x + kShift) - kShift : std::nearbyint(x);
+}
+
 // |det| as a word below kMaxDet, or 0.
 std::int64_t det_in_range(const Rational& det) {
   if (!det.is_small() || det.den() != 1 || det.is_zero()) return 0;
@@ -133,7 +141,7 @@ bool RevisedSimplex::lattice_candidate() {
   bool fits = true;
   lattice_found_.clear();
   for (std::uint32_t p : lattice_nz_) {
-    const double scaled = std::nearbyint(lattice_v_[p].mid * det);
+    const double scaled = nearest_whole(lattice_v_[p].mid * det);
     lattice_v_[p] = Bound{};
     fits = fits && std::fabs(scaled) < kMaxScaled;
     if (fits && scaled != 0.0) lattice_found_.push_back({p, static_cast<std::int64_t>(scaled)});
@@ -142,17 +150,19 @@ bool RevisedSimplex::lattice_candidate() {
 }
 
 bool RevisedSimplex::lattice_check() {
-  // B n - D a, by row, in words: false on an overflow.
-  std::int64_t* sum = lattice_sum_.data();
+  // B n - D a, by row, in 128 bits: each term is below 2^102 (entries
+  // below 2^50, candidates below 2^52, D below 2^40) and a row sums fewer
+  // than 2^24 of them, so no sum can overflow.
+  static_assert(kMaxEntry <= (std::int64_t{1} << 50) && kMaxScaled <= 0x1p52 && kMaxDet <= (std::int64_t{1} << 50));
+  if (m_ >= (std::size_t{1} << 24)) return false;
+  Wide* sum = lattice_sum_.data();
   lattice_rows_.clear();
-  bool fits = true;
   auto add = [&](std::size_t row, std::int64_t a, std::int64_t n) {
     if (!lattice_mark_[row]) {
       lattice_mark_[row] = 1;
       lattice_rows_.push_back(static_cast<std::uint32_t>(row));
     }
-    std::int64_t t;
-    fits = fits & !__builtin_mul_overflow(a, n, &t) & !__builtin_add_overflow(sum[row], t, &sum[row]);
+    sum[row] += static_cast<Wide>(a) * n;
   };
   for (const auto& [p, n] : lattice_found_) {
     for (const WordEntry* e = &word_entries_[word_start_[basis_[p]]]; e->row != kNoRow; ++e) add(e->row, e->value, n);
@@ -164,7 +174,7 @@ bool RevisedSimplex::lattice_check() {
     sum[row] = 0;
     lattice_mark_[row] = 0;
   }
-  return fits && zero;
+  return zero;
 }
 
 void RevisedSimplex::verify_lattice(std::size_t col) {

@@ -335,7 +335,8 @@ class RevisedSimplex {
   std::vector<Bound> lattice_v_;         // the estimate's workspace, zero between solves
   std::vector<std::uint32_t> lattice_nz_;
   std::vector<std::pair<std::uint32_t, std::int64_t>> lattice_found_;  // (position, D x) candidates
-  std::vector<std::int64_t> lattice_sum_;  // the check's B n - D a by row, zero between checks
+  using Wide = __int128;
+  std::vector<Wide> lattice_sum_;        // the check's B n - D a by row, zero between checks
   std::vector<char> lattice_mark_;       // rows in lattice_rows_
   std::vector<std::uint32_t> lattice_rows_;
   std::vector<Bound> xb_;                // bounds on the basic values; {0, 0} for exact zeros
