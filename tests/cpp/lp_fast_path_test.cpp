@@ -274,6 +274,27 @@ TEST(LpFastPath, ExtremeRangesAreLeftToThePivots) {
   EXPECT_EQ(first.solve().text(), pivots.solve().text());
 }
 
+// Costs and entries of 1e15 to 1e17 together made CLP's dual simplex read
+// and write outside its arrays, though the ratio of the entries was within
+// bounds (a soak found it; this is its program shrunk). Entries and costs
+// past 1e15 stay with the exact pivots.
+TEST(LpFastPath, HugeNumbersAreLeftToThePivots) {
+  const std::string text =
+      "max -100000000000000000*x0 + 100000000000000002*x1\n"
+      "1000000000000000*x0 + -3*x1 <= 0\n"
+      "x0 <= 0\n"
+      "-100000000000000001*x0 + 1.000000002*x1 = 100\n"
+      "x0 <= 3\n";
+  const LinearSystem system = read(text);
+  EXPECT_FALSE(FloatSimplex(*column_form(system), Cancel::none()).loaded());
+  FloorSource floor;
+  EXPECT_FALSE(fast_path_solve(system, nullptr, Cancel::none(), &floor));
+  LpSolver first(read(text)), pivots(read(text));
+  first.set_fast_path(LpSolver::FastPath::Always);
+  pivots.set_fast_path(LpSolver::FastPath::Off);
+  EXPECT_EQ(first.solve().text(), pivots.solve().text());
+}
+
 TEST(LpFastPath, NoAnswerWhenSeveralPointsAreOptimal) {
   // An edge of optima, a face with a degenerate corner, a free direction of
   // zero cost, and a system without objective with many feasible points.

@@ -17,6 +17,14 @@ namespace {
 constexpr double kInf = std::numeric_limits<double>::infinity();
 // The widest ratio of the largest to the smallest matrix entry handed to CLP.
 constexpr double kMaxRange = 1e20;
+// The largest matrix entry or cost handed to CLP. Past it, CLP's dual
+// simplex has read and written outside its arrays (costs and entries of
+// some 1e16 together, within the ratio above), and doubles no longer hold
+// every whole number there anyway.
+constexpr double kMaxMagnitude = 1e15;
+
+// Whether CLP may be given `v` as a matrix entry or a cost.
+bool fits_engine(double v) { return std::fabs(v) <= kMaxMagnitude; }
 
 // Polls the Cancel object once per simplex iteration. An interrupt cannot be
 // thrown through the engine, so it stops the run and is rethrown afterwards.
@@ -147,7 +155,7 @@ FloatSimplex::FloatSimplex(const ColumnForm& f, Cancel& cancel)
   for (std::size_t j = 0; j < f.n; ++j) {
     for (const auto& [i, a] : f.columns[j]) {
       double v = a.to_f64();
-      if (!std::isfinite(v)) return;
+      if (!fits_engine(v)) return;
       least = std::min(least, std::fabs(v));
       most = std::max(most, std::fabs(v));
       model.index.push_back(static_cast<int>(i));
@@ -155,7 +163,7 @@ FloatSimplex::FloatSimplex(const ColumnForm& f, Cancel& cancel)
     }
     model.start.push_back(static_cast<CoinBigIndex>(model.index.size()));
     model.cost[j] = f.cost[j].to_f64();
-    if (!std::isfinite(model.cost[j])) return;
+    if (!fits_engine(model.cost[j])) return;
   }
   // Entries over a range no double arithmetic can keep apart have made
   // CLP's primal simplex write outside its arrays: such programs are left
@@ -210,7 +218,7 @@ bool FloatSimplex::add_rows(const ColumnForm& f, std::size_t first_row) {
   for (std::size_t j = 0; j < f.n; ++j) {
     for (auto it = f.columns[j].rbegin(); it != f.columns[j].rend() && it->first >= first_row; ++it) {
       const double v = it->second.to_f64();
-      if (!std::isfinite(v)) return false;
+      if (!fits_engine(v)) return false;
       const auto k = static_cast<std::size_t>(fill[it->first - first_row]++);
       index[k] = static_cast<int>(j);
       value[k] = v;
