@@ -44,6 +44,7 @@ bool one_gap(const LpSolver::Trace& full, const LpSolver::Trace& cut) {
 
 LpResult LpSolver::solve(Cancel& cancel) {
   values_.clear();
+  basis_.clear();
   objective_ = Rational();
   stats_ = SolveStats();
   if (system_ == nullptr) return LpResult::unknown(UnknownReason::internal("no system loaded"));
@@ -79,6 +80,7 @@ LpResult LpSolver::pivots(Cancel& cancel, FloorSource floor) {
     case PivotsEnd::Kind::Unbounded: return LpResult::unbounded();
     case PivotsEnd::Kind::Optimal: break;
   }
+  basis_ = end.basis;
   return finish(end.basic_values, end.basis);
 }
 

@@ -57,6 +57,9 @@ class LpSolver {
   // After an Optimal solve: the exact value of every variable (by index) and
   // of the objective (zero without one).
   const std::vector<Rational>& exact_values() const { return values_; }
+  // The basis (by position) the pivots ended on at an optimum; empty after
+  // any other end or an answer of the fast path.
+  const std::vector<std::uint32_t>& final_basis() const { return basis_; }
   const Rational& exact_objective() const { return objective_; }
   const SolveStats& stats() const { return stats_; }
 
@@ -119,6 +122,7 @@ class LpSolver {
   const LinearSystem* system_ = nullptr;
   const std::vector<linear::LinearConstraint>* extra_ = nullptr;
   std::vector<Rational> values_;
+  std::vector<std::uint32_t> basis_;
   Rational objective_;
   SolveStats stats_;
   Trace* trace_ = nullptr;

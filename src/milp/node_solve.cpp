@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "core/error.hpp"
+#include "lp/certified/warm_basis.hpp"
 
 namespace mivex::milp {
 
@@ -50,6 +51,14 @@ NodeSolve solve_node(const NodeJob& job, const linear::LinearSystem& system, Can
   out.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   if (out.result.kind() == LpResult::Kind::Optimal) out.exact = solver.exact_values();
   out.stats = solver.stats();
+  // The children's fast path starts best where this LP ended. A node the
+  // pivots alone solved has no engine basis of its own to hand on, so it
+  // hands on the engine's statuses for its exact final basis.
+  if (job.warm_from_pivots && out.mode == lp::LpSolver::FastPath::Off && !solver.final_basis().empty()) {
+    if (auto warm = lp::warm_basis_of(*job.form, solver.final_basis(), system, &job.extra)) {
+      out.warm_start = std::make_shared<const lp::WarmBasis>(std::move(*warm));
+    }
+  }
   if (job.check && !out.stats.fast_path) check_node(job.form, system, job.extra, trace, out.result, out.exact, out.stats.below_floor, cancel);
   return out;
 }

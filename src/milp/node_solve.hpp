@@ -47,7 +47,8 @@ struct NodeJob {
   std::size_t repeat_class = 0;  // whether it repeats at least half its ancestor's logged pivots
   bool record_log = false;
   bool check = false;  // solve again from scratch and stop unless the same
-  std::shared_ptr<const lp::WarmBasis> warm_start;  // handed on unchanged
+  std::shared_ptr<const lp::WarmBasis> warm_start;  // handed on unless the pivots alone solve it
+  bool warm_from_pivots = false;  // then the children's fast path starts from their final basis
   std::shared_ptr<const linear::Rational> floor;     // lp::LpSolver::set_floor, when known
 };
 

@@ -140,6 +140,7 @@ NodeJob Search::job_for(std::size_t id) const {
   job.record_log = options_.repeats;
   job.check = options_.check_nodes;
   job.warm_start = node.warm_start;
+  job.warm_from_pivots = eligible_;
   if (options_.floors) job.floor = node.floor;
   return job;
 }

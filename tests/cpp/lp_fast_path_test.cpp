@@ -4,6 +4,7 @@
 // only gate.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <random>
 #include <string>
@@ -13,6 +14,7 @@
 #include "lp/factor/basis_factor.hpp"
 #include "lp/certified/fast_path.hpp"
 #include "lp/certified/float_propose.hpp"
+#include "lp/certified/warm_basis.hpp"
 #include "lp/solver.hpp"
 #include "lp/factor/standard_form.hpp"
 #include "parser/lp_format.hpp"
@@ -220,6 +222,53 @@ TEST(LpFastPath, NodeProgramsAnswerAlike) {
     answered += first.stats().fast_path;
   }
   EXPECT_GT(answered, 200);
+}
+
+// Branch and bound hands a node's final basis to its children's
+// floating-point runs, from the exact pivots too (warm_basis_of): the
+// engine started there must find the optimum where it stands, with the
+// statuses as it would have set them itself.
+TEST(LpFastPath, EngineStartedOnTheExactOptimumStaysThere) {
+  Gen g{std::mt19937_64(support::soak_seed(19))};
+  // Many of these programs are infeasible or unbounded: draw until enough
+  // optima were checked.
+  const int wanted = support::soak_rounds(200);
+  int checked = 0;
+  for (int round = 0; checked < wanted && round < 10 * wanted; ++round) {
+    LinearSystem system = read(round % 3 == 0 ? tied_lp(g) : (round % 3 == 1 ? boxed_lp(g) : sparse_lp(g)));
+    std::vector<linear::LinearConstraint> extra;
+    for (std::uint64_t var : system.variables) {
+      if (g.pick(0, 3) != 0) continue;
+      // Mostly upper bounds, which keep most programs feasible; some
+      // lower bounds and equations for the engine's other row statuses.
+      const int kind = g.pick(0, 5);
+      const linear::CmpOp op = kind < 4 ? linear::CmpOp::Le : (kind == 4 ? linear::CmpOp::Ge : linear::CmpOp::Eq);
+      const int at = op == linear::CmpOp::Le ? g.pick(1, 3) : g.pick(0, 1);
+      extra.push_back({linear::LinearExpr::variable(var) - linear::LinearExpr::constant_of(Rational(at)), op, std::nullopt});
+    }
+    auto form = StandardForm::extend(StandardForm::of(system), extra);
+    LpSolver pivots(form, system, &extra);
+    pivots.set_fast_path(LpSolver::FastPath::Off);
+    if (pivots.solve().kind() != LpResult::Kind::Optimal) {
+      EXPECT_TRUE(pivots.final_basis().empty());
+      continue;
+    }
+    auto warm = warm_basis_of(*form, pivots.final_basis(), system, &extra);
+    if (!warm) continue;  // two auxiliary columns of a row basic
+    const std::size_t basic = std::count(warm->column.begin(), warm->column.end(), 1) +
+                              std::count(warm->row.begin(), warm->row.end(), 1);
+    ASSERT_EQ(basic, form->num_rows()) << round;
+    auto columns = column_form(system, &extra);
+    FloatSimplex engine(*columns, Cancel::none());
+    engine.start_from(&*warm);
+    ASSERT_EQ(engine.primal().status, Proposal::Status::Optimal) << round;
+    const WarmBasis end = engine.warm_basis();
+    EXPECT_EQ(end.column, warm->column) << round;
+    EXPECT_EQ(end.row, warm->row) << round;
+    ++checked;
+    if (HasFailure()) break;
+  }
+  EXPECT_EQ(checked, wanted);
 }
 
 TEST(LpFastPath, SameAnswerOnHandPickedCases) {

@@ -241,6 +241,14 @@ void FloatSimplex::remove_rows(std::size_t keep) {
   e.m = keep;
 }
 
+static_assert(static_cast<int>(WarmStatus::Free) == ClpSimplex::isFree &&
+              static_cast<int>(WarmStatus::Basic) == ClpSimplex::basic &&
+              static_cast<int>(WarmStatus::AtUpper) == ClpSimplex::atUpperBound &&
+              static_cast<int>(WarmStatus::AtLower) == ClpSimplex::atLowerBound &&
+              static_cast<int>(WarmStatus::Superbasic) == ClpSimplex::superBasic &&
+              static_cast<int>(WarmStatus::Fixed) == ClpSimplex::isFixed,
+              "WarmStatus mirrors the engine's statuses");
+
 void FloatSimplex::start_from(const WarmBasis* basis) {
   Engine& e = *engine_;
   if (!e.loaded) return;
