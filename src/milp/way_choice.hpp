@@ -4,7 +4,10 @@
 // then the faster on average serves. The other way is tried again now and
 // then in case the tree changed, but only while those tries have taken less
 // than a small share of the time since: a way ten times slower (mod008's
-// pivots) is rarely retried, two close ways often.
+// pivots) is rarely retried, two close ways often. Node times spread
+// widely (a fast path that misses costs several times one that answers),
+// so a few nodes may name the wrong way: while the two averages lie within
+// two standard errors of each other, the other way gets a larger share.
 //
 // Two such choices are made (milp/search): the pivots alone or the
 // certified fast path first (WayChoice), and, on programs whose exact
@@ -12,6 +15,7 @@
 // only once they see big numbers (Search::start_choice_).
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 
 #include "lp/solver.hpp"
@@ -29,7 +33,7 @@ class MeasuredChoice {
   bool second() const {
     if (always_) return true;
     if (count_ < 2 * kTrial) return (count_ / stride_) % 2 == 1;
-    const bool probe = probe_seconds_ <= kProbeShare * since_trial_;
+    const bool probe = probe_seconds_ <= (undecided() ? kUndecidedShare : kProbeShare) * since_trial_;
     return second_cheaper() != probe;
   }
 
@@ -47,14 +51,33 @@ class MeasuredChoice {
     }
     seconds_[k] += seconds;
     work_[k] += work;
+    const double rate = seconds / work;
+    ++samples_[k];
+    rate_sum_[k] += rate;
+    rate_squares_[k] += rate * rate;
     ++count_;
   }
 
  private:
   bool second_cheaper() const { return seconds_[1] * work_[0] < seconds_[0] * work_[1]; }
+  // Whether the ways' seconds per unit of work differ by less than two
+  // standard errors of the difference (from the spread of each way's
+  // nodes), so that more samples may yet reverse the choice.
+  bool undecided() const {
+    if (samples_[0] < 2 || samples_[1] < 2) return true;
+    double spread = 0.0;  // the squared standard error of the difference
+    for (int k = 0; k < 2; ++k) {
+      const double n = static_cast<double>(samples_[k]);
+      const double mean = rate_sum_[k] / n;
+      spread += std::max(0.0, rate_squares_[k] / n - mean * mean) / (n - 1.0);
+    }
+    const double gap = seconds_[0] / work_[0] - seconds_[1] / work_[1];
+    return gap * gap < 4.0 * spread;
+  }
 
   static constexpr std::size_t kTrial = 4;       // nodes of each way before choosing
   static constexpr double kProbeShare = 0.05;  // then at most this share of the time tries the other
+  static constexpr double kUndecidedShare = 0.25;  // or this while the ways are within their errors
 
   bool always_;
   std::size_t stride_;
@@ -63,6 +86,9 @@ class MeasuredChoice {
   double work_[2] = {0.0, 0.0};
   double since_trial_ = 0.0;    // all node time after the trial
   double probe_seconds_ = 0.0;  // of which on the way that was the slower one
+  std::size_t samples_[2] = {0, 0};  // nodes of each way, and the sums of their
+  double rate_sum_[2] = {0.0, 0.0};  // seconds per unit of work and its square
+  double rate_squares_[2] = {0.0, 0.0};
 };
 
 // The pivots alone, or the certified fast path first: the fast path pays
