@@ -32,8 +32,10 @@ struct Node {
   std::optional<double> lp_bound;  // the parent's LP objective; none for the root's children
   std::vector<VarBound> bounds;    // oldest first
   std::uint64_t depth;
-  // Where the floating-point run of the fast path starts: the final basis
-  // of the nearest ancestor (or the root) that ran it; null if none did.
+  // Where the floating-point run of the fast path starts: the parent's
+  // final basis (the engine's, or where the pivots alone solved it, its
+  // exact one as the engine's statuses), else the nearest ancestor's that
+  // had one; null if none had.
   std::shared_ptr<const lp::WarmBasis> warm_start;
   // The pivot log of the nearest ancestor solved by pivots (the root's
   // included), and how many of `bounds` it had.
