@@ -342,6 +342,10 @@ TEST(LpFastPath, HugeNumbersAreLeftToThePivots) {
   first.set_fast_path(LpSolver::FastPath::Always);
   pivots.set_fast_path(LpSolver::FastPath::Off);
   EXPECT_EQ(first.solve().text(), pivots.solve().text());
+  // The weights' search takes tableau entries, which the inverse can make
+  // huge from modest programs: the same limit holds there.
+  EXPECT_TRUE(find_weights({{1.0, 2.0}}, {false}, Cancel::none()));
+  EXPECT_FALSE(find_weights({{1e16, 2.0}}, {false}, Cancel::none()));
 }
 
 TEST(LpFastPath, NoAnswerWhenSeveralPointsAreOptimal) {

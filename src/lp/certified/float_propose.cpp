@@ -284,10 +284,16 @@ std::optional<std::vector<double>> find_weights(const std::vector<std::vector<do
   const std::size_t rows = k.empty() ? 0 : k[0].size();
   const std::size_t p_count = k.size();
   Model model;
+  // The entries are tableau entries, which the inverse may make far larger
+  // than the program's own: the same limits as for a program's model.
+  double least = 1.0, most = 1.0;
   for (std::size_t p = 0; p <= p_count; ++p) {
     for (std::size_t z = 0; z < rows; ++z) {
       double v = p < p_count ? k[p][z] : -1.0;
       if (v == 0.0) continue;
+      if (!fits_engine(v)) return std::nullopt;
+      least = std::min(least, std::fabs(v));
+      most = std::max(most, std::fabs(v));
       model.index.push_back(static_cast<int>(z));
       model.value.push_back(v);
     }
@@ -296,6 +302,7 @@ std::optional<std::vector<double>> find_weights(const std::vector<std::vector<do
     model.col_upper.push_back(1.0);
     model.cost.push_back(p < p_count ? 0.0 : -1.0);
   }
+  if (most > kMaxRange * least) return std::nullopt;
   model.row_lower.assign(rows, 0.0);
   model.row_upper.assign(rows, kInf);
   std::exception_ptr pending;
