@@ -255,8 +255,9 @@ TEST(LpFastPath, EngineStartedOnTheExactOptimumStaysThere) {
     }
     auto warm = warm_basis_of(*form, pivots.final_basis(), system, &extra);
     if (!warm) continue;  // two auxiliary columns of a row basic
-    const std::size_t basic = std::count(warm->column.begin(), warm->column.end(), 1) +
-                              std::count(warm->row.begin(), warm->row.end(), 1);
+    const auto is_basic = static_cast<std::uint8_t>(WarmStatus::Basic);
+    const std::size_t basic = std::count(warm->column.begin(), warm->column.end(), is_basic) +
+                              std::count(warm->row.begin(), warm->row.end(), is_basic);
     ASSERT_EQ(basic, form->num_rows()) << round;
     auto columns = column_form(system, &extra);
     FloatSimplex engine(*columns, Cancel::none());

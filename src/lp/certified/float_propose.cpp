@@ -15,12 +15,15 @@ namespace mivex::lp {
 namespace {
 
 constexpr double kInf = std::numeric_limits<double>::infinity();
-// The widest ratio of the largest to the smallest matrix entry handed to CLP.
+// The widest ratio of the largest to the smallest matrix entry handed to
+// CLP: entries over a range no double arithmetic can keep apart have made
+// its primal simplex write outside its arrays.
 constexpr double kMaxRange = 1e20;
-// The largest matrix entry or cost handed to CLP. Past it, CLP's dual
-// simplex has read and written outside its arrays (costs and entries of
-// some 1e16 together, within the ratio above), and doubles no longer hold
-// every whole number there anyway.
+// The largest matrix entry or cost handed to CLP. Past it, its dual simplex
+// has read and written outside its arrays (costs and entries of some 1e16
+// together, within the ratio above), and doubles no longer hold every
+// whole number there anyway. Models past either limit are left to the
+// exact pivots.
 constexpr double kMaxMagnitude = 1e15;
 
 // Whether CLP may be given `v` as a matrix entry or a cost.
@@ -72,9 +75,23 @@ int run_engine(ClpSimplex& clp, std::exception_ptr& pending, Solve solve) {
   return clp.status();
 }
 
-// Loads `model` into a fresh engine with the interrupt poll in place. The
+// Whether CLP may be given `model`: every entry and cost within
+// kMaxMagnitude, the entries within kMaxRange of each other.
+bool engine_takes(const Model& model) {
+  double least = kInf, most = 0.0;
+  for (double v : model.value) {
+    if (!fits_engine(v)) return false;
+    least = std::min(least, std::fabs(v));
+    most = std::max(most, std::fabs(v));
+  }
+  return std::all_of(model.cost.begin(), model.cost.end(), fits_engine) && !(most > kMaxRange * least);
+}
+
+// Loads `model` into a fresh engine with the interrupt poll in place; false,
+// loading nothing, where CLP may not be given it (engine_takes). The
 // engine's clone of the handler points at `pending`, which must outlive it.
-void load(ClpSimplex& clp, const Model& model, int num_rows, Cancel& cancel, std::exception_ptr& pending) {
+bool load(ClpSimplex& clp, const Model& model, int num_rows, Cancel& cancel, std::exception_ptr& pending) {
+  if (!engine_takes(model)) return false;
   clp.setLogLevel(0);
   clp.loadProblem(static_cast<int>(model.col_lower.size()), num_rows, model.start.data(),
                   model.index.data(), model.value.data(), model.col_lower.data(),
@@ -83,6 +100,7 @@ void load(ClpSimplex& clp, const Model& model, int num_rows, Cancel& cancel, std
   CancelHandler handler(cancel);
   handler.report_to(&pending);
   clp.passInEventHandler(&handler);
+  return true;
 }
 
 // The engine's bounds on the activities of rows `first`.. of `f` (a <= row
@@ -151,27 +169,16 @@ FloatSimplex::FloatSimplex(const ColumnForm& f, Cancel& cancel)
   model.col_lower.assign(f.n, 0.0);
   model.col_upper.assign(f.n, kInf);
   model.cost.resize(f.n);
-  double least = kInf, most = 0.0;
   for (std::size_t j = 0; j < f.n; ++j) {
     for (const auto& [i, a] : f.columns[j]) {
-      double v = a.to_f64();
-      if (!fits_engine(v)) return;
-      least = std::min(least, std::fabs(v));
-      most = std::max(most, std::fabs(v));
       model.index.push_back(static_cast<int>(i));
-      model.value.push_back(v);
+      model.value.push_back(a.to_f64());
     }
     model.start.push_back(static_cast<CoinBigIndex>(model.index.size()));
     model.cost[j] = f.cost[j].to_f64();
-    if (!fits_engine(model.cost[j])) return;
   }
-  // Entries over a range no double arithmetic can keep apart have made
-  // CLP's primal simplex write outside its arrays: such programs are left
-  // to the exact pivots.
-  if (most > kMaxRange * least) return;
   if (!row_bounds(f, 0, model.row_lower, model.row_upper)) return;
-  load(engine_->clp, model, static_cast<int>(f.m), cancel, engine_->pending);
-  engine_->loaded = true;
+  engine_->loaded = load(engine_->clp, model, static_cast<int>(f.m), cancel, engine_->pending);
 }
 
 FloatSimplex::~FloatSimplex() = default;
@@ -283,17 +290,13 @@ std::optional<std::vector<double>> find_weights(const std::vector<std::vector<do
   // 0 <= w_p <= 1 (-1 <= w_p <= 1 where free) and t <= 1.
   const std::size_t rows = k.empty() ? 0 : k[0].size();
   const std::size_t p_count = k.size();
-  Model model;
   // The entries are tableau entries, which the inverse may make far larger
-  // than the program's own: the same limits as for a program's model.
-  double least = 1.0, most = 1.0;
+  // than the program's own: load() holds them to the same limits.
+  Model model;
   for (std::size_t p = 0; p <= p_count; ++p) {
     for (std::size_t z = 0; z < rows; ++z) {
       double v = p < p_count ? k[p][z] : -1.0;
       if (v == 0.0) continue;
-      if (!fits_engine(v)) return std::nullopt;
-      least = std::min(least, std::fabs(v));
-      most = std::max(most, std::fabs(v));
       model.index.push_back(static_cast<int>(z));
       model.value.push_back(v);
     }
@@ -302,12 +305,11 @@ std::optional<std::vector<double>> find_weights(const std::vector<std::vector<do
     model.col_upper.push_back(1.0);
     model.cost.push_back(p < p_count ? 0.0 : -1.0);
   }
-  if (most > kMaxRange * least) return std::nullopt;
   model.row_lower.assign(rows, 0.0);
   model.row_upper.assign(rows, kInf);
   std::exception_ptr pending;
   ClpSimplex clp;
-  load(clp, model, static_cast<int>(rows), cancel, pending);
+  if (!load(clp, model, static_cast<int>(rows), cancel, pending)) return std::nullopt;
   if (run_engine(clp, pending, [](ClpSimplex& s) { s.primal(); }) != 0) {
     return std::nullopt;
   }
