@@ -2,7 +2,8 @@
 # Fuzz every solve path for a bounded time (default 60 s per target):
 #   scripts/fuzz.sh [seconds] [target ...]
 # Targets: the solve paths sat lp milp cp (reader + solver under a step
-# budget) and the readers dimacs lp_format cp_format mps (mivex_exact's).
+# budget), the readers dimacs lp_format cp_format mps (mivex_exact's), and
+# exact (mivex_exact's reader and solve, under a node limit and a budget).
 # Seeds come from fuzz/seeds/<path>; new findings land in
 # build/fuzz/artifacts and make the script fail. Turn each finding into a file
 # under fuzz/regressions/<target>/ (replayed by the test command).
@@ -11,7 +12,7 @@ cd "$(dirname "$0")/.."
 seconds=${1:-60}
 shift || true
 targets=("$@")
-[ ${#targets[@]} -eq 0 ] && targets=(sat lp milp cp dimacs lp_format cp_format mps)
+[ ${#targets[@]} -eq 0 ] && targets=(sat lp milp cp dimacs lp_format cp_format mps exact)
 
 missing=()
 for pkg in clang-14 libclang-rt-14-dev libgmp-dev; do
@@ -36,7 +37,7 @@ for target in "${targets[@]}"; do
     dimacs) paths=(sat) ;;
     lp_format) paths=(lp milp) ;;
     cp_format) paths=(cp) ;;
-    mps) paths=(mps) ;;
+    mps | exact) paths=(mps) ;;
     *) paths=("$target") ;;
   esac
   seeds=()

@@ -343,6 +343,10 @@ TEST(LpFastPath, HugeNumbersAreLeftToThePivots) {
   first.set_fast_path(LpSolver::FastPath::Always);
   pivots.set_fast_path(LpSolver::FastPath::Off);
   EXPECT_EQ(first.solve().text(), pivots.solve().text());
+  // Right-hand sides too: CLP failed an assertion on one of 1e100, which
+  // aborts the process (fuzz/regressions/exact).
+  const LinearSystem big_rhs = read("min x0 + x1\nx0 + 2*x1 >= 100000000000000000\nx0 <= 3\n");
+  EXPECT_FALSE(FloatSimplex(*column_form(big_rhs), Cancel::none()).loaded());
   // The weights' search takes tableau entries, which the inverse can make
   // huge from modest programs: the same limit holds there.
   EXPECT_TRUE(find_weights({{1.0, 2.0}}, {false}, Cancel::none()));

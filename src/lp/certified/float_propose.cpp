@@ -19,14 +19,15 @@ constexpr double kInf = std::numeric_limits<double>::infinity();
 // CLP: entries over a range no double arithmetic can keep apart have made
 // its primal simplex write outside its arrays.
 constexpr double kMaxRange = 1e20;
-// The largest matrix entry or cost handed to CLP. Past it, its dual simplex
-// has read and written outside its arrays (costs and entries of some 1e16
-// together, within the ratio above), and doubles no longer hold every
-// whole number there anyway. Models past either limit are left to the
-// exact pivots.
+// The largest matrix entry, cost or right-hand side handed to CLP. Past
+// it, its dual simplex has read and written outside its arrays (costs and
+// entries of some 1e16 together, within the ratio above) and failed an
+// assertion, which aborts the process (a right-hand side of 1e100), and
+// doubles no longer hold every whole number there anyway. Models past
+// either limit are left to the exact pivots.
 constexpr double kMaxMagnitude = 1e15;
 
-// Whether CLP may be given `v` as a matrix entry or a cost.
+// Whether CLP may be given `v` as a matrix entry, a cost or a right-hand side.
 bool fits_engine(double v) { return std::fabs(v) <= kMaxMagnitude; }
 
 // Polls the Cancel object once per simplex iteration. An interrupt cannot be
@@ -105,13 +106,13 @@ bool load(ClpSimplex& clp, const Model& model, int num_rows, Cancel& cancel, std
 
 // The engine's bounds on the activities of rows `first`.. of `f` (a <= row
 // has no lower bound, a >= row no upper one); false when a right-hand side
-// has no finite double.
+// is past what CLP may be given (fits_engine).
 bool row_bounds(const ColumnForm& f, std::size_t first, std::vector<double>& lower, std::vector<double>& upper) {
   lower.resize(f.m - first);
   upper.resize(f.m - first);
   for (std::size_t i = first; i < f.m; ++i) {
     const double b = f.rhs[i].to_f64();
-    if (!std::isfinite(b)) return false;
+    if (!fits_engine(b)) return false;
     lower[i - first] = f.ops[i] == linear::CmpOp::Le ? -kInf : b;
     upper[i - first] = f.ops[i] == linear::CmpOp::Ge ? kInf : b;
   }
