@@ -3,6 +3,7 @@
 #include <optional>
 
 #include "exact/primal_repair.hpp"
+#include "linear/product_sum.hpp"
 #include "lp/certified/certify.hpp"
 #include "lp/certified/column_form.hpp"
 #include "lp/certified/fast_path.hpp"
@@ -21,11 +22,9 @@ using lp::Proposal;
 namespace {
 
 Rational dot(const lp::SparseVector& column, const std::vector<Rational>& y) {
-  Rational sum;
-  for (const auto& [i, a] : column) {
-    if (!y[i].is_zero()) sum = sum + a * y[i];
-  }
-  return sum;
+  linear::ProductSum sum;
+  for (const auto& [i, a] : column) sum.add(a, y[i]);
+  return sum.value();
 }
 
 std::optional<LpAnswer> certified(const ColumnForm& form, const Proposal& proposal, Cancel& cancel) {
@@ -119,18 +118,18 @@ LpAnswer from_certificate(Certificate c) {
 // Duals y prove x optimal: signs by row side, c - A^T y >= 0, and
 // c.x = b.y (so no feasible point does better).
 bool proves_optimum(const ColumnForm& f, const std::vector<Rational>& x, const std::vector<Rational>& y) {
-  Rational by;
+  linear::ProductSum by;
   for (std::size_t i = 0; i < f.m; ++i) {
     if (f.ops[i] == CmpOp::Le && y[i].is_positive()) return false;
     if (f.ops[i] == CmpOp::Ge && y[i].is_negative()) return false;
-    if (!y[i].is_zero()) by = by + f.rhs[i] * y[i];
+    by.add(f.rhs[i], y[i]);
   }
-  Rational cx;
+  linear::ProductSum cx;
   for (std::size_t j = 0; j < f.n; ++j) {
     if ((f.cost[j] - dot(f.columns[j], y)).is_negative()) return false;
-    if (!x[j].is_zero()) cx = cx + f.cost[j] * x[j];
+    cx.add(f.cost[j], x[j]);
   }
-  return cx == by;
+  return cx.value() == by.value();
 }
 
 bool origin_feasible(const ColumnForm& f) {

@@ -1,6 +1,7 @@
 #include "exact/solve_model.hpp"
 
 #include "exact/branch_bound.hpp"
+#include "linear/product_sum.hpp"
 
 namespace mivex::exact {
 
@@ -16,11 +17,9 @@ const char* status_word(Answer::Status status) {
 }
 
 Rational objective_at(const Model& model, const std::vector<Rational>& x) {
-  Rational value = model.objective_constant;
-  for (std::size_t j = 0; j < model.columns.size(); ++j) {
-    if (!model.columns[j].cost.is_zero()) value = value + model.columns[j].cost * x[j];
-  }
-  return value;
+  linear::ProductSum sum;
+  for (std::size_t j = 0; j < model.columns.size(); ++j) sum.add(model.columns[j].cost, x[j]);
+  return sum.value() + model.objective_constant;
 }
 
 namespace {

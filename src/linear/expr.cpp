@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "core/error.hpp"
+#include "linear/product_sum.hpp"
 
 namespace mivex::linear {
 
@@ -57,12 +58,12 @@ LinearExpr operator-(LinearExpr a, LinearExpr b) {
 }
 
 Rational LinearExpr::evaluate(const std::vector<Rational>& values) const {
-  Rational sum = constant;
+  ProductSum sum;
   for (const Term& t : terms) {
     if (t.var >= values.size()) stop("variable index out of range");
-    sum = sum + t.coef * values[t.var];
+    sum.add(t.coef, values[t.var]);
   }
-  return sum;
+  return sum.value() + constant;
 }
 
 }  // namespace mivex::linear

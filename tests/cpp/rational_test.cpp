@@ -319,3 +319,28 @@ TEST(ProductSum, MatchesReducedSums) {
     ASSERT_NO_FATAL_FAILURE(expect_matches(sum.value(), expected)) << "round " << round;
   }
 }
+
+// Word terms are summed in words until that sum outgrows them; the terms
+// after it, in words or not, must still count, and so must a wide term
+// between word ones. A fresh sum is zero.
+TEST(ProductSum, WordTermsPastTheWords) {
+  EXPECT_EQ(mivex::linear::ProductSum().value(), Rational(0));
+  std::mt19937_64 rng(314);
+  for (int round = 0; round < 2000; ++round) {
+    mivex::linear::ProductSum sum;
+    mpq_class expected = 0;
+    const int terms = 1 + static_cast<int>(rng() % 10);
+    for (int t = 0; t < terms; ++t) {
+      // Near the top of a word, or a small fraction, or (rarely) wide.
+      mpq_class a(static_cast<long>(rng() >> 2) * (rng() % 2 ? 1 : -1), static_cast<long>(1 + rng() % 3));
+      mpq_class b(static_cast<long>(1 + rng() % 5), static_cast<long>(1 + rng() % 4));
+      if (rng() % 3 == 0) a = mpq_class(static_cast<long>(rng() % 9) - 4, static_cast<long>(1 + rng() % 6));
+      if (rng() % 10 == 0) a *= mpq_class(mpz_class("340282366920938463463374607431768211507"));
+      a.canonicalize();
+      b.canonicalize();
+      sum.add(Rational::from_mpq(a.get_mpq_t()), Rational::from_mpq(b.get_mpq_t()));
+      expected += a * b;
+    }
+    ASSERT_NO_FATAL_FAILURE(expect_matches(sum.value(), expected)) << "round " << round;
+  }
+}

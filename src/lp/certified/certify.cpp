@@ -6,9 +6,12 @@
 
 #include <gmp.h>
 
+#include "linear/product_sum.hpp"
+
 namespace mivex::lp {
 
 using linear::CmpOp;
+using linear::ProductSum;
 using linear::Rational;
 
 namespace {
@@ -32,11 +35,9 @@ std::vector<Rational> solve_transposed(const BasisFactor& lu, std::vector<Ration
 }
 
 Rational dot(const SparseVector& column, const std::vector<Rational>& by_row) {
-  Rational s;
-  for (const auto& [i, a] : column) {
-    if (!by_row[i].is_zero()) s = s + a * by_row[i];
-  }
-  return s;
+  ProductSum s;
+  for (const auto& [i, a] : column) s.add(a, by_row[i]);
+  return s.value();
 }
 
 // Whether activity `r` of a row lies on its side of `b`.
@@ -50,11 +51,13 @@ bool row_holds(CmpOp op, const Rational& r, const Rational& b) {
 }
 
 std::vector<Rational> activities(const ColumnForm& f, const std::vector<Rational>& x) {
-  std::vector<Rational> r(f.m);
+  std::vector<ProductSum> sums(f.m);
   for (std::size_t j = 0; j < f.n; ++j) {
     if (x[j].is_zero()) continue;
-    for (const auto& [i, a] : f.columns[j]) r[i] = r[i] + a * x[j];
+    for (const auto& [i, a] : f.columns[j]) sums[i].add(a, x[j]);
   }
+  std::vector<Rational> r(f.m);
+  for (std::size_t i = 0; i < f.m; ++i) r[i] = sums[i].value();
   return r;
 }
 
@@ -73,13 +76,13 @@ bool feasible(const ColumnForm& f, const std::vector<Rational>& x, std::vector<R
 bool verify_infeasible(const ColumnForm& f, const Certificate& c) {
   const auto& y = c.y;
   if (y.size() != f.m) return false;
-  Rational by;
+  ProductSum by;
   for (std::size_t i = 0; i < f.m; ++i) {
     if (f.ops[i] == CmpOp::Le && y[i].is_positive()) return false;
     if (f.ops[i] == CmpOp::Ge && y[i].is_negative()) return false;
-    if (!y[i].is_zero()) by = by + f.rhs[i] * y[i];
+    by.add(f.rhs[i], y[i]);
   }
-  if (!by.is_positive()) return false;
+  if (!by.value().is_positive()) return false;
   for (std::size_t j = 0; j < f.n; ++j) {
     if (dot(f.columns[j], y).is_positive()) return false;
   }
@@ -89,12 +92,12 @@ bool verify_infeasible(const ColumnForm& f, const Certificate& c) {
 bool verify_unbounded(const ColumnForm& f, const Certificate& c) {
   std::vector<Rational> r;
   if (!f.has_objective || !feasible(f, c.x, r) || c.ray.size() != f.n) return false;
-  Rational gain;
+  ProductSum gain;
   for (std::size_t j = 0; j < f.n; ++j) {
     if (c.ray[j].is_negative()) return false;
-    if (!c.ray[j].is_zero()) gain = gain + f.cost[j] * c.ray[j];
+    gain.add(f.cost[j], c.ray[j]);
   }
-  if (!gain.is_negative()) return false;
+  if (!gain.value().is_negative()) return false;
   std::vector<Rational> dr = activities(f, c.ray);
   for (std::size_t i = 0; i < f.m; ++i) {
     if (!row_holds(f.ops[i], dr[i], Rational())) return false;
@@ -253,13 +256,13 @@ std::optional<Rational> Certifier::dual_bound() {
   for (std::size_t j = 0; j < f_.n; ++j) {
     if (d_[j].is_negative()) return std::nullopt;
   }
-  Rational bound;
+  ProductSum bound;
   for (std::size_t i = 0; i < f_.m; ++i) {
     if (f_.ops[i] == CmpOp::Le && y_[i].is_positive()) return std::nullopt;
     if (f_.ops[i] == CmpOp::Ge && y_[i].is_negative()) return std::nullopt;
-    if (!y_[i].is_zero()) bound = bound + f_.rhs[i] * y_[i];
+    bound.add(f_.rhs[i], y_[i]);
   }
-  return bound;
+  return bound.value();
 }
 
 std::optional<std::vector<Rational>> Certifier::feasible_point() const {
@@ -324,10 +327,9 @@ bool Certifier::hopeless(const std::vector<double>& reduced) {
     std::vector<Rational> col(f_.m);
     for (auto& [i, a] : column_of(v)) col[i] = std::move(a);
     std::vector<Rational> alpha = solve(lu_, std::move(col));
-    Rational d = v < f_.n ? f_.cost[v] : Rational();
-    for (std::size_t p = 0; p < f_.m; ++p) {
-      if (!cb[p].is_zero() && !alpha[p].is_zero()) d = d - cb[p] * alpha[p];
-    }
+    ProductSum cb_alpha;
+    for (std::size_t p = 0; p < f_.m; ++p) cb_alpha.add(cb[p], alpha[p]);
+    const Rational d = (v < f_.n ? f_.cost[v] : Rational()) - cb_alpha.value();
     const int s = d.sign() * side(v);
     if (s < 0) return true;  // the duals are infeasible
     if (s > 0) continue;

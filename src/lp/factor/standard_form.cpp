@@ -1,6 +1,7 @@
 #include "lp/factor/standard_form.hpp"
 
 #include "core/error.hpp"
+#include "linear/product_sum.hpp"
 
 namespace mivex::lp {
 
@@ -24,11 +25,9 @@ std::shared_ptr<const StandardForm> StandardForm::of(const LinearSystem& system)
 }
 
 Rational StandardForm::objective_at(const std::vector<Rational>& x) const {
-  Rational sum;
-  for (std::size_t j = 0; j < n_ && j < x.size(); ++j) {
-    if (!cost_[j].is_zero() && !x[j].is_zero()) sum = sum + cost_[j] * x[j];
-  }
-  return sum;
+  linear::ProductSum sum;
+  for (std::size_t j = 0; j < n_ && j < x.size(); ++j) sum.add(cost_[j], x[j]);
+  return sum.value();
 }
 
 std::shared_ptr<const StandardForm> StandardForm::extend(std::shared_ptr<const StandardForm> base,

@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "core/error.hpp"
+#include "linear/product_sum.hpp"
 #include "lp/simplex/cycle_guard.hpp"
 
 namespace mivex::lp {
@@ -71,12 +72,9 @@ void RevisedSimplex::compute_multipliers(std::vector<Rational>& y, const BasisFa
 }
 
 Rational RevisedSimplex::objective() const {
-  Rational sum;
-  for (std::size_t p = 0; p < m_; ++p) {
-    const Rational c = cost_of(basis_[p]);
-    if (!c.is_zero()) sum = sum + c * x_[p];
-  }
-  return sum;
+  linear::ProductSum sum;
+  for (std::size_t p = 0; p < m_; ++p) sum.add(cost_of(basis_[p]), x_[p]);
+  return sum.value();
 }
 
 void RevisedSimplex::follow_objective(Bound& objective, std::size_t position, const Bound& cost, bool bounded) const {
