@@ -134,7 +134,8 @@ def test_mps_like_text(text):
 # The fuzz targets whose findings are saved under fuzz/regressions/<target>/,
 # each with the solve paths that read its inputs.
 REPLAYED_BY = {"sat": ["sat"], "lp": ["lp"], "milp": ["milp"], "cp": ["cp"],
-               "dimacs": ["sat"], "lp_format": ["lp", "milp"], "cp_format": ["cp"], "mps": ["mps"]}
+               "dimacs": ["sat"], "lp_format": ["lp", "milp"], "cp_format": ["cp"], "mps": ["mps"],
+               "exact": ["mps"]}
 REGRESSIONS = ROOT / "fuzz" / "regressions"
 
 
