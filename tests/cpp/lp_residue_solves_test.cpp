@@ -1,8 +1,8 @@
 // The residue solves of the basis factor against its rational solves: on
 // random integer programs with dense rows (large determinants), through
-// runs of column replacements and refactors, every ftran_sparse and
-// inverse_row must give the same vector and the same nonzero list whether
-// it went through residues or not. And where a result does not fit the
+// runs of column replacements and refactors, every ftran_sparse,
+// inverse_row and btran must give the same vector (and nonzero list)
+// whether it went through residues or not. And where a result does not fit the
 // primes' range, the check must catch it and the rational solve answer.
 #include <gtest/gtest.h>
 
@@ -82,6 +82,17 @@ TEST(ResidueSolves, EqualTheRationalSolvesThroughUpdatesAndRefactors) {
         ASSERT_EQ(a, b) << "trial " << trial << " step " << step << " position " << p;
         ASSERT_EQ(a_nz, b_nz);
       }
+      // Multipliers of integer costs (now and then with a fraction, which
+      // the rational solve must answer).
+      a.assign(m, Rational());
+      for (std::size_t p = 0; p < m; ++p) {
+        if (rng() % 3 == 0) a[p] = Rational(static_cast<std::int64_t>(rng() % 41) - 20);
+      }
+      if (step % 7 == 0) a[rng() % m] = Rational(1, 3);
+      b = a;
+      residues.btran(a);
+      rationals.btran(b);
+      ASSERT_EQ(a, b) << "trial " << trial << " step " << step << " btran";
       // A column that may enter, and the position it replaces.
       const std::size_t col = rng() % form->num_cols();
       if (std::find(basis.begin(), basis.end(), col) != basis.end()) continue;
@@ -146,5 +157,11 @@ TEST(ResidueSolves, ResultsBeyondThePrimesRangeFallBackToRationals) {
     load(*form, 0, x, nz);
     lu.ftran_sparse(x, nz);
     EXPECT_EQ(lu.residue_solves(), k == 4 ? 3u : 1u);
+    // The multipliers of a cost on the last position: y_i = 2^(30 (k-1-i)).
+    std::vector<Rational> y(k);
+    y[k - 1] = Rational(1);
+    lu.btran(y);
+    for (std::size_t i = k; i-- > 0;) EXPECT_EQ(y[i], i == k - 1 ? Rational(1) : y[i + 1] * Rational(1073741824));
+    EXPECT_EQ(lu.residue_solves(), k == 4 ? 4u : 1u);
   }
 }

@@ -345,6 +345,7 @@ void BasisFactor::etas_transposed(Rational* w) const {
 }
 
 void BasisFactor::btran(std::vector<Rational>& vec) const {
+  if (res_.on() && res_.btran(*this, vec)) return;
   Rational* w = vec.data();
   etas_transposed(w);
   // Every row is the pivot row of exactly one step: z is written whole.

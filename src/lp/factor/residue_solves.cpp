@@ -343,11 +343,10 @@ bool ResidueSolves::ftran(const BasisFactor& lu, std::vector<Rational>& vec, std
   return true;
 }
 
-bool ResidueSolves::inverse_row(const BasisFactor& lu, std::size_t position, std::vector<Rational>& out,
-                                std::vector<std::uint32_t>& nz) {
+template <class Rhs>
+bool ResidueSolves::solve_transposed(const BasisFactor& lu, Rhs rhs) {
   const std::size_t m = lu.m_;
   ResiduePair* w = work_.data();  // by position
-  w[position] = {kFirst.one(), kSecond.one()};
   // The etas transposed, last first; then U transposed into z (by row),
   // then L transposed.
   for (std::size_t k = etas_.size(); k-- > 0;) {
@@ -383,7 +382,7 @@ bool ResidueSolves::inverse_row(const BasisFactor& lu, std::size_t position, std
     }
   }
 
-  // The integers D y, and the check (D y)^T B = D e_position^T, a column at a time.
+  // The integers D y, and the check (D y)^T B = D w^T, a column at a time.
   std::vector<SignedWide>& rows = row_found_;
   rows.resize(m);
   for (std::size_t i = 0; i < m; ++i) {
@@ -391,19 +390,43 @@ bool ResidueSolves::inverse_row(const BasisFactor& lu, std::size_t position, std
     z[i] = ResiduePair{};
   }
   u64 acc[3] = {0, 0, 0};
-  bool exact = true;
-  for (std::size_t p = 0; p < m && exact; ++p) {
+  const SignedWide det{true, det_};  // -D
+  for (std::size_t p = 0; p < m; ++p) {
     form_->for_any_column(basis_[p], [&](std::size_t row, const Rational& a) {
       if (rows[row].magnitude != 0) accumulate(acc, rows[row], a.num());
     });
-    if (p == position) accumulate(acc, SignedWide{true, det_}, 1);
-    exact = take_zero(acc);
+    if (const std::int64_t v = rhs(p); v != 0) accumulate(acc, det, v);
+    if (!take_zero(acc)) {
+      on_ = false;
+      return false;
+    }
   }
-  if (!exact) {
-    on_ = false;
-    return false;
+  return true;
+}
+
+bool ResidueSolves::inverse_row(const BasisFactor& lu, std::size_t position, std::vector<Rational>& out,
+                                std::vector<std::uint32_t>& nz) {
+  work_[position] = {kFirst.one(), kSecond.one()};
+  if (!solve_transposed(lu, [position](std::size_t p) { return std::int64_t{p == position}; })) return false;
+  hand_out(lu.m_, row_found_.data(), out, nz);
+  return true;
+}
+
+bool ResidueSolves::btran(const BasisFactor& lu, std::vector<Rational>& w) {
+  const std::size_t m = lu.m_;
+  std::vector<std::int64_t>& ints = rhs_;
+  ints.assign(m, 0);
+  for (std::size_t p = 0; p < m; ++p) {
+    if (w[p].is_zero()) continue;
+    if (!small_integer(w[p], ints[p])) {
+      for (std::size_t q = 0; q < p; ++q) work_[q] = ResiduePair{};
+      return false;
+    }
+    work_[p] = integer_residues(w[p]);
   }
-  hand_out(m, rows.data(), out, nz);
+  if (!solve_transposed(lu, [&ints](std::size_t p) { return ints[p]; })) return false;
+  for (Rational& v : w) v = Rational();
+  hand_out(m, row_found_.data(), w, nz_);
   return true;
 }
 

@@ -70,6 +70,10 @@ class ResidueSolves {
   bool ftran(const BasisFactor& lu, std::vector<Rational>& v, std::vector<std::uint32_t>& nz);
   bool inverse_row(const BasisFactor& lu, std::size_t position, std::vector<Rational>& out,
                    std::vector<std::uint32_t>& nz);
+  // As BasisFactor::btran, for w of integers (the costs of the basic
+  // columns, most often); false (w as it came) when the rational solve
+  // must answer.
+  bool btran(const BasisFactor& lu, std::vector<Rational>& w);
   // A rational ftran's result, for the share of wide results.
   void note_result(std::size_t m, const std::vector<Rational>& x, const std::vector<std::uint32_t>& nz);
 
@@ -80,6 +84,11 @@ class ResidueSolves {
     std::size_t begin, end;  // in eta_index_, eta_value_
   };
   bool column_fits(std::uint32_t column) const;
+  // work_ (by position) becomes y with B^T y = it, in out_ (by row), and
+  // D y in row_found_ (out_ and work_ are left zero); false when the check
+  // (D y)^T B = D w^T fails, with w[p] = `rhs(p)` for every position.
+  template <class Rhs>
+  bool solve_transposed(const BasisFactor& lu, Rhs rhs);
   // out[i] = found[i] / D for every position or row, nz the nonzero ones.
   void hand_out(std::size_t m, const SignedWide* found, std::vector<Rational>& out, std::vector<std::uint32_t>& nz);
 
@@ -99,6 +108,8 @@ class ResidueSolves {
   // `found_`, which keep the latest ftran's result for update()).
   std::vector<ResiduePair> work_, image_, out_;
   std::vector<SignedWide> found_, row_found_;
+  std::vector<std::int64_t> rhs_;   // btran's w in words
+  std::vector<std::uint32_t> nz_;   // btran's nonzero rows (unused after)
   bool image_fresh_ = false;
   // The share of ftran results' nonzeros that are not small rationals,
   // averaged over recent solves.
