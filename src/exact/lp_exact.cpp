@@ -22,7 +22,7 @@ using lp::Proposal;
 namespace {
 
 Rational dot(const lp::SparseVector& column, const std::vector<Rational>& y) {
-  linear::ProductSum sum;
+  linear::ProductSum sum(linear::ProductSum::Words::Apart);
   for (const auto& [i, a] : column) sum.add(a, y[i]);
   return sum.value();
 }
@@ -118,13 +118,13 @@ LpAnswer from_certificate(Certificate c) {
 // Duals y prove x optimal: signs by row side, c - A^T y >= 0, and
 // c.x = b.y (so no feasible point does better).
 bool proves_optimum(const ColumnForm& f, const std::vector<Rational>& x, const std::vector<Rational>& y) {
-  linear::ProductSum by;
+  linear::ProductSum by(linear::ProductSum::Words::Apart);
   for (std::size_t i = 0; i < f.m; ++i) {
     if (f.ops[i] == CmpOp::Le && y[i].is_positive()) return false;
     if (f.ops[i] == CmpOp::Ge && y[i].is_negative()) return false;
     by.add(f.rhs[i], y[i]);
   }
-  linear::ProductSum cx;
+  linear::ProductSum cx(linear::ProductSum::Words::Apart);
   for (std::size_t j = 0; j < f.n; ++j) {
     if ((f.cost[j] - dot(f.columns[j], y)).is_negative()) return false;
     cx.add(f.cost[j], x[j]);

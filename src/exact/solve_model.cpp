@@ -17,7 +17,7 @@ const char* status_word(Answer::Status status) {
 }
 
 Rational objective_at(const Model& model, const std::vector<Rational>& x) {
-  linear::ProductSum sum;
+  linear::ProductSum sum(linear::ProductSum::Words::Apart);
   for (std::size_t j = 0; j < model.columns.size(); ++j) sum.add(model.columns[j].cost, x[j]);
   return sum.value() + model.objective_constant;
 }

@@ -58,7 +58,7 @@ LinearExpr operator-(LinearExpr a, LinearExpr b) {
 }
 
 Rational LinearExpr::evaluate(const std::vector<Rational>& values) const {
-  ProductSum sum;
+  ProductSum sum(ProductSum::Words::Apart);
   for (const Term& t : terms) {
     if (t.var >= values.size()) stop("variable index out of range");
     sum.add(t.coef, values[t.var]);

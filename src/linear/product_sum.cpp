@@ -15,7 +15,7 @@ void ProductSum::clear() {
 
 void ProductSum::add(const Rational& a, const Rational& b) {
   if (a.is_zero() || b.is_zero()) return;
-  if (a.is_small() && b.is_small() && small_.is_small()) {
+  if (apart_ && a.is_small() && b.is_small() && small_.is_small()) {
     small_.sub_mul(a, b);
     return;
   }

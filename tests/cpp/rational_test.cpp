@@ -273,13 +273,14 @@ TEST(Rational, ToF64OfPromotedValuesRoundsToNearest) {
   }
 }
 
-// A sum of products over one running denominator equals the reduced sum,
-// in the words when it fits: terms that share their denominator, divide it,
-// are multiples of it or are unrelated, small and promoted, cancelling to
-// zero and to integers.
+// A sum of products over one running denominator (word terms summed apart
+// or not) equals the reduced sum, in the words when it fits: terms that
+// share their denominator, divide it, are multiples of it or are
+// unrelated, small and promoted, cancelling to zero and to integers.
 TEST(ProductSum, MatchesReducedSums) {
   std::mt19937_64 rng(2718);
-  mivex::linear::ProductSum sum;
+  using Words = mivex::linear::ProductSum::Words;
+  mivex::linear::ProductSum sum, apart(Words::Apart);
   auto big = [&](int bits) -> mpz_class {
     mpz_class v;
     mpz_urandomb(v.get_mpz_t(), state(), static_cast<mp_bitcnt_t>(bits));
@@ -311,23 +312,27 @@ TEST(ProductSum, MatchesReducedSums) {
       b.back() = 1;
     }
     sum.clear();
+    apart.clear();
     mpq_class expected = 0;
     for (int t = 0; t < terms; ++t) {
       sum.add(Rational::from_mpq(a[t].get_mpq_t()), Rational::from_mpq(b[t].get_mpq_t()));
+      apart.add(Rational::from_mpq(a[t].get_mpq_t()), Rational::from_mpq(b[t].get_mpq_t()));
       expected += a[t] * b[t];
     }
     ASSERT_NO_FATAL_FAILURE(expect_matches(sum.value(), expected)) << "round " << round;
+    ASSERT_NO_FATAL_FAILURE(expect_matches(apart.value(), expected)) << "round " << round << ", words apart";
   }
 }
 
-// Word terms are summed in words until that sum outgrows them; the terms
-// after it, in words or not, must still count, and so must a wide term
-// between word ones. A fresh sum is zero.
+// Word terms summed apart, in words, until that sum outgrows them: the
+// terms after it, in words or not, must still count, and so must a wide
+// term between word ones. A fresh sum is zero.
 TEST(ProductSum, WordTermsPastTheWords) {
-  EXPECT_EQ(mivex::linear::ProductSum().value(), Rational(0));
+  using mivex::linear::ProductSum;
+  EXPECT_EQ(ProductSum(ProductSum::Words::Apart).value(), Rational(0));
   std::mt19937_64 rng(314);
   for (int round = 0; round < 2000; ++round) {
-    mivex::linear::ProductSum sum;
+    ProductSum sum(ProductSum::Words::Apart);
     mpq_class expected = 0;
     const int terms = 1 + static_cast<int>(rng() % 10);
     for (int t = 0; t < terms; ++t) {

@@ -35,7 +35,7 @@ std::vector<Rational> solve_transposed(const BasisFactor& lu, std::vector<Ration
 }
 
 Rational dot(const SparseVector& column, const std::vector<Rational>& by_row) {
-  ProductSum s;
+  ProductSum s(ProductSum::Words::Apart);
   for (const auto& [i, a] : column) s.add(a, by_row[i]);
   return s.value();
 }
@@ -51,7 +51,7 @@ bool row_holds(CmpOp op, const Rational& r, const Rational& b) {
 }
 
 std::vector<Rational> activities(const ColumnForm& f, const std::vector<Rational>& x) {
-  std::vector<ProductSum> sums(f.m);
+  std::vector<ProductSum> sums(f.m, ProductSum(ProductSum::Words::Apart));
   for (std::size_t j = 0; j < f.n; ++j) {
     if (x[j].is_zero()) continue;
     for (const auto& [i, a] : f.columns[j]) sums[i].add(a, x[j]);
@@ -76,7 +76,7 @@ bool feasible(const ColumnForm& f, const std::vector<Rational>& x, std::vector<R
 bool verify_infeasible(const ColumnForm& f, const Certificate& c) {
   const auto& y = c.y;
   if (y.size() != f.m) return false;
-  ProductSum by;
+  ProductSum by(ProductSum::Words::Apart);
   for (std::size_t i = 0; i < f.m; ++i) {
     if (f.ops[i] == CmpOp::Le && y[i].is_positive()) return false;
     if (f.ops[i] == CmpOp::Ge && y[i].is_negative()) return false;
@@ -92,7 +92,7 @@ bool verify_infeasible(const ColumnForm& f, const Certificate& c) {
 bool verify_unbounded(const ColumnForm& f, const Certificate& c) {
   std::vector<Rational> r;
   if (!f.has_objective || !feasible(f, c.x, r) || c.ray.size() != f.n) return false;
-  ProductSum gain;
+  ProductSum gain(ProductSum::Words::Apart);
   for (std::size_t j = 0; j < f.n; ++j) {
     if (c.ray[j].is_negative()) return false;
     gain.add(f.cost[j], c.ray[j]);
@@ -256,7 +256,7 @@ std::optional<Rational> Certifier::dual_bound() {
   for (std::size_t j = 0; j < f_.n; ++j) {
     if (d_[j].is_negative()) return std::nullopt;
   }
-  ProductSum bound;
+  ProductSum bound(ProductSum::Words::Apart);
   for (std::size_t i = 0; i < f_.m; ++i) {
     if (f_.ops[i] == CmpOp::Le && y_[i].is_positive()) return std::nullopt;
     if (f_.ops[i] == CmpOp::Ge && y_[i].is_negative()) return std::nullopt;
@@ -327,7 +327,7 @@ bool Certifier::hopeless(const std::vector<double>& reduced) {
     std::vector<Rational> col(f_.m);
     for (auto& [i, a] : column_of(v)) col[i] = std::move(a);
     std::vector<Rational> alpha = solve(lu_, std::move(col));
-    ProductSum cb_alpha;
+    ProductSum cb_alpha(ProductSum::Words::Apart);
     for (std::size_t p = 0; p < f_.m; ++p) cb_alpha.add(cb[p], alpha[p]);
     const Rational d = (v < f_.n ? f_.cost[v] : Rational()) - cb_alpha.value();
     const int s = d.sign() * side(v);

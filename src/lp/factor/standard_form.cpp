@@ -25,7 +25,7 @@ std::shared_ptr<const StandardForm> StandardForm::of(const LinearSystem& system)
 }
 
 Rational StandardForm::objective_at(const std::vector<Rational>& x) const {
-  linear::ProductSum sum;
+  linear::ProductSum sum(linear::ProductSum::Words::Apart);
   for (std::size_t j = 0; j < n_ && j < x.size(); ++j) sum.add(cost_[j], x[j]);
   return sum.value();
 }

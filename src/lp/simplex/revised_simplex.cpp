@@ -72,7 +72,7 @@ void RevisedSimplex::compute_multipliers(std::vector<Rational>& y, const BasisFa
 }
 
 Rational RevisedSimplex::objective() const {
-  linear::ProductSum sum;
+  linear::ProductSum sum(linear::ProductSum::Words::Apart);
   for (std::size_t p = 0; p < m_; ++p) sum.add(cost_of(basis_[p]), x_[p]);
   return sum.value();
 }
