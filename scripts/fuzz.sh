@@ -37,7 +37,8 @@ for target in "${targets[@]}"; do
     dimacs) paths=(sat) ;;
     lp_format) paths=(lp milp) ;;
     cp_format) paths=(cp) ;;
-    mps | exact) paths=(mps) ;;
+    mps) paths=(mps) ;;
+    exact) paths=(mps exact) ;;
     *) paths=("$target") ;;
   esac
   seeds=()
