@@ -9,12 +9,12 @@ set(MIVEX_FUZZ_ENTRY_milp solve_milp_text)
 set(MIVEX_FUZZ_ENTRY_cp solve_cp_text)
 
 # mivex_fuzz_executable(<name> <target> [<source>...]): the code of <target>
-# (fuzz_solve.cpp, fuzz_read.cpp or fuzz_exact.cpp) with the given extra
-# sources.
+# (fuzz_solve.cpp or fuzz_read.cpp) with the given extra sources.
 function(mivex_fuzz_executable name target)
   set(dir ${CMAKE_CURRENT_FUNCTION_LIST_DIR})
   if(target STREQUAL "exact")
-    add_executable(${name} ${dir}/fuzz_exact.cpp ${ARGN})
+    add_executable(${name} ${dir}/fuzz_solve.cpp ${ARGN})
+    target_compile_definitions(${name} PRIVATE MIVEX_FUZZ_EXACT=1)
   elseif(DEFINED MIVEX_FUZZ_ENTRY_${target})
     add_executable(${name} ${dir}/fuzz_solve.cpp ${ARGN})
     target_compile_definitions(${name} PRIVATE MIVEX_FUZZ_SOLVE=${MIVEX_FUZZ_ENTRY_${target}})
