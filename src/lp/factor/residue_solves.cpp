@@ -426,7 +426,8 @@ bool ResidueSolves::btran(const BasisFactor& lu, std::vector<Rational>& w) {
   }
   if (!solve_transposed(lu, [&ints](std::size_t p) { return ints[p]; })) return false;
   for (Rational& v : w) v = Rational();
-  hand_out(m, row_found_.data(), w, nz_);
+  std::vector<std::uint32_t> nz;  // hand_out lists them; a dense solve has no use for it
+  hand_out(m, row_found_.data(), w, nz);
   return true;
 }
 

@@ -109,7 +109,6 @@ class ResidueSolves {
   std::vector<ResiduePair> work_, image_, out_;
   std::vector<SignedWide> found_, row_found_;
   std::vector<std::int64_t> rhs_;   // btran's w in words
-  std::vector<std::uint32_t> nz_;   // btran's nonzero rows (unused after)
   bool image_fresh_ = false;
   // The share of ftran results' nonzeros that are not small rationals,
   // averaged over recent solves.
