@@ -102,7 +102,9 @@ class LpSolver {
   // to be below `floor`, the parent's. The pivots then cut short a run that
   // is bound to be thrown away (TwoPhase::set_floor); the answer is the same.
   // Where fast_path_solve misses, it may offer another floor (most often
-  // the optimum itself), which solve() gives the pivots too.
+  // the optimum itself), which solve() gives the pivots too. The pivots read
+  // the floor when they start, so a fast solve (set_fast_solve) that misses
+  // may set a higher one.
   void set_floor(Rational floor) { floor_ = std::move(floor); }
   // The pivots decide from bounds from the first (TwoPhase::start_from_bounds):
   // an LP of the same matrix found its exact numbers big (stats().bounds_paid).

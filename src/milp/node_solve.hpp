@@ -34,6 +34,7 @@ struct NodeSolve {
   bool start_from_bounds = false;
   bool lift_ties = false;
   double seconds = 0.0;
+  bool floor_from_duals = false;  // the fast path missed, and its duals raised the floor
 };
 
 // A node LP, with everything it reads owned here.

@@ -159,8 +159,16 @@ NodeSolve Search::solve(std::size_t id) {
     // from where this node started.
     if (out.mode == lp::LpSolver::FastPath::Always) {
       solver.set_fast_solve([&](Cancel& c) {
-        auto answer = fast_->solve(&job.extra, out.warm_start.get(), c);
+        std::optional<Rational> floor;
+        auto answer = fast_->solve(&job.extra, out.warm_start.get(), c, options_.floors ? &floor : nullptr);
         if (auto end = fast_->last_basis()) out.warm_start = std::move(end);
+        // A miss on a node with several optima: its duals most often prove
+        // the optimum itself, a higher floor than the parent's for the pivots
+        // to come (read when they start).
+        if (!answer && floor && (!job.floor || *job.floor < *floor)) {
+          solver.set_floor(std::move(*floor));
+          out.floor_from_duals = true;
+        }
         return answer;
       });
     }
@@ -181,6 +189,7 @@ void Search::count(const NodeSolve& solved) {
   }
   stats_.pivots += solved.stats.pivots;
   if (solved.stats.below_floor) ++stats_.below_floor;
+  if (solved.floor_from_duals) ++stats_.floors_from_duals;
   if (!solved.stats.fast_path) {
     stats_.repeated += solved.repeat + solved.stats.second_run_repeated;
     stats_.second_run_repeated += solved.stats.second_run_repeated;

@@ -67,6 +67,9 @@ struct SearchStats {
   std::size_t pivots = 0, repeated = 0;
   std::size_t second_run_repeated = 0;  // of them, in phase 2's second runs
   std::size_t below_floor = 0;  // node LPs whose first run of phase 2 the floor cut short
+  // Node LPs whose floor the duals of a fast path that missed raised above
+  // the parent's optimum.
+  std::size_t floors_from_duals = 0;
   std::size_t from_bounds = 0;  // node LPs whose pivots decided from bounds from the first
   std::size_t lifted = 0;       // node LPs that settled ties by lifting wherever it could
 };

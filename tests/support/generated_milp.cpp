@@ -56,4 +56,19 @@ std::string generated_milp(MilpGen& g) {
   return text;
 }
 
+std::string covering_milp(MilpGen& g) {
+  const int n = g.pick(4, 12), m = g.pick(3, 9);
+  std::string text = "min";
+  for (int j = 0; j < n; ++j) text += std::string(j ? " + " : " ") + std::to_string(g.pick(1, 2)) + "*x" + std::to_string(j);
+  for (int i = 0; i < m; ++i) {
+    std::string row;
+    for (int j = 0; j < n; ++j) {
+      if (g.pick(0, 2) == 0) row += (row.empty() ? "" : " + ") + std::to_string(g.pick(1, 3)) + "*x" + std::to_string(j);
+    }
+    if (!row.empty()) text += "\n" + row + " >= " + std::to_string(g.pick(1, 6)) + ".5";
+  }
+  for (int j = 0; j < n; ++j) text += "\nx" + std::to_string(j) + " <= 3\nint x" + std::to_string(j);
+  return text;
+}
+
 }  // namespace mivex::support

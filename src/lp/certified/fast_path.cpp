@@ -14,10 +14,12 @@ using linear::Rational;
 namespace {
 
 // `floor`: fast_path_solve's, with `owner` the form's owner, which the
-// source keeps alive.
+// source keeps alive. `missed`, when given, is set to the certifier of an
+// optimum that did not certify.
 std::optional<FastAnswer> certified(const linear::LinearSystem& system, const ColumnForm& form,
                                     const Proposal& proposal, Cancel& cancel, FloorSource* floor = nullptr,
-                                    const std::shared_ptr<const ColumnForm>& owner = nullptr) {
+                                    const std::shared_ptr<const ColumnForm>& owner = nullptr,
+                                    std::shared_ptr<Certifier>* missed = nullptr) {
   if (proposal.status == Proposal::Status::Failed) return std::nullopt;
   auto kept = std::make_shared<Certifier>(form, cancel);
   Certifier& certifier = *kept;
@@ -30,6 +32,7 @@ std::optional<FastAnswer> certified(const linear::LinearSystem& system, const Co
       auto c = certifier.unique_optimum(search, &proposal.reduced);
       if (!c) {
         if (floor != nullptr && owner != nullptr) *floor = [owner, kept] { return kept->dual_bound(); };
+        if (missed != nullptr) *missed = kept;
         return std::nullopt;
       }
       Rational objective = system.objective ? system.objective->expr.evaluate(c->x) : Rational();
@@ -123,9 +126,10 @@ namespace {
 // dual simplex, then what its verdict calls for.
 std::optional<FastAnswer> propose_and_certify(const linear::LinearSystem& system, const ColumnForm& form,
                                               FloatSimplex& engine, Cancel& cancel, FloorSource* floor = nullptr,
-                                              const std::shared_ptr<const ColumnForm>& owner = nullptr) {
+                                              const std::shared_ptr<const ColumnForm>& owner = nullptr,
+                                              std::shared_ptr<Certifier>* missed = nullptr) {
   Proposal proposal = engine.dual();
-  if (auto answer = certified(system, form, proposal, cancel, floor, owner)) return answer;
+  if (auto answer = certified(system, form, proposal, cancel, floor, owner, missed)) return answer;
   // A claim of infeasibility or unboundedness that did not certify: the
   // dual simplex's verdict on a dual infeasible start can be either, so the
   // primal simplex goes on from its basis. (An optimum that did not certify
@@ -165,7 +169,7 @@ NodeFastPath::NodeFastPath(const linear::LinearSystem& system, Cancel& cancel)
 }
 
 std::optional<FastAnswer> NodeFastPath::solve(const std::vector<linear::LinearConstraint>* extra,
-                                              const WarmBasis* start, Cancel& cancel) {
+                                              const WarmBasis* start, Cancel& cancel, std::optional<Rational>* floor) {
   last_.reset();
   if (!form_ || !engine_->loaded()) return std::nullopt;
   if (extra && !append_rows(*form_, *extra)) return std::nullopt;
@@ -182,7 +186,11 @@ std::optional<FastAnswer> NodeFastPath::solve(const std::vector<linear::LinearCo
   // The first run with no basis given starts as a fresh model would.
   if (start != nullptr || ran_) engine_->start_from(start);
   ran_ = true;
-  std::optional<FastAnswer> answer = propose_and_certify(system_, *form_, *engine_, cancel);
+  std::shared_ptr<Certifier> missed;
+  std::optional<FastAnswer> answer =
+      propose_and_certify(system_, *form_, *engine_, cancel, nullptr, nullptr, floor ? &missed : nullptr);
+  // Made here: the node's rows come off the form when the solve ends.
+  if (floor && !answer && missed) *floor = missed->dual_bound();
   WarmBasis end = engine_->warm_basis();
   if (!end.column.empty()) last_ = std::make_shared<const WarmBasis>(std::move(end));
   return answer;

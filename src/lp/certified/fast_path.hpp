@@ -79,8 +79,12 @@ class NodeFastPath {
   // system with the first of these rows (new rows start with their slack
   // basic); from scratch when `start` is null and nothing ran before, else
   // from the all-slack basis.
+  // With `floor` given, a run that ends at an optimum that does not certify
+  // (one of several, most often) sets it to the floor its duals prove, if
+  // they are feasible (as fast_path_solve's, but made before the node's
+  // rows come off).
   std::optional<FastAnswer> solve(const std::vector<linear::LinearConstraint>* extra, const WarmBasis* start,
-                                  Cancel& cancel);
+                                  Cancel& cancel, std::optional<linear::Rational>* floor = nullptr);
   // The basis the floating-point runs of the last solve ended on, to start
   // its children from; null when they failed or did not run.
   std::shared_ptr<const WarmBasis> last_basis() const { return last_; }
