@@ -33,7 +33,7 @@ tests=(
   Bounds.HoldTheirExactValuesThroughChains BoundFactor.OwnEliminationHoldsEveryExactSolve
   LpFastPath.SameAnswerAsThePivotsOnGeneratedPrograms LpFastPath.NodeProgramsAnswerAlike
   BranchAndBound.NodeLimitNeverTurnsAGuessIntoAnOptimum
-  MilpRepeats.RepeatedPivotsAreThePivotsFromScratchOnGeneratedMilps
+  MilpRepeats.RepeatedPivotsAreThePivotsFromScratchOnGeneratedMilps MilpRepeats.FloorsFromTheFastPathsDualsKeepThePivots
   MilpWarmStart.FastPathAndPivotsGiveTheSameSearchOnGeneratedMilps
   'SatDifferential.*' 'CpDifferential.*'
 )
