@@ -98,10 +98,10 @@ int main(int argc, char** argv) {
           "{\"file\": \"%s\", \"way\": \"%s\", \"status\": \"%s\", \"nodes\": %zu, \"seconds\": %.6f, "
           "\"pivots_only\": %zu, \"fast_answered\": %zu, \"fast_missed\": %zu, \"pivots_only_seconds\": %.6f, "
           "\"fast_answered_seconds\": %.6f, \"fast_missed_seconds\": %.6f, \"pivots\": %zu, \"repeated\": %zu, \"below_floor\": %zu, "
-          "\"from_bounds\": %zu, \"lifted\": %zu, \"same\": %s}\n",
+          "\"from_bounds\": %zu, \"lifted\": %zu, \"hopeless\": %zu, \"same\": %s}\n",
           argv[i], name, result.status().c_str(), s.nodes, seconds, s.pivots_only, s.fast_answered, s.fast_missed,
           s.pivots_only_seconds, s.fast_answered_seconds, s.fast_missed_seconds, s.pivots, s.repeated, s.below_floor,
-          s.from_bounds, s.lifted, reference.empty() ? "null" : (answer == reference && s.lp_solves == reference_nodes ? "true" : "false"));
+          s.from_bounds, s.lifted, s.hopeless, reference.empty() ? "null" : (answer == reference && s.lp_solves == reference_nodes ? "true" : "false"));
       std::fflush(stdout);
     }
   }

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "core/cancel.hpp"
@@ -15,6 +16,7 @@
 #include "lp/simplex/pivot_log.hpp"
 #include "lp/solver.hpp"
 #include "lp/factor/standard_form.hpp"
+#include "milp/integrality.hpp"
 
 namespace mivex::milp {
 
@@ -35,6 +37,14 @@ struct NodeSolve {
   bool lift_ties = false;
   double seconds = 0.0;
   bool floor_from_duals = false;  // the fast path missed, and its duals raised the floor
+  // Settled without its pivots (Search::hopeless_branch): its optimum, no
+  // better than the incumbent, and a variable fractional at every optimal
+  // point. It has no result; it branches into children no pop will solve.
+  struct Hopeless {
+    double objective;
+    Branch branch;
+  };
+  std::optional<Hopeless> hopeless;
 };
 
 // A node LP, with everything it reads owned here.

@@ -1,6 +1,7 @@
 #include "milp/search.hpp"
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <utility>
 
@@ -145,38 +146,98 @@ NodeJob Search::job_for(std::size_t id) const {
   return job;
 }
 
+void Search::tune(std::size_t id, lp::LpSolver& solver, NodeSolve& out) {
+  out.tuned = nodes_[id].bounds_paid;
+  out.start_from_bounds = out.tuned && take(options_.bounds_start, start_choice_);
+  out.lift_ties = out.tuned && take(options_.tie_lifting, lift_choice_);
+  solver.start_from_bounds(out.start_from_bounds);
+  solver.lift_ties(out.lift_ties);
+}
+
 NodeSolve Search::solve(std::size_t id) {
-  const NodeJob job = job_for(id);
-  return solve_node(job, system_, cancel_, [&](lp::LpSolver& solver, NodeSolve& out) {
-    out.tuned = nodes_[id].bounds_paid;
-    out.start_from_bounds = out.tuned && take(options_.bounds_start, start_choice_);
-    out.lift_ties = out.tuned && take(options_.tie_lifting, lift_choice_);
-    solver.start_from_bounds(out.start_from_bounds);
-    solver.lift_ties(out.lift_ties);
-    out.mode = choice_[out.repeat_class].next();
-    solver.set_fast_path(out.mode);
-    // The children start from this node's final basis if it has one, else
-    // from where this node started.
-    if (out.mode == lp::LpSolver::FastPath::Always) {
-      solver.set_fast_solve([&](Cancel& c) {
-        std::optional<Rational> floor;
-        auto answer = fast_->solve(&job.extra, out.warm_start.get(), c, options_.floors ? &floor : nullptr);
-        if (auto end = fast_->last_basis()) out.warm_start = std::move(end);
-        // A miss on a node with several optima: its duals most often prove
-        // the optimum itself, a higher floor than the parent's for the pivots
-        // to come (read when they start).
-        if (!answer && floor && (!job.floor || *job.floor < *floor)) {
-          solver.set_floor(std::move(*floor));
-          out.floor_from_duals = true;
-        }
-        return answer;
-      });
+  NodeJob job = job_for(id);
+  // Once there is an incumbent, the fast path may also settle a node
+  // without its pivots (hopeless_branch), which the way choice's past
+  // timings do not show: it is tried first on every node from then on.
+  const lp::LpSolver::FastPath mode = fast_ && incumbent_.point && options_.ways == NodeLpWay::Measured
+                                          ? lp::LpSolver::FastPath::Always
+                                          : choice_[job.repeat_class].next();
+  if (mode != lp::LpSolver::FastPath::Always) {
+    return solve_node(job, system_, cancel_, [&](lp::LpSolver& solver, NodeSolve& out) {
+      tune(id, solver, out);
+      out.mode = mode;
+      solver.set_fast_path(mode);
+    });
+  }
+  // The fast path first, from the node's warm start; its children start
+  // from where it ended.
+  const auto start = std::chrono::steady_clock::now();
+  lp::NodeMiss miss;
+  std::optional<lp::FastAnswer> answer =
+      fast_->solve(&job.extra, job.warm_start.get(), cancel_, &miss, fractional_test());
+  std::shared_ptr<const lp::WarmBasis> warm = fast_->last_basis();
+  const double fast_seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  if (!answer) {
+    if (auto settled = hopeless_branch(miss)) {
+      settled->seconds = fast_seconds;
+      settled->warm_start = warm ? warm : job.warm_start;
+      return std::move(*settled);
     }
+  }
+  // A miss on a node with several optima: its duals most often prove the
+  // optimum itself, a higher floor than the parent's for the pivots.
+  const bool raised = options_.floors && !answer && miss.floor && (!job.floor || *job.floor < *miss.floor);
+  if (raised) job.floor = std::make_shared<const Rational>(std::move(*miss.floor));
+  NodeSolve out = solve_node(job, system_, cancel_, [&](lp::LpSolver& solver, NodeSolve& o) {
+    tune(id, solver, o);
+    o.mode = mode;
+    o.floor_from_duals = raised;
+    if (warm) o.warm_start = warm;
+    solver.set_fast_path(mode);
+    solver.set_fast_solve([&](Cancel&) { return std::move(answer); });
   });
+  out.seconds += fast_seconds;
+  return out;
+}
+
+lp::NodeFastPath::ColumnTest Search::fractional_test() const {
+  // Only where a node could be settled without its pivots (see
+  // hopeless_branch): an incumbent to compare with.
+  if (!incumbent_.point || !system_.objective) return {};
+  return [this](std::size_t column, const Rational& value) {
+    // The model shows an exact integer as one, anything else as its double,
+    // which all_integral reads.
+    return system_.var_info(system_.variables[column]).is_integer && !value.is_integer() &&
+           std::fabs(value.to_f64() - std::round(value.to_f64())) >= INTEGRALITY_TOLERANCE;
+  };
+}
+
+std::optional<NodeSolve> Search::hopeless_branch(const lp::NodeMiss& miss) const {
+  // A node whose optimum is no better than the incumbent and whose pivots
+  // would end on a fractional point branches into two children that no pop
+  // will solve (their LP bound does not survive the incumbent): what it
+  // does to the search is pushing them, with its optimum as their key. The
+  // key is the exact optimum's double, as the LP would report it, and the
+  // pivots' point has the fractional value that every optimum shares, so
+  // the heap and the node count come out as if it had been solved.
+  if (!miss.optimum || !miss.fixed) return std::nullopt;
+  const Rational& constant = system_.objective->expr.constant;
+  const Rational z = incumbent_.minimize ? *miss.floor + constant : constant - *miss.floor;
+  const double objective = z.to_f64();
+  if (incumbent_.survives(objective)) return std::nullopt;
+  NodeSolve out;
+  out.hopeless = NodeSolve::Hopeless{objective, Branch{system_.variables[*miss.fixed], miss.fixed_value.to_f64()}};
+  out.mode = lp::LpSolver::FastPath::Always;
+  return out;
 }
 
 void Search::count(const NodeSolve& solved) {
   choice_[solved.repeat_class].record(solved.mode, solved.seconds);
+  if (solved.hopeless) {
+    ++stats_.hopeless;
+    stats_.hopeless_seconds += solved.seconds;
+    return;
+  }
   if (solved.tuned && !solved.stats.fast_path) {
     // Per pivot made: the tuning leaves the pivots as they are, and nodes
     // differ most in how many they make.
@@ -207,6 +268,14 @@ void Search::count(const NodeSolve& solved) {
 }
 
 void Search::settle(std::size_t id, NodeSolve solved) {
+  if (solved.hopeless) {
+    // Its children only need to be there, with the key and bound the
+    // pivots would have given them: none of them is solved.
+    Node parent = nodes_[id];
+    const double z = solved.hopeless->objective;
+    add_children(&parent, z, solved.hopeless->branch, z, solved.warm_start, ChildLog{}, nullptr, parent.bounds_paid);
+    return;
+  }
   if (solved.result.kind() != LpResult::Kind::Optimal) return;
   const double z = solved.result.objective();
   if (all_integral(solved.result.assignment(), integers_)) {

@@ -60,6 +60,13 @@ class Search {
 
  private:
   NodeJob job_for(std::size_t id) const;
+  // How the node's pivots are tuned (where an ancestor's numbers grew big).
+  void tune(std::size_t id, lp::LpSolver& solver, NodeSolve& out);
+  // For a fast path that misses: which columns' values would make the
+  // node branch (none without an incumbent), and the node settled without
+  // its pivots where what the miss proves allows it.
+  lp::NodeFastPath::ColumnTest fractional_test() const;
+  std::optional<NodeSolve> hopeless_branch(const lp::NodeMiss& miss) const;
   void add_children(const Node* parent, std::optional<double> lp_bound, const Branch& branch, double key,
                     const std::shared_ptr<const lp::WarmBasis>& warm_start, const ChildLog& log,
                     std::shared_ptr<const Rational> floor, bool bounds_paid);

@@ -15,7 +15,7 @@ LpResult BranchAndBound::solve(Cancel& cancel) {
     search.count(solved);
     // An LP that could not finish says nothing about the node; claiming an
     // optimum without it would be unfounded.
-    if (solved.result.kind() == LpResult::Kind::Unknown) return std::move(solved.result);
+    if (!solved.hopeless && solved.result.kind() == LpResult::Kind::Unknown) return std::move(solved.result);
     search.settle(*id, std::move(solved));
   }
   return search.outcome();

@@ -70,6 +70,11 @@ struct SearchStats {
   // Node LPs whose floor the duals of a fast path that missed raised above
   // the parent's optimum.
   std::size_t floors_from_duals = 0;
+  // Node LPs settled without pivots: the fast path proved their optimum no
+  // better than the incumbent and a variable fractional at every optimal
+  // point, so they branch into children no pop solves (Search::hopeless_branch).
+  std::size_t hopeless = 0;
+  double hopeless_seconds = 0;
   std::size_t from_bounds = 0;  // node LPs whose pivots decided from bounds from the first
   std::size_t lifted = 0;       // node LPs that settled ties by lifting wherever it could
 };

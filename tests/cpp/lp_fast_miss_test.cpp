@@ -3,7 +3,9 @@
 // exit (a few exact solves) rather than after the duals and weight search.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <filesystem>
+#include <random>
 #include <string>
 #include <utility>
 
@@ -14,7 +16,9 @@
 #include "core/error.hpp"
 #include "lp/solver.hpp"
 #include "parser/lp_format.hpp"
+#include "support/generated_milp.hpp"
 #include "support/lp_files.hpp"
+#include "support/soak.hpp"
 
 using namespace mivex;
 using namespace mivex::lp;
@@ -129,4 +133,57 @@ TEST(LpFastMiss, SeveralOptimaOfferTheOptimumAsAFloor) {
     ASSERT_TRUE(floor);
     EXPECT_EQ(floor(), StandardForm::of(*system)->objective_at(pivots.exact_values()));
   }
+}
+
+// A basic variable the certifier calls fixed at the optimum takes its value
+// at every optimal point: the least and the greatest it reaches over the
+// optimal face (the rows plus objective = optimum, solved exactly) are that
+// value. Covering programs have several optima at nearly every basis, so
+// most of their basic variables do move; some must be told apart.
+TEST(LpFastMiss, ValuesFixedAtTheOptimumAreSharedByEveryOptimum) {
+  support::MilpGen g{std::mt19937_64(support::soak_seed(43))};
+  std::size_t fixed = 0, moving = 0;
+  for (int round = 0; round < support::soak_rounds(150); ++round) {
+    const std::string text = round % 2 ? support::covering_milp(g) : support::generated_milp(g);
+    const linear::LinearSystem system = support::parse_lp(text);
+    ColumnForm form = *column_form(system);
+    FloatSimplex engine(form, Cancel::none());
+    Proposal p = engine.dual();
+    if (p.status != Proposal::Status::Optimal) continue;
+    Certifier certifier(form, Cancel::none());
+    ASSERT_TRUE(certifier.load(p.basis));
+    const auto floor = certifier.dual_bound();
+    const auto point = certifier.feasible_point();
+    if (!floor || !point) continue;
+    // The optimal face: the objective held at its optimum.
+    linear::LinearSystem face = system.clone();
+    const linear::LinearExpr& objective = system.objective->expr;
+    const Rational optimum = system.objective->sense == linear::ObjectiveSense::Minimize
+                                 ? *floor + objective.constant
+                                 : objective.constant - *floor;
+    face.add_constraint({objective - linear::LinearExpr::constant_of(optimum), linear::CmpOp::Eq, std::nullopt});
+    for (std::size_t v = 0; v < form.n; ++v) {
+      if (!p.basis.column[v]) continue;
+      const bool claimed = certifier.fixed_at_optimum([v](std::size_t c, const Rational&) { return c == v; }, 1) == v;
+      Rational least, greatest;
+      for (auto sense : {linear::ObjectiveSense::Minimize, linear::ObjectiveSense::Maximize}) {
+        face.objective = linear::Objective{sense, linear::LinearExpr::variable(system.variables[v])};
+        LpSolver solver(face.clone());
+        solver.set_fast_path(LpSolver::FastPath::Off);
+        ASSERT_EQ(solver.solve().kind(), LpResult::Kind::Optimal) << text;
+        (sense == linear::ObjectiveSense::Minimize ? least : greatest) = solver.exact_values()[v];
+      }
+      if (claimed) {
+        EXPECT_EQ(least, (*point)[v]) << text << "\ncolumn " << v;
+        EXPECT_EQ(greatest, (*point)[v]) << text << "\ncolumn " << v;
+        ++fixed;
+      } else if (least != greatest) {
+        ++moving;
+      }
+    }
+    if (HasFailure()) break;
+  }
+  std::printf("basic columns fixed at the optimum %zu, moving over it %zu\n", fixed, moving);
+  EXPECT_GT(fixed, 20u);
+  EXPECT_GT(moving, 20u);
 }

@@ -58,14 +58,17 @@ std::string generated_milp(MilpGen& g) {
 
 std::string covering_milp(MilpGen& g) {
   const int n = g.pick(4, 12), m = g.pick(3, 9);
+  // Half-integral right-hand sides (fractional optima), or whole ones with
+  // unit entries (optimal faces that hold integral points as well).
+  const bool whole = g.pick(0, 1) == 1;
   std::string text = "min";
   for (int j = 0; j < n; ++j) text += std::string(j ? " + " : " ") + std::to_string(g.pick(1, 2)) + "*x" + std::to_string(j);
   for (int i = 0; i < m; ++i) {
     std::string row;
     for (int j = 0; j < n; ++j) {
-      if (g.pick(0, 2) == 0) row += (row.empty() ? "" : " + ") + std::to_string(g.pick(1, 3)) + "*x" + std::to_string(j);
+      if (g.pick(0, 2) == 0) row += (row.empty() ? "" : " + ") + std::to_string(whole ? 1 : g.pick(1, 3)) + "*x" + std::to_string(j);
     }
-    if (!row.empty()) text += "\n" + row + " >= " + std::to_string(g.pick(1, 6)) + ".5";
+    if (!row.empty()) text += "\n" + row + " >= " + (whole ? std::to_string(g.pick(1, 2)) : std::to_string(g.pick(1, 6)) + ".5");
   }
   for (int j = 0; j < n; ++j) text += "\nx" + std::to_string(j) + " <= 3\nint x" + std::to_string(j);
   return text;

@@ -15,8 +15,9 @@ struct MilpGen {
 };
 
 std::string generated_milp(MilpGen& g);
-// Covering programs (minimise, costs of 1 and 2, rows >= k.5): most nodes
-// have several optima, which the fast path leaves to the pivots.
+// Covering programs (minimise, costs of 1 and 2, rows >= k.5 or unit rows
+// >= 1 or 2): most nodes have several optima, which the fast path leaves to
+// the pivots.
 std::string covering_milp(MilpGen& g);
 
 }  // namespace mivex::support

@@ -265,6 +265,34 @@ std::optional<Rational> Certifier::dual_bound() {
   return bound.value();
 }
 
+std::optional<std::size_t> Certifier::fixed_at_optimum(const std::function<bool(std::size_t, const Rational&)>& wanted,
+                                                       std::size_t tries) {
+  compute_duals();
+  std::vector<std::size_t> moves;  // nonbasic variables an optimum may move
+  for (std::size_t k = 0; k < f_.n + f_.m; ++k) {
+    if (!is_basic_[k] && d_[k].is_zero() && side(k) != 0) moves.push_back(k);
+  }
+  for (std::size_t p = 0; p < f_.m && tries > 0; ++p) {
+    const std::size_t v = basic_[p];
+    if (v >= f_.n || !wanted(v, value_[v])) continue;
+    --tries;
+    cancel_.check();
+    std::vector<Rational> e(f_.m);
+    e[p] = Rational(1);
+    const std::vector<Rational> rho = solve_transposed(lu_, std::move(e));
+    bool fixed = true;
+    for (std::size_t k : moves) {
+      const bool zero = k < f_.n ? dot(f_.columns[k], rho).is_zero() : rho[k - f_.n].is_zero();
+      if (!zero) {
+        fixed = false;
+        break;
+      }
+    }
+    if (fixed) return v;
+  }
+  return std::nullopt;
+}
+
 std::optional<std::vector<Rational>> Certifier::feasible_point() const {
   if (!primal_feasible()) return std::nullopt;
   return std::vector<Rational>(value_.begin(), value_.begin() + static_cast<std::ptrdiff_t>(f_.n));

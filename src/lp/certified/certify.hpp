@@ -72,6 +72,15 @@ class Certifier {
   std::optional<Certificate> infeasible();
   // The basic point, when it is feasible.
   std::optional<std::vector<linear::Rational>> feasible_point() const;
+  bool primal_feasible() const;
+  // For an optimal basis (the basic point and the duals feasible): the
+  // first of the basic structural variables that `wanted` accepts (by
+  // column and value) whose value every optimal point shares, if one of
+  // the first `tries` it accepts is. A basic variable keeps its value at
+  // every optimum when no nonbasic variable an optimum may move (reduced
+  // cost zero, not an equality row) has a nonzero entry in its tableau row.
+  std::optional<std::size_t> fixed_at_optimum(
+      const std::function<bool(std::size_t, const linear::Rational&)>& wanted, std::size_t tries);
   // The row multipliers of the basis: B^T y = costs of the basic variables.
   const std::vector<linear::Rational>& duals();
   // b^T y for those multipliers when they are dual feasible (c - A^T y >= 0,
@@ -82,7 +91,6 @@ class Certifier {
   std::optional<Certificate> unbounded();
 
  private:
-  bool primal_feasible() const;
   void compute_duals();
   // The basic positions whose variable sits at its bound (every basic
   // equality row among them), with that bound's side (0 for an equality).

@@ -13,6 +13,10 @@ using linear::Rational;
 
 namespace {
 
+// How many fractional basic columns a miss tests for a value every optimum
+// shares: each test is an exact row of the basis inverse.
+constexpr std::size_t kFixedTries = 3;
+
 // `floor`: fast_path_solve's, with `owner` the form's owner, which the
 // source keeps alive. `missed`, when given, is set to the certifier of an
 // optimum that did not certify.
@@ -169,7 +173,8 @@ NodeFastPath::NodeFastPath(const linear::LinearSystem& system, Cancel& cancel)
 }
 
 std::optional<FastAnswer> NodeFastPath::solve(const std::vector<linear::LinearConstraint>* extra,
-                                              const WarmBasis* start, Cancel& cancel, std::optional<Rational>* floor) {
+                                              const WarmBasis* start, Cancel& cancel, NodeMiss* miss,
+                                              const ColumnTest& fractional) {
   last_.reset();
   if (!form_ || !engine_->loaded()) return std::nullopt;
   if (extra && !append_rows(*form_, *extra)) return std::nullopt;
@@ -188,9 +193,14 @@ std::optional<FastAnswer> NodeFastPath::solve(const std::vector<linear::LinearCo
   ran_ = true;
   std::shared_ptr<Certifier> missed;
   std::optional<FastAnswer> answer =
-      propose_and_certify(system_, *form_, *engine_, cancel, nullptr, nullptr, floor ? &missed : nullptr);
+      propose_and_certify(system_, *form_, *engine_, cancel, nullptr, nullptr, miss ? &missed : nullptr);
   // Made here: the node's rows come off the form when the solve ends.
-  if (floor && !answer && missed) *floor = missed->dual_bound();
+  if (miss && !answer && missed) {
+    miss->floor = missed->dual_bound();
+    miss->optimum = miss->floor && missed->primal_feasible();
+    if (miss->optimum && fractional) miss->fixed = missed->fixed_at_optimum(fractional, kFixedTries);
+    if (miss->fixed) miss->fixed_value = (*missed->feasible_point())[*miss->fixed];
+  }
   WarmBasis end = engine_->warm_basis();
   if (!end.column.empty()) last_ = std::make_shared<const WarmBasis>(std::move(end));
   return answer;

@@ -57,6 +57,20 @@ std::optional<Certificate> infeasible_by_violation(const ColumnForm& form, Cance
 // there is no such column or no certificate was found.
 std::optional<FastAnswer> empty_improving_column(const ColumnForm& form, Cancel& cancel);
 
+// What the fast path of a node program still proves when its run ends at an
+// optimum that does not certify (one of several, most often), made before
+// the node's rows come off (see NodeFastPath::solve).
+struct NodeMiss {
+  // The optimum (in the minimised form, without the constant) is not below
+  // `floor`; it is `floor` when `optimum` (the basic point is feasible too).
+  std::optional<linear::Rational> floor;
+  bool optimum = false;
+  // With `optimum`: a column the caller asked about (`fractional`) whose
+  // value every optimal point shares, so the pivots' own point has it too.
+  std::optional<std::size_t> fixed;
+  linear::Rational fixed_value;
+};
+
 // The fast path for the node programs of one branch and bound (the system
 // followed by each node's bound rows). Building a form and a floating-point
 // model per node and solving it from scratch costs more than the run
@@ -79,12 +93,12 @@ class NodeFastPath {
   // system with the first of these rows (new rows start with their slack
   // basic); from scratch when `start` is null and nothing ran before, else
   // from the all-slack basis.
-  // With `floor` given, a run that ends at an optimum that does not certify
-  // (one of several, most often) sets it to the floor its duals prove, if
-  // they are feasible (as fast_path_solve's, but made before the node's
-  // rows come off).
+  // With `miss` given, a run that ends at an optimum that does not certify
+  // fills it in; `fixed` is sought among the basic columns whose value
+  // `fractional` accepts (a few of them at most).
+  using ColumnTest = std::function<bool(std::size_t, const linear::Rational&)>;
   std::optional<FastAnswer> solve(const std::vector<linear::LinearConstraint>* extra, const WarmBasis* start,
-                                  Cancel& cancel, std::optional<linear::Rational>* floor = nullptr);
+                                  Cancel& cancel, NodeMiss* miss = nullptr, const ColumnTest& fractional = {});
   // The basis the floating-point runs of the last solve ended on, to start
   // its children from; null when they failed or did not run.
   std::shared_ptr<const WarmBasis> last_basis() const { return last_; }
