@@ -34,7 +34,8 @@ tests=(
   LpFastPath.SameAnswerAsThePivotsOnGeneratedPrograms LpFastPath.NodeProgramsAnswerAlike
   BranchAndBound.NodeLimitNeverTurnsAGuessIntoAnOptimum
   MilpRepeats.RepeatedPivotsAreThePivotsFromScratchOnGeneratedMilps MilpRepeats.FloorsFromTheFastPathsDualsKeepThePivots
-  MilpWarmStart.FastPathAndPivotsGiveTheSameSearchOnGeneratedMilps
+  MilpWarmStart.FastPathAndPivotsGiveTheSameSearchOnGeneratedMilps MilpWarmStart.HopelessNodesBranchAsTheirPivotsWould
+  LpFastMiss.ValuesFixedAtTheOptimumAreSharedByEveryOptimum
   'SatDifferential.*' 'CpDifferential.*'
 )
 filter=$(IFS=:; echo "${tests[*]}")
