@@ -73,6 +73,8 @@ class Certifier {
   // The basic point, when it is feasible.
   std::optional<std::vector<linear::Rational>> feasible_point() const;
   bool primal_feasible() const;
+  // Variable v's value at the basic point.
+  const linear::Rational& basic_value(std::size_t v) const { return value_[v]; }
   // For an optimal basis (the basic point and the duals feasible): the
   // first of the basic structural variables that `wanted` accepts (by
   // column and value) whose value every optimal point shares, if one of

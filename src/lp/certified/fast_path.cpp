@@ -199,7 +199,7 @@ std::optional<FastAnswer> NodeFastPath::solve(const std::vector<linear::LinearCo
     miss->floor = missed->dual_bound();
     miss->optimum = miss->floor && missed->primal_feasible();
     if (miss->optimum && fractional) miss->fixed = missed->fixed_at_optimum(fractional, kFixedTries);
-    if (miss->fixed) miss->fixed_value = (*missed->feasible_point())[*miss->fixed];
+    if (miss->fixed) miss->fixed_value = missed->basic_value(*miss->fixed);
   }
   WarmBasis end = engine_->warm_basis();
   if (!end.column.empty()) last_ = std::make_shared<const WarmBasis>(std::move(end));
